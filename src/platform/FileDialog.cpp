@@ -1,0 +1,8 @@
+#include "platform/FileDialog.h"
+
+#include "platform/Platform.h"
+
+FileDialog& FileDialog::instance()
+{
+    return Platform::fileDialog();
+}

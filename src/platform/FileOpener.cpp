@@ -1,0 +1,8 @@
+#include "platform/FileOpener.h"
+
+#include "platform/Platform.h"
+
+FileOpener& FileOpener::instance()
+{
+    return Platform::fileOpener();
+}

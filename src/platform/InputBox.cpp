@@ -1,0 +1,8 @@
+#include "platform/InputBox.h"
+
+#include "platform/Platform.h"
+
+InputBox& InputBox::instance()
+{
+    return Platform::inputBox();
+}

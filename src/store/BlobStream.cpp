@@ -1,0 +1,72 @@
+#include "store/BlobStream.h"
+
+#include "store/Database.h"
+#include "store/StoreError.h"
+
+#include <QIODevice>
+#include <algorithm>
+#include <sqlite3.h>
+#include <vector>
+
+BlobStream::BlobStream(const Database& db, const QString& table, const QString& column, qint64 rowId, bool writable)
+    : m_db(db)
+{
+    const int rc = sqlite3_blob_open(db.handle(), "main", table.toUtf8().constData(), column.toUtf8().constData(),
+                                     rowId, writable ? 1 : 0, &m_blob);
+    if (rc != SQLITE_OK) {
+        const QString message = db.lastErrorMessage();
+        sqlite3_blob_close(m_blob);
+        m_blob = nullptr;
+        throw StoreError(message);
+    }
+}
+
+BlobStream::~BlobStream()
+{
+    sqlite3_blob_close(m_blob);
+}
+
+qint64 BlobStream::size() const
+{
+    return sqlite3_blob_bytes(m_blob);
+}
+
+void BlobStream::read(char* buffer, int length, qint64 offset) const
+{
+    if (sqlite3_blob_read(m_blob, buffer, length, static_cast<int>(offset)) != SQLITE_OK)
+        throw StoreError(m_db.lastErrorMessage());
+}
+
+void BlobStream::write(const char* buffer, int length, qint64 offset)
+{
+    if (sqlite3_blob_write(m_blob, buffer, length, static_cast<int>(offset)) != SQLITE_OK)
+        throw StoreError(m_db.lastErrorMessage());
+}
+
+void BlobStream::copyTo(QIODevice& out) const
+{
+    std::vector<char> piece(PieceSize);
+    const qint64 total = size();
+    for (qint64 done = 0; done < total;) {
+        const int length = static_cast<int>(std::min<qint64>(PieceSize, total - done));
+        read(piece.data(), length, done);
+        if (out.write(piece.data(), length) != length)
+            throw StoreError(QStringLiteral("Cannot write the file: %1").arg(out.errorString()));
+        done += length;
+    }
+}
+
+void BlobStream::copyFrom(QIODevice& in)
+{
+    std::vector<char> piece(PieceSize);
+    const qint64 total = size();
+    for (qint64 done = 0; done < total;) {
+        const qint64 wanted = std::min<qint64>(PieceSize, total - done);
+        const qint64 got = in.read(piece.data(), wanted);
+        if (got <= 0)
+            throw StoreError(QStringLiteral("Cannot read the file: %1")
+                                 .arg(got < 0 ? in.errorString() : QStringLiteral("it is shorter than expected")));
+        write(piece.data(), static_cast<int>(got), done);
+        done += got;
+    }
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+
+struct sqlite3_blob;
+class Database;
+class QIODevice;
+
+// A long-binary value of one row, read or written in pieces.
+class BlobStream
+{
+public:
+    BlobStream(const Database& db, const QString& table, const QString& column, qint64 rowId, bool writable);
+    ~BlobStream();
+
+    BlobStream(const BlobStream&) = delete;
+    BlobStream& operator=(const BlobStream&) = delete;
+
+    qint64 size() const;
+    void read(char* buffer, int length, qint64 offset) const;
+    void write(const char* buffer, int length, qint64 offset);
+
+    // Copies the whole value to `out` / fills the whole value from `in`, in pieces.
+    void copyTo(QIODevice& out) const;
+    void copyFrom(QIODevice& in);
+
+    static constexpr int PieceSize = 1 << 20;
+
+private:
+    const Database& m_db;
+    sqlite3_blob* m_blob = nullptr;
+};

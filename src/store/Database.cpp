@@ -1,0 +1,85 @@
+#include "store/Database.h"
+
+#include "store/Statement.h"
+#include "store/StoreError.h"
+
+#include <sqlite3.h>
+
+namespace {
+// A second copy of the program waits this long for the file before giving up.
+constexpr int BusyTimeoutMs = 10000;
+} // namespace
+
+Database::Database(const QString& path, bool create) : m_path(path)
+{
+    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
+    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &m_db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString message = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        throw StoreError(QStringLiteral("Cannot open the database %1: %2").arg(path, message));
+    }
+    sqlite3_extended_result_codes(m_db, 1);
+    sqlite3_busy_timeout(m_db, BusyTimeoutMs);
+}
+
+Database::~Database()
+{
+    // close_v2 defers the close until statements still alive are finalized.
+    sqlite3_close_v2(m_db);
+}
+
+Statement Database::prepare(const QString& sql) const
+{
+    return Statement(m_db, sql);
+}
+
+int Database::execute(const QString& sql, const QVariantList& params) const
+{
+    Statement statement = prepare(sql);
+    statement.bindAll(params);
+    while (statement.step()) {
+    }
+    return sqlite3_changes(m_db);
+}
+
+void Database::executeScript(const QString& sql) const
+{
+    char* error = nullptr;
+    if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
+        const QString message = QString::fromUtf8(error ? error : sqlite3_errmsg(m_db));
+        sqlite3_free(error);
+        throw StoreError(message);
+    }
+}
+
+QVariant Database::scalar(const QString& sql, const QVariantList& params) const
+{
+    Statement statement = prepare(sql);
+    statement.bindAll(params);
+    if (!statement.step())
+        return {};
+    return statement.value(0);
+}
+
+qint64 Database::lastInsertRowId() const
+{
+    return sqlite3_last_insert_rowid(m_db);
+}
+
+bool Database::inTransaction() const
+{
+    return sqlite3_get_autocommit(m_db) == 0;
+}
+
+void Database::check(int resultCode) const
+{
+    if (resultCode != SQLITE_OK && resultCode != SQLITE_ROW && resultCode != SQLITE_DONE)
+        throw StoreError(lastErrorMessage());
+}
+
+QString Database::lastErrorMessage() const
+{
+    return QString::fromUtf8(sqlite3_errmsg(m_db));
+}

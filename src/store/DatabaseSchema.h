@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+class Database;
+
+// The installed content of the database file: every fixed table and its first rows.
+class DatabaseSchema
+{
+public:
+    // Fixed tables, in creation order.
+    static const QStringList& fixedTables();
+
+    // Creates the tables and installed rows in an empty database.
+    static void install(const Database& db);
+
+    // Creates the file with its installed content when it is missing. Throws StoreError
+    // with a clear message when the file exists but is not a database of this program;
+    // such a file is never overwritten.
+    static void ensure(const QString& path);
+
+    // Throws StoreError when `db` lacks one of the fixed tables.
+    static void verify(const Database& db);
+
+    static constexpr const char* BuiltInUserName = "Admin";
+    static constexpr const char* BuiltInPassword = "Vemla";
+};

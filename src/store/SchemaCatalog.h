@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+class Database;
+
+// What the database holds: its tables and their columns; creates tables and columns.
+class SchemaCatalog
+{
+public:
+    struct ColumnInfo
+    {
+        QString name;
+        QString type; // declared type: INTEGER, TEXT, DATE, BLOB, ...
+        bool autoIncrement = false;
+        bool nullable = true;
+        QString defaultExpression; // SQL text of the default, empty for none
+    };
+
+    explicit SchemaCatalog(const Database& db);
+
+    QStringList tables() const;               // user tables, in creation order
+    bool hasTable(const QString& name) const; // compared without regard to case
+    std::vector<ColumnInfo> columns(const QString& table) const;
+    QStringList columnNames(const QString& table) const;
+    QString integerKey(const QString& table) const; // the auto-increment key column, or ""
+
+    void createTable(const QString& name, const std::vector<ColumnInfo>& columns) const;
+    void addColumn(const QString& table, const ColumnInfo& column) const;
+
+    static QString columnDefinition(const ColumnInfo& column);
+
+private:
+    const Database& m_db;
+};

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QVariant>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+// A prepared statement, finalized when it goes out of scope.
+class Statement
+{
+public:
+    Statement(sqlite3* db, const QString& sql);
+    ~Statement();
+
+    Statement(const Statement&) = delete;
+    Statement& operator=(const Statement&) = delete;
+    Statement(Statement&& other) noexcept;
+    Statement& operator=(Statement&& other) noexcept;
+
+    // Binds a value to the 1-based parameter `index`. A null QVariant binds NULL,
+    // an empty string binds '' (not NULL); dates and times bind as ISO 8601 text.
+    void bind(int index, const QVariant& value);
+    void bindAll(const QVariantList& values);
+    // Binds a zero-filled long-binary value of `size` bytes, to be written in pieces afterwards.
+    void bindZeroBlob(int index, qint64 size);
+
+    // Advances to the next row; false when the statement is done.
+    bool step();
+    void reset();
+
+    int columnCount() const;
+    QString columnName(int column) const;
+    // Declared type of a result column that comes straight from a table column ("" otherwise).
+    QString columnDeclaredType(int column) const;
+    // Table a result column comes from ("" for an expression).
+    QString columnTableName(int column) const;
+    QString columnOriginName(int column) const;
+
+    // Value of a column of the current row: null, qint64, double, QString or QByteArray.
+    QVariant value(int column) const;
+    bool isNull(int column) const;
+
+    QString sql() const;
+    sqlite3_stmt* handle() const { return m_stmt; }
+
+private:
+    sqlite3* m_db = nullptr;
+    sqlite3_stmt* m_stmt = nullptr;
+};
