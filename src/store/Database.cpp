@@ -68,6 +68,11 @@ qint64 Database::lastInsertRowId() const
     return sqlite3_last_insert_rowid(m_db);
 }
 
+qint64 Database::maxValueLength() const
+{
+    return sqlite3_limit(m_db, SQLITE_LIMIT_LENGTH, -1);
+}
+
 bool Database::inTransaction() const
 {
     return sqlite3_get_autocommit(m_db) == 0;

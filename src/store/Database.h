@@ -37,6 +37,8 @@ public:
 
     qint64 lastInsertRowId() const;
     bool inTransaction() const;
+    // The largest value, in bytes, one column of one row may hold.
+    qint64 maxValueLength() const;
     QString path() const { return m_path; }
     sqlite3* handle() const { return m_db; }
 

@@ -61,6 +61,7 @@ public:
     void readLongBinary(const QString& name, QIODevice& out);
 
     void close();
+    const Database& database() const { return *m_db; }
     bool isOpen() const { return m_stmt != nullptr; }
 
 private:

@@ -1,0 +1,170 @@
+#include "documents/ClsBinaryFunctions.h"
+
+#include "documents/ContentMatcher.h"
+#include "store/ApplicationFolder.h"
+#include "store/BlobStream.h"
+#include "store/CLsDataBaseConnection.h"
+#include "store/Database.h"
+#include "store/Recordset.h"
+#include "store/StoreError.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <vector>
+
+namespace {
+
+// Room for the row's other columns and its header within the engine's limit for one value.
+constexpr qint64 RowOverhead = 64 * 1024;
+
+} // namespace
+
+bool ClsBinaryFunctions::UpLoadBinary(const QString& FileName, const QString& FileLocation, Recordset& rsUpLoad,
+                                      bool VersionControl, const QString& UserId, const QString& FileDescription)
+{
+    try {
+        int version = 0;
+        if (VersionControl) {
+            CLsDataBaseConnection connection;
+            version = countPlusOne(connection.database(), FileName);
+        }
+        rsUpLoad.addNew();
+        rsUpLoad.setField(QStringLiteral("PersonalInformationId"), UserId.toLongLong());
+        rsUpLoad.setField(QStringLiteral("AttachmentsName"), FileName);
+        rsUpLoad.setField(QStringLiteral("AttachmentVersion"), version);
+        rsUpLoad.setField(QStringLiteral("AttachmentDescription"), FileDescription);
+        rsUpLoad.setField(QStringLiteral("AttachmentExtension"), extensionOf(FileName));
+        storeFile(rsUpLoad, QStringLiteral("Attachments"), FileLocation);
+        return true;
+    } catch (const StoreError&) {
+        rsUpLoad.cancelUpdate();
+        return false;
+    }
+}
+
+bool ClsBinaryFunctions::DownLoadDoc(Recordset& rsDownLoad, const QString& FileName)
+{
+    try {
+        fetchToFile(rsDownLoad, QStringLiteral("Attachments"), FileName);
+        return true;
+    } catch (const StoreError&) {
+        return false;
+    }
+}
+
+QList<ClsBinaryFunctions::SearchHit> ClsBinaryFunctions::cmdOpendb(const QString& SearchString,
+                                                                   const QString& SqlString, const QVariantList& params,
+                                                                   const Progress& progress)
+{
+    Text2Text = SearchString;
+    Check1Value = 0;
+    ContentMatcher matcher(Text2Text, Check1Value == 1);
+
+    CLsDataBaseConnection connection;
+    Recordset rs = connection.CreateRecordset(SqlString, params);
+    const int total = progress ? rs.recordCount() : 0;
+    QList<SearchHit> hits;
+    std::vector<char> piece(BlobStream::PieceSize);
+    const std::shared_ptr<Database> db = connection.sharedDatabase();
+    int done = 0;
+    for (; !rs.eof(); rs.moveNext()) {
+        const qint64 id = rs.field(QStringLiteral("AttachmentsId")).toLongLong();
+        matcher.reset();
+        // The document is read straight from the database in pieces; no scratch copy.
+        if (rs.longBinaryLength(QStringLiteral("Attachments")) > 0) {
+            const BlobStream blob(*db, QStringLiteral("Attachments"), QStringLiteral("Attachments"), id, false);
+            const qint64 size = blob.size();
+            for (qint64 offset = 0; offset < size && !matcher.found(); offset += BlobStream::PieceSize) {
+                const int length = static_cast<int>(std::min<qint64>(BlobStream::PieceSize, size - offset));
+                blob.read(piece.data(), length, offset);
+                matcher.feed(piece.data(), length);
+            }
+        }
+        if (matcher.finish())
+            hits.append({id, rs.text(QStringLiteral("AttachmentsName")),
+                         rs.field(QStringLiteral("AttachmentVersion")).toInt()});
+        ++done;
+        if (progress && !progress(done, total))
+            break;
+    }
+    return hits;
+}
+
+QString ClsBinaryFunctions::ViewDocument(const QString& AttachmentsId)
+{
+    CLsDataBaseConnection connection;
+    Recordset rs = connection.CreateRecordset(QStringLiteral("select * from Attachments where AttachmentsId = ?"),
+                                              {AttachmentsId.toLongLong()});
+    if (rs.eof())
+        throw StoreError(QStringLiteral("The document %1 is no longer in the database").arg(AttachmentsId));
+    const QString path = safeFilePath(ApplicationFolder::tempPath(), rs.text(QStringLiteral("AttachmentsName")));
+    fetchToFile(rs, QStringLiteral("Attachments"), path);
+    return path;
+}
+
+void ClsBinaryFunctions::checkStorable(const Database& db, const QString& filePath, qint64 size)
+{
+    const qint64 limit = db.maxValueLength() - RowOverhead;
+    if (size > limit)
+        throw StoreError(QStringLiteral("The file %1 is too large to be stored: it holds %2 bytes, and a document "
+                                        "may hold at most %3 bytes.")
+                             .arg(QDir::toNativeSeparators(filePath))
+                             .arg(size)
+                             .arg(limit));
+}
+
+void ClsBinaryFunctions::storeFile(Recordset& rs, const QString& column, const QString& filePath)
+{
+    QFile file(filePath);
+    if (!file.open(QIODevice::ReadOnly))
+        throw StoreError(QStringLiteral("The file %1 cannot be read: %2")
+                             .arg(QDir::toNativeSeparators(filePath), file.errorString()));
+    const qint64 size = file.size();
+    checkStorable(rs.database(), filePath, size);
+    rs.setLongBinary(column, file, size);
+    rs.update();
+}
+
+void ClsBinaryFunctions::fetchToFile(Recordset& rs, const QString& column, const QString& filePath, bool ownerOnly)
+{
+    QFile file(filePath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw StoreError(QStringLiteral("The file %1 cannot be written: %2")
+                             .arg(QDir::toNativeSeparators(filePath), file.errorString()));
+    if (ownerOnly)
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    rs.readLongBinary(column, file);
+    if (!file.flush())
+        throw StoreError(QStringLiteral("The file %1 cannot be written: %2")
+                             .arg(QDir::toNativeSeparators(filePath), file.errorString()));
+}
+
+int ClsBinaryFunctions::highestPlusOne(const Database& db, const QString& name)
+{
+    const QVariant highest =
+        db.scalar(QStringLiteral("select max(AttachmentVersion) from Attachments where AttachmentsName = ?"), {name});
+    return highest.isNull() ? 1 : highest.toInt() + 1;
+}
+
+int ClsBinaryFunctions::countPlusOne(const Database& db, const QString& name)
+{
+    return db.scalar(QStringLiteral("select count(*) from Attachments where AttachmentsName = ?"), {name}).toInt() + 1;
+}
+
+QString ClsBinaryFunctions::safeFilePath(const QString& folder, const QString& storedName)
+{
+    QString name = storedName;
+    name.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    name = name.section(QLatin1Char('/'), -1);
+    if (name.isEmpty() || name == QLatin1String(".") || name == QLatin1String(".."))
+        name = QStringLiteral("document");
+    return QDir(folder).filePath(name);
+}
+
+QString ClsBinaryFunctions::extensionOf(const QString& fileName)
+{
+    const QString name = fileName.section(QLatin1Char('/'), -1).section(QLatin1Char('\\'), -1);
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    return dot <= 0 ? QString() : name.mid(dot + 1).toLower();
+}
