@@ -1,0 +1,37 @@
+#include "clients/SearchStatement.h"
+
+#include "store/Identifier.h"
+
+SearchStatement SearchStatement::build(const Options& options)
+{
+    SearchStatement statement;
+    statement.sql = QStringLiteral("SELECT * FROM Attachments");
+    bool hasWhere = false;
+    const auto condition = [&](const QString& fragment, const QVariant& value) {
+        statement.sql += (hasWhere ? QStringLiteral(" AND ") : QStringLiteral(" WHERE ")) + fragment;
+        statement.params.append(value);
+        hasWhere = true;
+    };
+
+    if (!options.content) {
+        if (options.exactPhrase)
+            condition(QStringLiteral("AttachmentDescription = ?"), options.text);
+        else
+            condition(QStringLiteral("AttachmentDescription like ? ESCAPE '\\'"),
+                      QLatin1Char('%') + escapeLike(options.text) + QLatin1Char('%'));
+    }
+    if (options.scope != ClientScope::All)
+        condition(QStringLiteral("PersonalInformationId = ?"), options.clientId);
+    if (!options.fileType.isEmpty())
+        condition(QStringLiteral("AttachmentExtension = ?"), options.fileType);
+    if (options.specifyVersion)
+        condition(QStringLiteral("AttachmentVersion = ?"), options.version);
+    return statement;
+}
+
+bool SearchStatement::parseVersion(const QString& text, int& version)
+{
+    bool ok = false;
+    version = text.trimmed().toInt(&ok);
+    return ok;
+}

@@ -1,0 +1,172 @@
+#include "TestSupport.h"
+#include "clients/SearchStatement.h"
+#include "clients/frmFindInfo.h"
+#include "documents/ClsBinaryFunctions.h"
+#include "store/Database.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTreeWidget>
+
+using Scope = SearchStatement::ClientScope;
+
+class TestSearch : public QObject
+{
+    Q_OBJECT
+
+private:
+    static void addDocument(const TestAppFolder& app, qint64 client, const QString& name, const QByteArray& bytes,
+                            const QString& description)
+    {
+        const QString path = app.file(QStringLiteral("source.bin"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        CLsDataBaseConnection connection;
+        Recordset rs = connection.CreateRecordset(QStringLiteral("select * from Attachments"));
+        ClsBinaryFunctions binary;
+        QVERIFY(binary.UpLoadBinary(name, path, rs, true, QString::number(client), description));
+    }
+
+    template <typename T>
+    static T* child(QWidget* window, const char* name)
+    {
+        T* widget = window->findChild<T*>(QString::fromLatin1(name));
+        if (!widget)
+            qFatal("no control %s", name);
+        return widget;
+    }
+
+    // Clicks an option on its indicator (a wide option is not hit in its middle).
+    static void choose(QRadioButton* option)
+    {
+        QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(6, option->height() / 2));
+    }
+
+private slots:
+    void statements_data()
+    {
+        QTest::addColumn<bool>("content");
+        QTest::addColumn<bool>("exact");
+        QTest::addColumn<int>("scope");
+        QTest::addColumn<QString>("fileType");
+        QTest::addColumn<bool>("specifyVersion");
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<int>("params");
+        QTest::newRow("content, everything")
+            << true << false << int(Scope::All) << QString() << false << "SELECT * FROM Attachments" << 0;
+        QTest::newRow("content, file type") << true << false << int(Scope::All) << "pdf" << false
+                                            << "SELECT * FROM Attachments WHERE AttachmentExtension = ?" << 1;
+        QTest::newRow("content, client and version")
+            << true << false << int(Scope::Current) << QString() << true
+            << "SELECT * FROM Attachments WHERE PersonalInformationId = ? AND AttachmentVersion = ?" << 2;
+        QTest::newRow("summary exact") << false << true << int(Scope::All) << QString() << false
+                                       << "SELECT * FROM Attachments WHERE AttachmentDescription = ?" << 1;
+        QTest::newRow("summary contains, all filters")
+            << false << false << int(Scope::Specified) << "doc" << true
+            << "SELECT * FROM Attachments WHERE AttachmentDescription like ? ESCAPE '\\' AND PersonalInformationId = ? "
+               "AND AttachmentExtension = ? AND AttachmentVersion = ?"
+            << 4;
+    }
+
+    void statements()
+    {
+        QFETCH(bool, content);
+        QFETCH(bool, exact);
+        QFETCH(int, scope);
+        QFETCH(QString, fileType);
+        QFETCH(bool, specifyVersion);
+        QFETCH(QString, sql);
+        QFETCH(int, params);
+        SearchStatement::Options options;
+        options.text = QStringLiteral("50%_off");
+        options.content = content;
+        options.exactPhrase = exact;
+        options.scope = static_cast<Scope>(scope);
+        options.fileType = fileType;
+        options.specifyVersion = specifyVersion;
+        const SearchStatement statement = SearchStatement::build(options);
+        QCOMPARE(statement.sql, sql);
+        QCOMPARE(statement.params.size(), params);
+        if (!content && !exact)
+            QCOMPARE(statement.params.first().toString(), QStringLiteral("%50\\%\\_off%"));
+    }
+
+    void withoutCurrentClientSearchesAllClients()
+    {
+        TestAppFolder app;
+        frmFindInfo window;
+        window.show();
+        QVERIFY(!child<QRadioButton>(&window, "optSearchClient_1")->isEnabled());
+        QVERIFY(child<QRadioButton>(&window, "optSearchClient_0")->isChecked());
+        QCOMPARE(child<QComboBox>(&window, "lstSearchFileType")->currentText(), QStringLiteral("All"));
+        choose(child<QRadioButton>(&window, "optSearchSummary_1"));
+        QVERIFY(!child<QRadioButton>(&window, "optSearchExactPhrase_0")->isEnabled());
+        QVERIFY(child<QRadioButton>(&window, "optSearchExactPhrase_1")->isChecked());
+    }
+
+    void contentSearchListsHitsAndOpensThem()
+    {
+        TestAppFolder app;
+        addDocument(app, 1, QStringLiteral("letter.txt"), "Dear Mr. SMITH", QString());
+        addDocument(app, 1, QStringLiteral("other.txt"), "nothing", QString());
+        addDocument(app, 2, QStringLiteral("memo.txt"), "smith again", QString());
+        frmFindInfo window;
+        window.PersonalInformationId = QStringLiteral("1");
+        window.show();
+        QTest::keyClicks(child<QLineEdit>(&window, "txtSearchString"), QStringLiteral("smith"));
+        choose(child<QRadioButton>(&window, "optSearchSummary_1"));
+
+        app.messages->setNextAnswer(MessageBox::No);
+        QTest::mouseClick(child<QPushButton>(&window, "cmdSearch"), Qt::LeftButton);
+        QCOMPARE(app.messages->last().title, QStringLiteral("Quen Content Search Warning"));
+        auto* results = child<QTreeWidget>(&window, "lstViewResults");
+        QCOMPARE(results->topLevelItemCount(), 0);
+
+        app.messages->setNextAnswer(MessageBox::Yes);
+        QTest::mouseClick(child<QPushButton>(&window, "cmdSearch"), Qt::LeftButton);
+        QCOMPARE(results->topLevelItemCount(), 1); // the current client's hit only
+        QCOMPARE(results->topLevelItem(0)->text(1), QStringLiteral("letter.txt"));
+        QCOMPARE(results->columnCount(), 3);
+
+        QDir().mkpath(ApplicationFolder::tempPath());
+        emit results->itemDoubleClicked(results->topLevelItem(0), 0);
+        QCOMPARE(app.opened->opened().size(), 1);
+        QVERIFY(app.opened->opened().first().endsWith(QStringLiteral("/Temp/letter.txt")));
+    }
+
+    void summarySearchAndItsChecks()
+    {
+        TestAppFolder app;
+        addDocument(app, 1, QStringLiteral("a.doc"), "x", QStringLiteral("Lease for O'Neil"));
+        addDocument(app, 1, QStringLiteral("b.doc"), "x", QStringLiteral("Invoice"));
+        frmFindInfo window;
+        window.show();
+        QTest::keyClicks(child<QLineEdit>(&window, "txtSearchString"), QStringLiteral("o'neil"));
+        QTest::mouseClick(child<QPushButton>(&window, "cmdSearch"), Qt::LeftButton);
+        auto* results = child<QTreeWidget>(&window, "lstViewResults");
+        QCOMPARE(results->topLevelItemCount(), 1);
+        QCOMPARE(results->topLevelItem(0)->text(1), QStringLiteral("a.doc"));
+
+        choose(child<QRadioButton>(&window, "optSearchClient_2"));
+        QTest::mouseClick(child<QPushButton>(&window, "cmdSearch"), Qt::LeftButton);
+        QCOMPARE(app.messages->last().text, QStringLiteral("Please select a client"));
+        QCOMPARE(app.messages->last().title, QStringLiteral("Error"));
+
+        choose(child<QRadioButton>(&window, "optSearchClient_0"));
+        choose(child<QRadioButton>(&window, "optSearchVersion_1"));
+        QTest::keyClicks(child<QLineEdit>(&window, "txtSpecifyVersion"), QStringLiteral("two"));
+        const int shown = app.messages->shown().size();
+        QTest::mouseClick(child<QPushButton>(&window, "cmdSearch"), Qt::LeftButton);
+        QCOMPARE(app.messages->shown().size(), shown + 1);
+        QVERIFY(app.messages->last().text.contains(QStringLiteral("whole number")));
+        QCOMPARE(results->topLevelItemCount(), 1); // the earlier result stays
+    }
+};
+
+QTEST_MAIN(TestSearch)
+#include "tst_search.moc"
