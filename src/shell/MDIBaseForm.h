@@ -1,0 +1,85 @@
+#pragma once
+
+#include "shell/ProportionalResizer.h"
+
+#include <QMainWindow>
+#include <QString>
+#include <QVariant>
+
+class QAction;
+class QLabel;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+class QToolBar;
+
+// The main window: holds the working windows as child windows, carries the menus, the
+// toolbar and the status bar, and keeps the identity of the logged-in user.
+class MDIBaseForm : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MDIBaseForm(QWidget* parent = nullptr);
+
+    // The current user. Each setter takes a text or a number and keeps its text form.
+    QString UFirstName() const { return m_firstName; }
+    void setUFirstName(const QVariant& value);
+    // A middle name that is Null or numerically 1 is kept as a single space.
+    QString UMiddleName() const { return m_middleName; }
+    void setUMiddleName(const QVariant& value);
+    QString ULastName() const { return m_lastName; }
+    void setULastName(const QVariant& value);
+    // The user's SecurityId as text; "1" after a quick login.
+    QString UserId() const { return m_userId; }
+    void setUserId(const QVariant& value);
+
+    // 99 the built-in account, 66 an administrator, anything else (1) an ordinary user.
+    int UserLevel = 0;
+    // The client whose record window was last activated; empty until then.
+    QString PersonalInformationId;
+
+    QMdiArea* mdiArea() const { return m_mdiArea; }
+    // Shows `window` as a new child window; the child window owns it and deletes it when closed.
+    QMdiSubWindow* addChild(QWidget* window);
+    // A menu item or toolbar button by its name.
+    QAction* menuItem(const QString& name) const;
+
+    // Opens a new client explorer for the current user.
+    void openExplorer();
+    // Opens a new options dialog for the current user.
+    void openOptions();
+
+    // The first showing loads the window: menus for the user's level, the explorer.
+    void setVisible(bool visible) override;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createMenus();
+    void createToolbar();
+    void createStatusBar();
+    QAction* addItem(QMenu* menu, const QString& name, const QString& caption, bool visible = true);
+    QMenu* addSubmenu(QWidget* owner, const QString& name, const QString& caption);
+    void load();
+    void configureForLevel();
+    void fillWindowsMenu();
+    void whoAmI();
+    void loginAsDifferentUser();
+    void updateClock();
+
+    QString m_firstName;
+    QString m_middleName;
+    QString m_lastName;
+    QString m_userId;
+
+    QMdiArea* m_mdiArea = nullptr;
+    QMenu* m_windowsMenu = nullptr;
+    QToolBar* m_toolbar = nullptr;
+    QLabel* m_timePanel = nullptr;
+    QLabel* m_datePanel = nullptr;
+    ProportionalResizer m_resizer;
+    bool m_loaded = false;
+};

@@ -1,0 +1,42 @@
+#include "shell/OrvantaApplication.h"
+
+#include "platform/MessageBox.h"
+#include "store/StoreError.h"
+
+#include <QScopedValueRollback>
+#include <exception>
+
+OrvantaApplication::OrvantaApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    setApplicationName(QStringLiteral("Orvanta"));
+    setApplicationVersion(QStringLiteral("0.1"));
+}
+
+bool OrvantaApplication::notify(QObject* receiver, QEvent* event)
+{
+    QString message;
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const StoreError& error) {
+        message = error.message();
+    } catch (const std::exception& error) {
+        message = QString::fromLocal8Bit(error.what());
+    } catch (...) {
+        message = QStringLiteral("An unexpected error occurred.");
+    }
+    // A failure while the box itself is up is not reported again.
+    if (!m_reporting) {
+        const QScopedValueRollback<bool> reporting(m_reporting, true);
+        reportError(message);
+    }
+    return false;
+}
+
+void OrvantaApplication::reportError(const QString& message)
+{
+    try {
+        MessageBox::inform(nullptr, QStringLiteral("Orvanta"), message, MessageBox::Critical);
+    } catch (...) {
+        // Nothing more can be done about a failure to report a failure.
+    }
+}

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+class MDIBaseForm;
+class QLineEdit;
+class QPushButton;
+
+// The login window. At program start it logs the user in and opens the main window;
+// opened from the main window's "Login as Different User" it only replaces the user.
+class frmLogin : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // `mainWindow` receives the logged-in user. `parent` is the main window when this
+    // login replaces the user of a running program.
+    explicit frmLogin(MDIBaseForm* mainWindow, QWidget* parent = nullptr);
+
+    // True when the login only replaces the user of the running main window.
+    bool LogDiffUser = false;
+    // How long the splash window stays, in milliseconds.
+    int SplashDuration = 3000;
+
+    // Reads the settings (creating Settings.ini when missing), logs in at once in quick-login
+    // mode, warns while the built-in account is the only user, and otherwise shows the window.
+    void load();
+
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void okClicked();
+    void cancelClicked();
+    void quickLogin();
+    void showSplash();
+
+    QPointer<MDIBaseForm> m_main;
+    QLineEdit* m_userName = nullptr;
+    QLineEdit* m_password = nullptr;
+    QPushButton* m_ok = nullptr;
+    QPushButton* m_cancel = nullptr;
+    // Set while a login runs (the splash keeps processing events meanwhile).
+    bool m_busy = false;
+};

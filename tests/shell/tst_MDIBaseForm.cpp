@@ -1,0 +1,195 @@
+#include "ShellTestHelpers.h"
+#include "TestSupport.h"
+#include "shell/MDIBaseForm.h"
+#include "shell/ProportionalLayout.h"
+#include "shell/TempFolders.h"
+#include "shell/frmOptions.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QStatusBar>
+#include <QToolBar>
+
+namespace {
+
+QWidget* namedWindow(const QString& title)
+{
+    auto* window = new QLabel(title);
+    window->setWindowTitle(title);
+    return window;
+}
+
+} // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void menusForLevel_data();
+    void menusForLevel();
+    void middleName_data();
+    void middleName();
+    void whoAmIShowsTheUserId();
+    void windowsMenuListsAndActivatesChildren();
+    void optionsOpensAsChildWithSecId();
+    void resizingScalesBarsButNotChildWindows();
+    void closingDeletesTempFiles();
+};
+
+void TestMainWindow::menusForLevel_data()
+{
+    QTest::addColumn<int>("level");
+    QTest::newRow("99") << 99;
+    QTest::newRow("66") << 66;
+    QTest::newRow("1") << 1;
+}
+
+void TestMainWindow::menusForLevel()
+{
+    QFETCH(int, level);
+    TestAppFolder folder;
+    MDIBaseForm main;
+    main.UserLevel = level;
+    main.show();
+
+    const bool builtIn = level == 99;
+    const QStringList shownToBuiltIn{QStringLiteral("mnuNewUser"), QStringLiteral("MnuManageUsers")};
+    const QStringList hiddenFromBuiltIn{QStringLiteral("MnuOptions"), QStringLiteral("mnuDifferentUser"),
+                                        QStringLiteral("MnuNewClient"), QStringLiteral("MnuExplorer")};
+    for (const QString& name : shownToBuiltIn)
+        QVERIFY2(main.menuItem(name)->isVisible() == builtIn, qPrintable(name));
+    for (const QString& name : hiddenFromBuiltIn)
+        QVERIFY2(main.menuItem(name)->isVisible() != builtIn, qPrintable(name));
+    QCOMPARE(main.findChild<QToolBar*>(QStringLiteral("Toolbar1"))->isHidden(), builtIn);
+    QVERIFY(!main.menuItem(QStringLiteral("mnuAddNewUser"))->isVisible());
+    QVERIFY(main.menuItem(QStringLiteral("mnuAdmin"))->isVisible());
+    QCOMPARE(main.menuItem(QStringLiteral("mnuDatabaseEditor"))->text(), QStringLiteral("New Tabs(Forms)"));
+    QVERIFY(main.menuItem(QStringLiteral("mnuDatabaseEditor"))->isVisible());
+    QCOMPARE(main.menuItem(QStringLiteral("Phone"))->toolTip(), QStringLiteral("Telephone Conference"));
+
+    // The window loads once: a later level leaves the menus as they are.
+    main.hide();
+    main.UserLevel = builtIn ? 1 : 99;
+    main.show();
+    QCOMPARE(main.menuItem(QStringLiteral("mnuNewUser"))->isVisible(), builtIn);
+}
+
+void TestMainWindow::middleName_data()
+{
+    QTest::addColumn<QVariant>("given");
+    QTest::addColumn<QString>("stored");
+
+    QTest::newRow("text") << QVariant(QStringLiteral("Quincy")) << QStringLiteral("Quincy");
+    QTest::newRow("null") << QVariant() << QStringLiteral(" ");
+    QTest::newRow("number 1") << QVariant(1) << QStringLiteral(" ");
+    QTest::newRow("text 1") << QVariant(QStringLiteral("1")) << QStringLiteral(" ");
+    QTest::newRow("number 2") << QVariant(2) << QStringLiteral("2");
+}
+
+void TestMainWindow::middleName()
+{
+    QFETCH(QVariant, given);
+    QFETCH(QString, stored);
+    TestAppFolder folder;
+    MDIBaseForm main;
+    main.setUMiddleName(given);
+    QCOMPARE(main.UMiddleName(), stored);
+}
+
+void TestMainWindow::whoAmIShowsTheUserId()
+{
+    TestAppFolder folder;
+    MDIBaseForm main;
+    main.setUserId(1);
+    main.menuItem(QStringLiteral("mnuWhoAmI"))->trigger();
+    QCOMPARE(folder.messages->shown().size(), 1);
+    QCOMPARE(folder.messages->last().title, QStringLiteral("Orvanta"));
+    QCOMPARE(folder.messages->last().text, QStringLiteral("1"));
+}
+
+void TestMainWindow::windowsMenuListsAndActivatesChildren()
+{
+    TestAppFolder folder;
+    MDIBaseForm main;
+    main.show();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    QMdiSubWindow* first = main.addChild(namedWindow(QStringLiteral("First")));
+    main.addChild(namedWindow(QStringLiteral("Second")));
+    auto* windows = main.findChild<QMenu*>(QStringLiteral("mnuWindows"));
+
+    emit windows->aboutToShow();
+    QList<QAction*> items = windows->actions();
+    QCOMPARE(items.size(), 2);
+    QVERIFY(items.at(0)->text().endsWith(QStringLiteral("First")));
+    QVERIFY(items.at(1)->text().endsWith(QStringLiteral("Second")));
+    QVERIFY(items.at(1)->isChecked());
+    items.at(0)->trigger();
+    QTRY_COMPARE(main.mdiArea()->activeSubWindow(), first);
+
+    first->close();
+    emit windows->aboutToShow();
+    QCOMPARE(windows->actions().size(), 1);
+}
+
+void TestMainWindow::optionsOpensAsChildWithSecId()
+{
+    TestAppFolder folder;
+    MDIBaseForm main;
+    main.setUserId(QStringLiteral("7"));
+    main.show();
+    main.menuItem(QStringLiteral("MnuOptions"))->trigger();
+    main.menuItem(QStringLiteral("MnuOptions"))->trigger();
+
+    const QList<QMdiSubWindow*> children = main.mdiArea()->subWindowList();
+    QCOMPARE(children.size(), 2); // a new dialog each time
+    auto* options = qobject_cast<frmOptions*>(children.first()->widget());
+    QVERIFY(options && options->isVisible());
+    QCOMPARE(options->SecId(), QStringLiteral("7"));
+    QCOMPARE(children.first()->windowTitle(), QStringLiteral("Options"));
+}
+
+void TestMainWindow::resizingScalesBarsButNotChildWindows()
+{
+    TestAppFolder folder;
+    MDIBaseForm main;
+    main.show();
+    QWidget* child = namedWindow(QStringLiteral("Child"));
+    main.addChild(child);
+    const qreal childPointSize = child->font().pointSizeF();
+    const qreal statusPointSize = main.statusBar()->font().pointSizeF();
+
+    // The bars are the window's controls; the child windows lay themselves out.
+    QCOMPARE(ProportionalControls(&main),
+             (QList<QWidget*>{main.findChild<QToolBar*>(QStringLiteral("Toolbar1")), main.statusBar()}));
+    ResizeControls(2.0f, 2.0f, &main);
+
+    QCOMPARE(main.statusBar()->font().pointSizeF(), statusPointSize * 2);
+    QCOMPARE(child->font().pointSizeF(), childPointSize);
+}
+
+void TestMainWindow::closingDeletesTempFiles()
+{
+    TestAppFolder folder;
+    TempFolders::ensure();
+    const QString temp = folder.file(QStringLiteral("Temp"));
+    ShellTest::writeAll(temp + QStringLiteral("/viewed.doc"), "a");
+    ShellTest::writeAll(temp + QStringLiteral("/Search/scan.txt"), "b");
+    MDIBaseForm main;
+    main.show();
+    QPointer<QMdiSubWindow> child = main.addChild(namedWindow(QStringLiteral("Child")));
+
+    main.menuItem(QStringLiteral("mnuExit"))->trigger();
+
+    QVERIFY(!main.isVisible());
+    QVERIFY(!QFileInfo::exists(temp + QStringLiteral("/viewed.doc")));
+    QVERIFY(QFileInfo::exists(temp + QStringLiteral("/Search/scan.txt")));
+    QTRY_VERIFY(child.isNull());
+}
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_MDIBaseForm.moc"
