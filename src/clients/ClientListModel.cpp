@@ -1,0 +1,144 @@
+#include "clients/ClientListModel.h"
+
+#include "store/Statement.h"
+#include "store/StoreError.h"
+
+#include <limits>
+
+namespace {
+
+ClientListModel::Column column(const char* header, const char* field)
+{
+    return {QString::fromLatin1(header), QString::fromLatin1(field)};
+}
+
+} // namespace
+
+const QList<ClientListModel::Column>& ClientListModel::clientColumns()
+{
+    static const QList<Column> columns = {
+        column("Company Name", "Company"),         column("First Name", "First Name"),
+        column("Middle Name", "Middle Name"),      column("Last Name", "Last Name"),
+        column("Address", "Address One"),          column("City", "City"),
+        column("Home Phone", "Home Phone Number"), column("Work Phone", "Work Phone Number"),
+        column("Cell Phone", "Cell Phone Number"),
+    };
+    return columns;
+}
+
+const QList<ClientListModel::Column>& ClientListModel::userColumns()
+{
+    static const QList<Column> columns = {
+        column("First Name", "UserFirstName"), column("Middle Name", "UserMiddleName"),
+        column("Last Name", "UserLastName"),   column("User Name", "UserName"),
+        column("User Level", "UserLevel"),
+    };
+    return columns;
+}
+
+ClientListModel::ClientListModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+void ClientListModel::reset(const QList<Column>& columns)
+{
+    beginResetModel();
+    m_columns = columns;
+    m_tagged = false;
+    m_text.clear();
+    m_text.squeeze();
+    m_ends.clear();
+    m_ends.shrink_to_fit();
+    m_ids.clear();
+    m_ids.shrink_to_fit();
+    m_rows = 0;
+    endResetModel();
+}
+
+void ClientListModel::fill(const QList<Column>& columns, Statement& statement, bool tagged, qsizetype expectedRows)
+{
+    const qsizetype width = columns.size();
+    const int first = tagged ? 1 : 0;
+    QString text;
+    std::vector<std::uint32_t> ends;
+    std::vector<qint64> ids;
+    if (expectedRows > 0) {
+        ends.reserve(static_cast<size_t>(expectedRows * width));
+        if (tagged)
+            ids.reserve(static_cast<size_t>(expectedRows));
+    }
+    qsizetype rows = 0;
+    while (statement.step()) {
+        if (rows == std::numeric_limits<int>::max())
+            throw StoreError(QStringLiteral("The list cannot hold more rows"));
+        if (tagged)
+            ids.push_back(statement.value(0).toLongLong());
+        for (int c = first; c < first + width; ++c) {
+            if (!statement.isNull(c)) {
+                const QVariant value = statement.value(c);
+                if (value.typeId() == QMetaType::QString)
+                    text += *static_cast<const QString*>(value.constData());
+                else
+                    text += value.toString();
+                if (text.size() > std::numeric_limits<std::uint32_t>::max())
+                    throw StoreError(QStringLiteral("The list cannot hold more text"));
+            }
+            ends.push_back(static_cast<std::uint32_t>(text.size()));
+        }
+        ++rows;
+    }
+    if (ends.capacity() > 2 * ends.size()) // the expected count was stale
+        ends.shrink_to_fit();
+
+    beginResetModel();
+    m_columns = columns;
+    m_tagged = tagged;
+    m_text = std::move(text);
+    m_ends = std::move(ends);
+    m_ids = std::move(ids);
+    m_rows = static_cast<int>(rows);
+    endResetModel();
+}
+
+qint64 ClientListModel::id(int row) const
+{
+    if (!m_tagged || row < 0 || row >= m_rows)
+        return 0;
+    return m_ids[static_cast<size_t>(row)];
+}
+
+QString ClientListModel::text(int row, int column) const
+{
+    const int width = static_cast<int>(m_columns.size());
+    if (row < 0 || row >= m_rows || column < 0 || column >= width)
+        return {};
+    const size_t cell = static_cast<size_t>(row) * static_cast<size_t>(width) + static_cast<size_t>(column);
+    const std::uint32_t start = cell == 0 ? 0 : m_ends[cell - 1];
+    return QString(m_text.constData() + start, m_ends[cell] - start);
+}
+
+int ClientListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : m_rows;
+}
+
+int ClientListModel::columnCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(m_columns.size());
+}
+
+QVariant ClientListModel::data(const QModelIndex& index, int role) const
+{
+    if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+        return {};
+    if (role == Qt::DisplayRole || role == Qt::AccessibleTextRole)
+        return text(index.row(), index.column());
+    return {};
+}
+
+QVariant ClientListModel::headerData(int section, Qt::Orientation orientation, int role) const
+{
+    if (orientation != Qt::Horizontal || section < 0 || section >= m_columns.size())
+        return {};
+    if (role == Qt::DisplayRole)
+        return m_columns.at(section).header;
+    return {};
+}

@@ -1,0 +1,557 @@
+#include "clients/FrmDataBaseExplorer.h"
+
+#include "clients/ClientGroups.h"
+#include "clients/ClientListModel.h"
+#include "platform/MessageBox.h"
+#include "shell/ProportionalLayout.h"
+#include "shell/StartupSettings.h"
+#include "shell/Twips.h"
+#include "store/CLsDataBaseConnection.h"
+#include "store/Database.h"
+#include "store/Identifier.h"
+#include "store/Statement.h"
+#include "store/StoreError.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDate>
+#include <QFrame>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMetaMethod>
+#include <QMouseEvent>
+#include <QPointer>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTime>
+#include <QTimer>
+#include <QTreeView>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace {
+
+const QString Title = QStringLiteral("Orvanta");
+const QString NodeKeyPrefix = QStringLiteral("ClientManager");
+constexpr int UserMode = 99;
+
+// Fixed parts of the layout, in twips.
+constexpr double LabelTop = 120;
+constexpr double LabelHeight = 375;
+constexpr double PaneLeft = 60;
+constexpr double PaneTop = 540;
+constexpr double BarTop = 120;
+constexpr double BarWidth = 30;
+constexpr double DesignedWidth = 13200;
+constexpr double DesignedHeight = 10000;
+
+enum Panel
+{
+    CapsPanel,
+    NumPanel,
+    InsertPanel,
+    TimePanel,
+    DatePanel
+};
+
+// A closed folder that shows open while its node is selected.
+QIcon folderIcon(const QStyle* style)
+{
+    QIcon icon;
+    icon.addPixmap(style->standardIcon(QStyle::SP_DirClosedIcon).pixmap(16, 16), QIcon::Normal);
+    icon.addPixmap(style->standardIcon(QStyle::SP_DirOpenIcon).pixmap(16, 16), QIcon::Selected);
+    return icon;
+}
+
+QIcon openFolderIcon(const QStyle* style)
+{
+    return style->standardIcon(QStyle::SP_DirOpenIcon);
+}
+
+bool isEnterKey(const QEvent* event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<const QKeyEvent*>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter;
+}
+
+} // namespace
+
+FrmDataBaseExplorer::FrmDataBaseExplorer(MDIBaseForm* mainWindow, QWidget* parent)
+    : QWidget(parent), m_mainWindow(mainWindow)
+{
+    setObjectName(QStringLiteral("FrmDataBaseExplorer"));
+    setWindowTitle(QStringLiteral("Client Explorer"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_menuBar = new QMenuBar(this);
+    m_menuBar->setNativeMenuBar(false);
+    layout->setMenuBar(m_menuBar);
+    // The controls sit at their twip positions in this area below the menu bar.
+    m_area = new QWidget(this);
+    layout->addWidget(m_area, 1);
+    m_statusBar = new QStatusBar(this);
+    m_statusBar->setObjectName(QStringLiteral("StatusBar1"));
+    m_statusBar->setSizeGripEnabled(false);
+    layout->addWidget(m_statusBar);
+
+    createControls();
+    createMenus();
+    createStatusBar();
+    applyGeometry();
+}
+
+FrmDataBaseExplorer::~FrmDataBaseExplorer() = default;
+
+void FrmDataBaseExplorer::createControls()
+{
+    m_lblClassAndSection = new QLabel(QStringLiteral("Clients"), m_area);
+    m_lblClassAndSection->setObjectName(QStringLiteral("LblClassAndSection"));
+    m_lblClassAndSection->setToolTip(QStringLiteral("Click to Refresh"));
+    m_lblClassAndSection->setAccessibleName(QStringLiteral("Clients"));
+    m_lblClassAndSection->setFrameShape(QFrame::Panel);
+    m_lblClassAndSection->setFrameShadow(QFrame::Sunken);
+    m_lblClassAndSection->setCursor(Qt::PointingHandCursor);
+    m_lblClassAndSection->installEventFilter(this);
+
+    m_lblStudentInformation = new QLabel(QStringLiteral("Client Information"), m_area);
+    m_lblStudentInformation->setObjectName(QStringLiteral("LblStudentInformation"));
+    m_lblStudentInformation->setAccessibleName(QStringLiteral("Client Information"));
+    m_lblStudentInformation->setFrameShape(QFrame::Panel);
+    m_lblStudentInformation->setFrameShadow(QFrame::Sunken);
+
+    m_tree = new QTreeWidget(m_area);
+    m_tree->setObjectName(QStringLiteral("TreClassView"));
+    m_tree->setAccessibleName(QStringLiteral("Client groups"));
+    m_tree->setColumnCount(1);
+    m_tree->setHeaderHidden(true);
+    m_tree->setIconSize(QSize(16, 16));
+    m_tree->installEventFilter(this);
+    connect(m_tree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* node) { nodeClicked(node); });
+    connect(m_tree, &QTreeWidget::itemExpanded, this,
+            [this](QTreeWidgetItem* node) { node->setIcon(0, openFolderIcon(style())); });
+    connect(m_tree, &QTreeWidget::itemCollapsed, this,
+            [this](QTreeWidgetItem* node) { node->setIcon(0, folderIcon(style())); });
+
+    m_model = new ClientListModel(this);
+    m_list = new QTreeView(m_area);
+    m_list->setObjectName(QStringLiteral("LstStudenInformation"));
+    m_list->setAccessibleName(QStringLiteral("Client list"));
+    m_list->setModel(m_model);
+    m_list->setRootIsDecorated(false);
+    m_list->setItemsExpandable(false);
+    m_list->setUniformRowHeights(true);
+    m_list->setAllColumnsShowFocus(true);
+    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->header()->setSectionsClickable(true);
+    m_list->header()->setSectionsMovable(false);
+    m_list->header()->setStretchLastSection(false);
+    m_list->header()->setDefaultSectionSize(Twips::toPixelsX(1440));
+    m_list->installEventFilter(this);
+    connect(m_list->header(), &QHeaderView::sectionClicked, this, &FrmDataBaseExplorer::columnClicked);
+    connect(m_list, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
+        if (index.isValid())
+            openClient(index.row());
+    });
+
+    auto* bar = new QFrame(m_area);
+    bar->setObjectName(QStringLiteral("Picture1"));
+    bar->setAccessibleName(QStringLiteral("Divider between groups and list"));
+    bar->setFrameShape(QFrame::Panel);
+    bar->setFrameShadow(QFrame::Raised);
+    bar->setCursor(Qt::SizeHorCursor);
+    bar->installEventFilter(this);
+    m_bar = bar;
+}
+
+QMenu* FrmDataBaseExplorer::addMenu(QWidget* owner, const QString& name, const QString& caption)
+{
+    auto* menu = new QMenu(caption, owner);
+    menu->setObjectName(name);
+    if (auto* bar = qobject_cast<QMenuBar*>(owner))
+        bar->addMenu(menu);
+    else if (auto* parentMenu = qobject_cast<QMenu*>(owner))
+        parentMenu->addMenu(menu);
+    return menu;
+}
+
+QAction* FrmDataBaseExplorer::addItem(QMenu* menu, const QString& name, const QString& caption)
+{
+    QAction* action = caption.isEmpty() ? menu->addSeparator() : menu->addAction(caption);
+    action->setObjectName(name);
+    return action;
+}
+
+void FrmDataBaseExplorer::createMenus()
+{
+    QMenu* file = addMenu(m_menuBar, QStringLiteral("MnuFile"), QStringLiteral("&File"));
+    connect(addItem(file, QStringLiteral("MnuNewClient"), QStringLiteral("New Client")), &QAction::triggered, this,
+            &FrmDataBaseExplorer::newClientRequested);
+    connect(addItem(file, QStringLiteral("MnuExplorer"), QStringLiteral("Explorer")), &QAction::triggered, this,
+            [this] { emit explorerRequested(UserLevel, SecId); });
+    addItem(file, QStringLiteral("mnuSep"), {});
+    connect(addItem(file, QStringLiteral("mnuClose"), QStringLiteral("Close")), &QAction::triggered, this,
+            &FrmDataBaseExplorer::closeWindow);
+    connect(addItem(file, QStringLiteral("mnuExit"), QStringLiteral("Exit")), &QAction::triggered, this,
+            &FrmDataBaseExplorer::exitApplication);
+
+    QMenu* view = addMenu(m_menuBar, QStringLiteral("mnuView"), QStringLiteral("&View"));
+    connect(addItem(view, QStringLiteral("mnuRefreshTreeView"), QStringLiteral("Refresh Client List")),
+            &QAction::triggered, this, &FrmDataBaseExplorer::refreshTree);
+    addItem(view, QStringLiteral("mnuSeperator"), {});
+    connect(addItem(view, QStringLiteral("mnuClientLastName"), QStringLiteral("Display by Client Last Name")),
+            &QAction::triggered, this, [this] { setGrouping(false); });
+    connect(addItem(view, QStringLiteral("mnuClientCompanyName"), QStringLiteral("Display by Client Company Name")),
+            &QAction::triggered, this, [this] { setGrouping(true); });
+
+    QMenu* tools = addMenu(m_menuBar, QStringLiteral("mnuAdministrator"), QStringLiteral("&Tools"));
+    connect(addItem(tools, QStringLiteral("mnuDoc"), QStringLiteral("Resource Manager")), &QAction::triggered, this,
+            &FrmDataBaseExplorer::resourceManagerRequested);
+    addItem(tools, QStringLiteral("sepMenu"), {});
+    connect(addItem(tools, QStringLiteral("mnuDatabaseEditor"), QStringLiteral("New Tabs(Forms)")), &QAction::triggered,
+            this, [this] { emit designerRequested(false); });
+    connect(addItem(tools, QStringLiteral("MnuEditForms"), QStringLiteral("Edit Tabs(Forms)")), &QAction::triggered,
+            this, [this] { emit designerRequested(true); });
+    addItem(tools, QStringLiteral("mnusep1"), {});
+    connect(addItem(tools, QStringLiteral("mnuOption"), QStringLiteral("Options")), &QAction::triggered, this,
+            [this] { emit optionsRequested(SecId); });
+    QMenu* admin = addMenu(tools, QStringLiteral("mnuAdmin"), QStringLiteral("Administrative"));
+    connect(addItem(admin, QStringLiteral("mnuCatagory"), QStringLiteral("View Edit Events and Categories")),
+            &QAction::triggered, this, &FrmDataBaseExplorer::categoriesRequested);
+
+    m_windowsMenu = addMenu(m_menuBar, QStringLiteral("mnuWindows"), QStringLiteral("&Windows"));
+    connect(m_windowsMenu, &QMenu::aboutToShow, this, &FrmDataBaseExplorer::fillWindowsMenu);
+}
+
+void FrmDataBaseExplorer::createStatusBar()
+{
+    // Five panels of equal width: they share the bar's width, a fifth each, as the window
+    // is resized.
+    for (QLabel*& panel : m_panels) {
+        panel = new QLabel(m_statusBar);
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        panel->setAlignment(Qt::AlignCenter);
+        m_statusBar->addWidget(panel, 1);
+    }
+    m_panels[CapsPanel]->setText(QStringLiteral("CAPS"));
+    m_panels[NumPanel]->setText(QStringLiteral("NUM"));
+    m_panels[InsertPanel]->setText(QStringLiteral("INS"));
+    updateKeyPanels();
+
+    m_clock = new QTimer(this);
+    m_clock->setSingleShot(true);
+    connect(m_clock, &QTimer::timeout, this, &FrmDataBaseExplorer::updateClock);
+    updateClock();
+}
+
+void FrmDataBaseExplorer::updateClock()
+{
+    const QLocale locale;
+    const QTime now = QTime::currentTime();
+    m_panels[TimePanel]->setText(locale.toString(now, QLocale::ShortFormat));
+    m_panels[DatePanel]->setText(locale.toString(QDate::currentDate(), QLocale::ShortFormat));
+    // The panels show minutes: wake at the start of the next one.
+    constexpr int Minute = 60 * 1000;
+    m_clock->start(Minute - now.msecsSinceStartOfDay() % Minute + 20);
+}
+
+void FrmDataBaseExplorer::updateKeyPanels()
+{
+    // The lock states are followed from the keys pressed in this window; a disabled panel
+    // shows its text in grey.
+    m_panels[CapsPanel]->setEnabled(m_capsLock);
+    m_panels[NumPanel]->setEnabled(m_numLock);
+    m_panels[InsertPanel]->setEnabled(m_insert);
+}
+
+QSize FrmDataBaseExplorer::sizeHint() const
+{
+    return Twips::size(DesignedWidth, DesignedHeight);
+}
+
+void FrmDataBaseExplorer::load()
+{
+    m_loaded = true;
+    m_byCompany = !StartupSettings::read().startByClient();
+    refreshTree();
+    resize(Twips::size(DesignedWidth, DesignedHeight));
+    if (auto* subWindow = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        subWindow->adjustSize();
+}
+
+void FrmDataBaseExplorer::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (!m_loaded)
+        load();
+}
+
+void FrmDataBaseExplorer::refreshTree()
+{
+    m_tree->clear();
+    formInfromation();
+}
+
+void FrmDataBaseExplorer::setGrouping(bool byCompany)
+{
+    m_byCompany = byCompany;
+    refreshTree();
+}
+
+void FrmDataBaseExplorer::formInfromation()
+{
+    const QIcon icon = folderIcon(style());
+    try {
+        CLsDataBaseConnection connection;
+        if (UserLevel == UserMode) {
+            m_lblStudentInformation->setText(QStringLiteral("Description"));
+            m_lblClassAndSection->setText(QStringLiteral("User"));
+            for (const ClientGroups::UserGroup& group : ClientGroups::userGroups(connection.database())) {
+                auto* node = new QTreeWidgetItem(m_tree, QStringList{group.name});
+                node->setData(0, KeyRole, NodeKeyPrefix + group.name);
+                node->setIcon(0, icon);
+                for (const ClientGroups::User& user : group.users) {
+                    auto* child = new QTreeWidgetItem(node, QStringList{user.text});
+                    child->setData(0, KeyRole, user.key);
+                    child->setData(0, TagRole, user.securityId);
+                    child->setIcon(0, icon);
+                }
+            }
+            return;
+        }
+
+        QFont bold = m_tree->font();
+        bold.setBold(true);
+        const QColor grey = palette().color(QPalette::Disabled, QPalette::Text);
+        for (const ClientGroups::Group& group : ClientGroups::clientGroups(connection.database(), m_byCompany)) {
+            auto* node = new QTreeWidgetItem(m_tree, QStringList{ClientGroups::nodeText(group.name, group.count)});
+            node->setData(0, KeyRole, NodeKeyPrefix + group.name);
+            node->setData(0, TagRole, group.name);
+            node->setData(0, CountRole, group.count);
+            node->setIcon(0, icon);
+            if (group.count > 0)
+                node->setFont(0, bold);
+            else
+                node->setForeground(0, grey);
+        }
+    } catch (const StoreError& error) {
+        reportError(error.message());
+    }
+}
+
+void FrmDataBaseExplorer::nodeClicked(QTreeWidgetItem* node)
+{
+    if (!node)
+        return;
+    if (UserLevel == UserMode)
+        showUserList(node);
+    else
+        showClientList(node);
+}
+
+void FrmDataBaseExplorer::showClientList(QTreeWidgetItem* node)
+{
+    const QString group = node->data(0, TagRole).toString();
+    if (group.isEmpty())
+        return;
+    const QList<ClientListModel::Column>& columns = ClientListModel::clientColumns();
+    try {
+        CLsDataBaseConnection connection;
+        Statement rows = connection.database().prepare(ClientGroups::clientListStatement(m_byCompany, m_sort));
+        rows.bind(1, ClientGroups::pattern(group));
+        m_model->fill(columns, rows, true, node->data(0, CountRole).toLongLong());
+    } catch (const StoreError& error) {
+        m_model->reset(columns);
+        reportError(error.message());
+    }
+}
+
+void FrmDataBaseExplorer::showUserList(QTreeWidgetItem* node)
+{
+    const QVariant securityId = node->data(0, TagRole);
+    if (securityId.isValid()) {
+        emit userOpenRequested(securityId.toLongLong());
+        return;
+    }
+    const QList<ClientListModel::Column>& columns = ClientListModel::userColumns();
+    try {
+        CLsDataBaseConnection connection;
+        Statement rows = connection.database().prepare(ClientGroups::userListStatement(m_sort));
+        rows.bind(1, ClientGroups::pattern(node->text(0)));
+        m_model->fill(columns, rows, false);
+    } catch (const StoreError& error) {
+        m_model->reset(columns);
+        reportError(error.message());
+    }
+}
+
+void FrmDataBaseExplorer::columnClicked(int section)
+{
+    const QList<ClientListModel::Column>& columns = m_model->columns();
+    if (section < 0 || section >= columns.size())
+        return;
+    // The key is the known column's name, never text taken from the header.
+    const ClientListModel::Column& column = columns.at(section);
+    const SortClause::Order order = m_sort.click(quoteIdentifier(column.field));
+    m_lblStudentInformation->setText(SortClause::caption(column.header, order));
+
+    QTreeWidgetItem* node = m_tree->currentItem();
+    if (!node || !node->isSelected())
+        return;
+    if (UserLevel != UserMode)
+        showClientList(node);
+    else if (!node->data(0, TagRole).isValid()) // reordering must not open a selected user
+        showUserList(node);
+}
+
+void FrmDataBaseExplorer::openClient(int row)
+{
+    if (!m_model->isTagged() || row < 0 || row >= m_model->rowCount())
+        return;
+    const QString name =
+        m_model->text(row, 3) + QStringLiteral(", ") + m_model->text(row, 1) + QLatin1Char(' ') + m_model->text(row, 2);
+    emit clientOpenRequested(m_model->id(row), name);
+}
+
+void FrmDataBaseExplorer::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    const double w = Twips::fromPixelsX(width());
+    const double h = Twips::fromPixelsY(height());
+    Geometry& g = m_geometry;
+    g.treeHeight = std::abs(h - 1320);
+    g.barHeight = g.treeHeight + 425;
+    g.infoLeft = g.listLeft;
+    g.infoWidth = std::abs(w - (g.listLeft + 200));
+    g.clientsWidth = g.treeWidth;
+    g.listHeight = std::abs(h - 1320);
+    g.listWidth = g.infoWidth;
+    applyGeometry();
+    if (!ResizeArmed)
+        ResizeArmed = true;
+}
+
+void FrmDataBaseExplorer::dragSplitter(double x)
+{
+    const double w = Twips::fromPixelsX(width());
+    const double tree = m_geometry.treeWidth + x;
+    const double list = tree + 45 + BarWidth + 25;
+    if (!(80 < tree + 25 && tree + 25 <= w - 335))
+        return;
+    Geometry& g = m_geometry;
+    g.treeWidth = tree;
+    g.barLeft = tree + 45;
+    g.listLeft = list;
+    g.listWidth = std::abs(w - (list + 200));
+    g.infoLeft = g.listLeft;
+    g.infoWidth = g.listWidth;
+    g.clientsWidth = g.treeWidth;
+    applyGeometry();
+}
+
+void FrmDataBaseExplorer::applyGeometry()
+{
+    const Geometry& g = m_geometry;
+    m_lblClassAndSection->setGeometry(Twips::rect(PaneLeft, LabelTop, g.clientsWidth, LabelHeight));
+    m_lblStudentInformation->setGeometry(Twips::rect(g.infoLeft, LabelTop, g.infoWidth, LabelHeight));
+    m_tree->setGeometry(Twips::rect(PaneLeft, PaneTop, g.treeWidth, g.treeHeight));
+    m_list->setGeometry(Twips::rect(g.listLeft, PaneTop, g.listWidth, g.listHeight));
+    m_bar->setGeometry(Twips::rect(g.barLeft, BarTop, BarWidth, g.barHeight));
+}
+
+bool FrmDataBaseExplorer::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        switch (static_cast<QKeyEvent*>(event)->key()) {
+        case Qt::Key_CapsLock:
+            m_capsLock = !m_capsLock;
+            break;
+        case Qt::Key_NumLock:
+            m_numLock = !m_numLock;
+            break;
+        case Qt::Key_Insert:
+            m_insert = !m_insert;
+            break;
+        default:
+            break;
+        }
+        updateKeyPanels();
+    }
+
+    if (watched == m_lblClassAndSection && event->type() == QEvent::MouseButtonRelease) {
+        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
+            refreshTree();
+    } else if (watched == m_bar && event->type() == QEvent::MouseMove) {
+        const auto* move = static_cast<QMouseEvent*>(event);
+        if (move->buttons() & Qt::LeftButton)
+            dragSplitter(Twips::fromPixelsX(qRound(move->position().x())));
+    } else if (watched == m_tree && isEnterKey(event)) {
+        QTreeWidgetItem* node = m_tree->currentItem();
+        if (node && node->isSelected())
+            nodeClicked(node);
+        return true;
+    } else if (watched == m_list && isEnterKey(event)) {
+        const QModelIndex current = m_list->currentIndex();
+        if (current.isValid() && m_list->selectionModel()->isRowSelected(current.row()))
+            openClient(current.row());
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void FrmDataBaseExplorer::closeWindow()
+{
+    if (auto* subWindow = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        subWindow->close();
+    else
+        close();
+}
+
+void FrmDataBaseExplorer::exitApplication()
+{
+    if (isSignalConnected(QMetaMethod::fromSignal(&FrmDataBaseExplorer::exitRequested)))
+        emit exitRequested();
+    else
+        QCoreApplication::quit();
+}
+
+void FrmDataBaseExplorer::fillWindowsMenu()
+{
+    m_windowsMenu->clear();
+    auto* subWindow = qobject_cast<QMdiSubWindow*>(parentWidget());
+    QMdiArea* area = subWindow ? subWindow->mdiArea() : nullptr;
+    if (!area)
+        return;
+    int number = 0;
+    for (QMdiSubWindow* window : area->subWindowList()) {
+        QString title = window->windowTitle();
+        title.replace(QLatin1Char('&'), QStringLiteral("&&"));
+        QAction* item = m_windowsMenu->addAction(QStringLiteral("&%1 %2").arg(++number).arg(title));
+        item->setCheckable(true);
+        item->setChecked(window == area->activeSubWindow());
+        QPointer<QMdiSubWindow> target(window);
+        connect(item, &QAction::triggered, area, [area, target] {
+            if (target)
+                area->setActiveSubWindow(target);
+        });
+    }
+}
+
+void FrmDataBaseExplorer::reportError(const QString& message)
+{
+    MessageBox::inform(this, Title, message, MessageBox::Critical);
+}

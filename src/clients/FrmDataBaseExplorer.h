@@ -1,0 +1,137 @@
+#pragma once
+
+#include "clients/SortClause.h"
+
+#include <QString>
+#include <QWidget>
+
+class ClientListModel;
+class MDIBaseForm;
+class QAction;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QStatusBar;
+class QTimer;
+class QTreeView;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// The client explorer: a tree of client groups on the left, the clients of the selected
+// group on the right, a bar between them to share the width. For the built-in account
+// (level 99) the tree holds the users under the groups and the list shows users.
+//
+// The commands that open other windows are signals; the main window connects them.
+class FrmDataBaseExplorer : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Item data of the tree's nodes.
+    static constexpr int TagRole = Qt::UserRole;       // group name, or SecurityId of a user node
+    static constexpr int KeyRole = Qt::UserRole + 1;   // "ClientManager" + group name, or the user key
+    static constexpr int CountRole = Qt::UserRole + 2; // active clients counted when the tree was built
+
+    explicit FrmDataBaseExplorer(MDIBaseForm* mainWindow, QWidget* parent = nullptr);
+    ~FrmDataBaseExplorer() override;
+
+    // Set by the opener before the window is shown. 99 shows users instead of clients.
+    int UserLevel = 0;
+    // The SecurityId of the logged-in user, passed on to the Options dialog.
+    QString SecId;
+
+    // Reads the grouping from Settings.ini, builds the tree and gives the window its designed
+    // size. Runs by itself when the window is first shown.
+    void load();
+    // Adds the group nodes (and in user mode the user nodes) to the tree. Callers clear the
+    // tree first. Database errors are reported and end the building.
+    void formInfromation();
+
+    MDIBaseForm* mainWindow() const { return m_mainWindow; }
+    QMenuBar* menuBar() const { return m_menuBar; }
+    // True while clients are grouped by company name rather than last name.
+    bool groupedByCompany() const { return m_byCompany; }
+    const SortClause& sortClause() const { return m_sort; }
+
+    QSize sizeHint() const override;
+
+signals:
+    void newClientRequested();
+    void explorerRequested(int userLevel, const QString& secId);
+    void resourceManagerRequested();
+    // The designer: a new tab ("Create Tabs(Forms)") or editing ("Edit Tabs(Forms)").
+    void designerRequested(bool editMode);
+    void optionsRequested(const QString& secId);
+    void categoriesRequested();
+    // A double click on a client row: open its record window.
+    void clientOpenRequested(qint64 personalInformationId, const QString& personalName);
+    // A click on a user node in user mode: open the user dialog.
+    void userOpenRequested(qint64 securityId);
+    // "Exit": end the application at once. Quits the event loop when nothing is connected.
+    void exitRequested();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // Designed geometry of the controls that move, in twips.
+    struct Geometry
+    {
+        double treeWidth = 2475;
+        double treeHeight = 7215;
+        double barLeft = 2580;
+        double barHeight = 7635;
+        double listLeft = 2595;
+        double listWidth = 10455;
+        double listHeight = 7215;
+        double infoLeft = 2595;
+        double infoWidth = 10455;
+        double clientsWidth = 2475;
+    };
+
+    void createControls();
+    void createMenus();
+    QAction* addItem(QMenu* menu, const QString& name, const QString& caption);
+    QMenu* addMenu(QWidget* owner, const QString& name, const QString& caption);
+    void createStatusBar();
+    void applyGeometry();
+
+    void refreshTree();
+    void setGrouping(bool byCompany);
+    void nodeClicked(QTreeWidgetItem* node);
+    void showClientList(QTreeWidgetItem* node);
+    void showUserList(QTreeWidgetItem* node);
+    void columnClicked(int section);
+    void openClient(int row);
+    void dragSplitter(double x);
+    void closeWindow();
+    void exitApplication();
+    void fillWindowsMenu();
+    void updateClock();
+    void updateKeyPanels();
+    void reportError(const QString& message);
+
+    MDIBaseForm* m_mainWindow = nullptr;
+    bool m_loaded = false;
+    bool m_byCompany = false;
+    SortClause m_sort;
+    Geometry m_geometry;
+
+    QMenuBar* m_menuBar = nullptr;
+    QMenu* m_windowsMenu = nullptr;
+    QWidget* m_area = nullptr;
+    QLabel* m_lblClassAndSection = nullptr;
+    QLabel* m_lblStudentInformation = nullptr;
+    QTreeWidget* m_tree = nullptr;
+    QTreeView* m_list = nullptr;
+    ClientListModel* m_model = nullptr;
+    QWidget* m_bar = nullptr;
+    QStatusBar* m_statusBar = nullptr;
+    QLabel* m_panels[5] = {};
+    QTimer* m_clock = nullptr;
+    bool m_capsLock = false;
+    bool m_numLock = false;
+    bool m_insert = true;
+};
