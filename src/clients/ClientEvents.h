@@ -1,0 +1,14 @@
+#pragma once
+
+#include "clients/EventEntry.h"
+
+#include <vector>
+
+// One client's events as the record window lists them, in the order the database returns
+// them, each as the seven texts an event carries (dates and times as stored).
+class ClientEvents
+{
+public:
+    // Database failures throw StoreError.
+    static std::vector<EventEntry> list(qint64 clientId);
+};

@@ -1,0 +1,169 @@
+#pragma once
+
+#include "clients/ClientRecord.h"
+#include "clients/EventEntry.h"
+#include "clients/RecordState.h"
+
+#include <QList>
+#include <QMetaObject>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <vector>
+
+class MDIBaseForm;
+class QAction;
+class QCheckBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMimeData;
+class QPushButton;
+class QTabBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// The client record window: one client as a strip of tabs. The data tabs come from the tab
+// definitions and show labels and text boxes built from the field definitions; the three
+// fixed tabs after them show lists. Shows a client read-only, edits it, creates a new one,
+// and retires one (Delete).
+//
+// The opener sets PersonalInformationId, PersonalName and Mode, then calls load() (or just
+// shows the window, which loads it the first time).
+class DisplayExtendedInformation : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit DisplayExtendedInformation(MDIBaseForm* mainWindow, QWidget* parent = nullptr);
+    ~DisplayExtendedInformation() override;
+
+    // The client shown; 0 for a new client until it is saved.
+    qint64 PersonalInformationId = 0;
+    // The window caption.
+    QString PersonalName;
+    // "" viewing, "Edit" editing an existing client, "New" creating a client.
+    QString Mode;
+
+    // Builds the tabs and fields and shows the first tab. Database failures throw StoreError.
+    void load();
+    bool isLoaded() const { return m_loaded; }
+
+    MDIBaseForm* mainWindow() const { return m_mainWindow; }
+    const ClientRecord& record() const { return m_record; }
+
+    // Refill ListView1 with the client's attachments, assigned resources or events. A
+    // database failure is reported in a message and leaves the list empty. PopulateListAtt
+    // does nothing while a data tab is shown (the list is read again on a fixed tab).
+    void PopulateListAtt();
+    void PopulateListResources();
+    void PopulateListEvents();
+
+signals:
+    // The window became the active one; carries its client's identifier.
+    void activated(qint64 id);
+    // A client was created, saved or deleted through this window.
+    void clientSaved(qint64 id);
+    // cmdEdit clicked while it reads "UpLoad", "Add Event" or "Assign Resource". On "UpLoad"
+    // the window then asks for the file and stores it itself.
+    void uploadRequested();
+    void addEventRequested();
+    void assignResourceRequested();
+    // The user confirmed moving this attachment version to another client; whoever completes
+    // the move calls PopulateListAtt() on this window afterwards.
+    void reassignRequested(qint64 attachmentsId);
+    // A double click on an event of the list: the event to show, dates and times as stored.
+    void viewEventRequested(const EventEntry& event);
+
+protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    // Files dropped onto the list from a file manager.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    // What ListView1 shows at the moment; a drop shows the attachments on any fixed tab.
+    enum class ListContent
+    {
+        None,
+        Attachments,
+        Resources,
+        Events
+    };
+
+    struct PlacedField
+    {
+        int field; // position in the record's field entries
+        QLabel* label;
+        QLineEdit* box;
+    };
+
+    void createControls();
+    void createMenus();
+    QAction* addMenuAction(QMenu* menu, const QString& name, const QString& caption);
+    void applyState();
+    void syncMode();
+    QString tabName(int index) const;
+    QString selectedTab() const;
+    void fillTabStrip();
+    void appendFixedTabs(const QStringList& tabs);
+    void removeFixedTabs();
+    void clearFields();
+    void LoadTabFields();
+    void keepTypedValues();
+    void updateTabOrder();
+    void refillList(const QString& tab, ListContent content, const QStringList& headers, const QList<double>& widths);
+    void reportListFailure(const QString& message);
+    QTreeWidgetItem* selectedItem() const;
+    void nothingSelected();
+    void showContextMenu(const QPoint& position);
+    void listDoubleClicked(QTreeWidgetItem* item);
+    void upload();
+    void dropFiles(const QMimeData* data);
+    void viewAttachment();
+    void saveAttachmentAs();
+    void deleteAttachment();
+    void reassignAttachment();
+    void viewResource();
+    void removeResource();
+    void watchSubWindow();
+    void reportSaveFailure();
+    void closeWindow();
+
+    void tabChanged();
+    void editClicked();
+    void deleteClicked();
+    void cancelClicked();
+    void enterEditing();
+    void saveClient();
+    void createClient();
+    void retireClient();
+
+    MDIBaseForm* m_mainWindow = nullptr;
+    ClientRecord m_record;
+    RecordState m_state;
+    bool m_loaded = false;
+    QMetaObject::Connection m_subWindowConnection;
+
+    QTabBar* m_tabStrip = nullptr;
+    QFrame* m_fieldFrame = nullptr;
+    QTreeWidget* m_list = nullptr;
+    QGroupBox* m_options = nullptr;
+    QCheckBox* m_currentVersionOnly = nullptr;
+    QPushButton* m_close = nullptr;
+    QPushButton* m_edit = nullptr;
+    QPushButton* m_delete = nullptr;
+    QPushButton* m_cancel = nullptr;
+    QMenu* m_attachmentMenu = nullptr;
+    QMenu* m_resourceMenu = nullptr;
+
+    std::vector<PlacedField> m_placed;
+    ListContent m_listContent = ListContent::None;
+    // The events listed, in list order; an item carries its position here.
+    std::vector<EventEntry> m_events;
+    // The file dialog keeps the title and filter of the last upload for "SaveAs".
+    QString m_dialogTitle;
+    QString m_dialogFilter;
+};
