@@ -1,0 +1,39 @@
+#pragma once
+
+#include "designer/DesignerFieldEntry.h"
+#include "designer/DesignerTabPage.h"
+
+#include <QList>
+#include <QStringList>
+#include <vector>
+
+class Database;
+
+// The TabInfo and FieldInfo rows of the designed tabs: reading the editable ones back and
+// writing the designer's pages and fields. Every value is bound as a parameter.
+//
+// Tabs and fields the designer may change carry TabEdit = 1 and FieldEdit = 1, the columns'
+// defaults; the built-in Personal Information tab carries 0 and is never touched.
+class TabDefinitionStore
+{
+public:
+    explicit TabDefinitionStore(const Database& db);
+
+    // The editable tabs, in the order the database returns them.
+    std::vector<DesignerTabPage> editableTabs() const;
+    // The fields of the editable tabs, in display order.
+    std::vector<DesignerFieldEntry> editableFields() const;
+    // The names of all defined tabs.
+    QStringList tabNames() const;
+
+    // Writes one TabInfo row per page (in page order) and one FieldInfo row per field-list
+    // entry of that page (in list order), all in one transaction. In edit mode it first
+    // removes every editable definition; otherwise it removes the tabs `replacing` (those
+    // this window wrote before) and their fields. Returns the TabId of each page. Throws
+    // StoreError, leaving the previous definitions as they were.
+    QList<qint64> save(const std::vector<DesignerTabPage>& pages, const std::vector<DesignerFieldEntry>& fields,
+                       bool editMode, const QList<qint64>& replacing) const;
+
+private:
+    const Database& m_db;
+};
