@@ -1,10 +1,20 @@
 #include "shell/MDIBaseForm.h"
 
+#include "clients/DisplayExtendedInformation.h"
+#include "clients/FrmCategoryEventEditor.h"
+#include "clients/FrmDataBaseExplorer.h"
+#include "clients/frmFindInfo.h"
+#include "clients/frmMeeting.h"
+#include "clients/frmSelectClient.h"
+#include "designer/DatabaseGenerator.h"
+#include "documents/frmDocumentExp.h"
 #include "platform/MessageBox.h"
 #include "shell/TempFolders.h"
 #include "shell/Twips.h"
 #include "shell/frmLogin.h"
 #include "shell/frmOptions.h"
+#include "users/FrmManageUsers.h"
+#include "users/frmNewUser.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -15,6 +25,8 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPointer>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QStyle>
 #include <QTime>
@@ -51,6 +63,7 @@ MDIBaseForm::MDIBaseForm(QWidget* parent) : QMainWindow(parent)
     createMenus();
     createToolbar();
     createStatusBar();
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &MDIBaseForm::showMenuOf);
 }
 
 void MDIBaseForm::setUFirstName(const QVariant& value)
@@ -99,13 +112,18 @@ QMenu* MDIBaseForm::addSubmenu(QWidget* owner, const QString& name, const QStrin
 
 void MDIBaseForm::createMenus()
 {
-    QMenuBar* bar = menuBar();
+    m_menuStack = new QStackedWidget(this);
+    m_menuStack->setObjectName(QStringLiteral("menuArea"));
+    auto* bar = new QMenuBar(m_menuStack);
     bar->setObjectName(QStringLiteral("menuBar"));
+    m_menuStack->addWidget(bar);
+    m_mainMenu = bar;
+    setMenuWidget(m_menuStack);
 
     QMenu* file = addSubmenu(bar, QStringLiteral("MnuFile"), QStringLiteral("File"));
-    addItem(file, QStringLiteral("mnuNewUser"), QStringLiteral("New User"), false);
-    addItem(file, QStringLiteral("MnuManageUsers"), QStringLiteral("Manage Users"), false);
-    addItem(file, QStringLiteral("MnuNewClient"), QStringLiteral("New Client"));
+    QAction* newUser = addItem(file, QStringLiteral("mnuNewUser"), QStringLiteral("New User"), false);
+    QAction* manageUsers = addItem(file, QStringLiteral("MnuManageUsers"), QStringLiteral("Manage Users"), false);
+    QAction* newClient = addItem(file, QStringLiteral("MnuNewClient"), QStringLiteral("New Client"));
     QAction* explorer = addItem(file, QStringLiteral("MnuExplorer"), QStringLiteral("Explorer"));
     file->addSeparator()->setObjectName(QStringLiteral("mnusep"));
     QAction* differentUser =
@@ -113,15 +131,16 @@ void MDIBaseForm::createMenus()
     QAction* exit = addItem(file, QStringLiteral("mnuExit"), QStringLiteral("Exit"));
 
     QMenu* tools = addSubmenu(bar, QStringLiteral("mnuAdministrator"), QStringLiteral("Tools"));
-    addItem(tools, QStringLiteral("mnuDoc"), QStringLiteral("Resource Manager"));
+    QAction* resources = addItem(tools, QStringLiteral("mnuDoc"), QStringLiteral("Resource Manager"));
     tools->addSeparator()->setObjectName(QStringLiteral("sepMenu"));
-    addItem(tools, QStringLiteral("mnuDatabaseEditor"), QStringLiteral("New Tabs(Forms)"));
-    addItem(tools, QStringLiteral("MnuEditForms"), QStringLiteral("Edit Tabs(Forms)"));
+    QAction* newTabs = addItem(tools, QStringLiteral("mnuDatabaseEditor"), QStringLiteral("New Tabs(Forms)"));
+    QAction* editTabs = addItem(tools, QStringLiteral("MnuEditForms"), QStringLiteral("Edit Tabs(Forms)"));
     tools->addSeparator()->setObjectName(QStringLiteral("mnusep1"));
     QAction* options = addItem(tools, QStringLiteral("MnuOptions"), QStringLiteral("Options"));
     QMenu* admin = addSubmenu(tools, QStringLiteral("mnuAdmin"), QStringLiteral("Administrative"));
-    addItem(admin, QStringLiteral("mnuCategory"), QStringLiteral("View Edit Events and Categories"));
-    addItem(admin, QStringLiteral("mnuAddNewUser"), QStringLiteral("Add New User"), false);
+    QAction* categories =
+        addItem(admin, QStringLiteral("mnuCategory"), QStringLiteral("View Edit Events and Categories"));
+    QAction* addNewUser = addItem(admin, QStringLiteral("mnuAddNewUser"), QStringLiteral("Add New User"), false);
 
     m_windowsMenu = addSubmenu(bar, QStringLiteral("mnuWindows"), QStringLiteral("Windows"));
 
@@ -134,6 +153,14 @@ void MDIBaseForm::createMenus()
     connect(options, &QAction::triggered, this, &MDIBaseForm::openOptions);
     connect(m_windowsMenu, &QMenu::aboutToShow, this, &MDIBaseForm::fillWindowsMenu);
     connect(whoAmI, &QAction::triggered, this, &MDIBaseForm::whoAmI);
+    connect(newUser, &QAction::triggered, this, &MDIBaseForm::openNewUser);
+    connect(addNewUser, &QAction::triggered, this, &MDIBaseForm::openNewUser);
+    connect(manageUsers, &QAction::triggered, this, &MDIBaseForm::openManageUsers);
+    connect(newClient, &QAction::triggered, this, &MDIBaseForm::openNewClient);
+    connect(resources, &QAction::triggered, this, [this] { openResourceManager(true); });
+    connect(newTabs, &QAction::triggered, this, [this] { openDesigner(false); });
+    connect(editTabs, &QAction::triggered, this, [this] { openDesigner(true); });
+    connect(categories, &QAction::triggered, this, &MDIBaseForm::openCategories);
 }
 
 void MDIBaseForm::createToolbar()
@@ -154,6 +181,9 @@ void MDIBaseForm::createToolbar()
         QStringLiteral("Find"));
     find->setObjectName(QStringLiteral("Find"));
     find->setToolTip(QStringLiteral("Find"));
+
+    connect(phone, &QAction::triggered, this, &MDIBaseForm::openPhoneEvent);
+    connect(find, &QAction::triggered, this, &MDIBaseForm::openFind);
 }
 
 void MDIBaseForm::createStatusBar()
@@ -195,7 +225,10 @@ void MDIBaseForm::updateClock()
 
 QAction* MDIBaseForm::menuItem(const QString& name) const
 {
-    return findChild<QAction*>(name);
+    // Only this window's own items: a child window's menu bar may use the same names.
+    if (auto* item = m_mainMenu->findChild<QAction*>(name))
+        return item;
+    return m_toolbar->findChild<QAction*>(name);
 }
 
 QMdiSubWindow* MDIBaseForm::addChild(QWidget* window)
@@ -206,10 +239,48 @@ QMdiSubWindow* MDIBaseForm::addChild(QWidget* window)
     return child;
 }
 
+QMdiSubWindow* MDIBaseForm::addChildWithMenu(QWidget* window, QMenuBar* bar)
+{
+    // The child's menu bar moves into the main window's menu area, shown while the child
+    // is the active one, and goes with the child.
+    m_menuStack->addWidget(bar);
+    connect(window, &QObject::destroyed, bar, &QObject::deleteLater);
+    window->setProperty("orvantaMenuBar", QVariant::fromValue(static_cast<QObject*>(bar)));
+    QMdiSubWindow* child = addChild(window);
+    showMenuOf(child);
+    return child;
+}
+
+void MDIBaseForm::showMenuOf(QMdiSubWindow* child)
+{
+    QWidget* bar = m_mainMenu;
+    if (child && child->widget()) {
+        if (auto* own = qobject_cast<QMenuBar*>(child->widget()->property("orvantaMenuBar").value<QObject*>()))
+            bar = own;
+    }
+    m_menuStack->setCurrentWidget(bar);
+}
+
 void MDIBaseForm::openExplorer()
 {
-    // A new client explorer, given this window's UserLevel and, as SecId, its UserId.
-    // The explorer window does not exist yet; until it does, nothing opens.
+    auto explorer = std::make_unique<FrmDataBaseExplorer>(this);
+    explorer->UserLevel = UserLevel;
+    explorer->SecId = UserId();
+    FrmDataBaseExplorer* window = explorer.get();
+    connect(window, &FrmDataBaseExplorer::newClientRequested, this, &MDIBaseForm::openNewClient);
+    connect(window, &FrmDataBaseExplorer::explorerRequested, this, &MDIBaseForm::openExplorer);
+    connect(window, &FrmDataBaseExplorer::resourceManagerRequested, this, [this] { openResourceManager(false); });
+    connect(window, &FrmDataBaseExplorer::designerRequested, this, &MDIBaseForm::openDesigner);
+    connect(window, &FrmDataBaseExplorer::optionsRequested, this, [this](const QString& secId) {
+        auto options = std::make_unique<frmOptions>();
+        options->setSecId(secId);
+        addChild(options.release());
+    });
+    connect(window, &FrmDataBaseExplorer::categoriesRequested, this, &MDIBaseForm::openCategories);
+    connect(window, &FrmDataBaseExplorer::clientOpenRequested, this, &MDIBaseForm::openClient);
+    connect(window, &FrmDataBaseExplorer::userOpenRequested, this, &MDIBaseForm::openUserView);
+    connect(window, &FrmDataBaseExplorer::exitRequested, this, &QWidget::close);
+    addChildWithMenu(explorer.release(), window->menuBar());
 }
 
 void MDIBaseForm::openOptions()
@@ -217,6 +288,131 @@ void MDIBaseForm::openOptions()
     auto options = std::make_unique<frmOptions>();
     options->setSecId(UserId());
     addChild(options.release());
+}
+
+void MDIBaseForm::openNewClient()
+{
+    openClient(0, QStringLiteral("New Client Information"));
+}
+
+void MDIBaseForm::openClient(qint64 personalInformationId, const QString& personalName)
+{
+    auto record = std::make_unique<DisplayExtendedInformation>(this);
+    record->PersonalInformationId = personalInformationId;
+    record->PersonalName = personalName;
+    if (personalInformationId == 0)
+        record->Mode = QStringLiteral("New");
+    DisplayExtendedInformation* window = record.get();
+    connectRecordWindow(window);
+    addChild(record.release());
+}
+
+void MDIBaseForm::connectRecordWindow(DisplayExtendedInformation* record)
+{
+    const QPointer<DisplayExtendedInformation> guarded(record);
+    connect(record, &DisplayExtendedInformation::activated, this,
+            [this](qint64 id) { PersonalInformationId = id ? QString::number(id) : QString(); });
+    connect(record, &DisplayExtendedInformation::addEventRequested, this, [this, guarded] {
+        if (!guarded)
+            return;
+        auto meeting = std::make_unique<frmMeeting>();
+        meeting->AddView = true;
+        meeting->setWindowTitle(QStringLiteral("Add Event Manager"));
+        meeting->PersonalInformationId = QString::number(guarded->PersonalInformationId);
+        meeting->openWindow = [this](QWidget* w) { addChild(w); };
+        connect(meeting.get(), &frmMeeting::eventSaved, guarded, [guarded] {
+            if (guarded)
+                guarded->PopulateListEvents();
+        });
+        addChild(meeting.release());
+    });
+    connect(record, &DisplayExtendedInformation::viewEventRequested, this, [this, guarded](const EventEntry& event) {
+        if (!guarded)
+            return;
+        auto meeting = std::make_unique<frmMeeting>();
+        meeting->AddView = false;
+        meeting->PersonalInformationId = QString::number(guarded->PersonalInformationId);
+        meeting->setEvent(event);
+        meeting->setWindowTitle(QStringLiteral("View Event"));
+        addChild(meeting.release());
+    });
+    connect(record, &DisplayExtendedInformation::assignResourceRequested, this, [this, guarded] {
+        if (!guarded)
+            return;
+        auto library = std::make_unique<frmDocumentExp>();
+        library->SetMode = true;
+        library->setWindowTitle(QStringLiteral("Resource Manager Browser"));
+        library->PersonalInformationId = QString::number(guarded->PersonalInformationId);
+        library->adminFunction = false;
+        connect(library.get(), &frmDocumentExp::resourceAssigned, guarded, [guarded] {
+            if (guarded)
+                guarded->PopulateListResources();
+        });
+        frmDocumentExp* window = library.get();
+        addChildWithMenu(library.release(), window->menuBar());
+    });
+    connect(record, &DisplayExtendedInformation::reassignRequested, this, [this, guarded](qint64 attachmentsId) {
+        auto picker = std::make_unique<frmSelectClient>();
+        picker->SetDocumentId = attachmentsId;
+        picker->PopulateListAtt = [guarded] {
+            if (guarded)
+                guarded->PopulateListAtt();
+        };
+        addChild(picker.release());
+    });
+}
+
+void MDIBaseForm::openResourceManager(bool adminFunction)
+{
+    auto library = std::make_unique<frmDocumentExp>();
+    library->adminFunction = adminFunction;
+    frmDocumentExp* window = library.get();
+    addChildWithMenu(library.release(), window->menuBar());
+}
+
+void MDIBaseForm::openDesigner(bool editMode)
+{
+    auto designer = std::make_unique<DatabaseGenerator>();
+    designer->EMode = editMode;
+    designer->setWindowTitle(editMode ? QStringLiteral("Edit Tabs(Forms)") : QStringLiteral("Create Tabs(Forms)"));
+    addChild(designer.release());
+}
+
+void MDIBaseForm::openCategories()
+{
+    addChild(new FrmCategoryEventEditor);
+}
+
+void MDIBaseForm::openNewUser()
+{
+    addChild(new frmNewUser);
+}
+
+void MDIBaseForm::openUserView(qint64 securityId)
+{
+    auto user = std::make_unique<frmNewUser>();
+    user->setUserId(QString::number(securityId));
+    addChild(user.release());
+}
+
+void MDIBaseForm::openManageUsers()
+{
+    addChild(new FrmManageUsers);
+}
+
+void MDIBaseForm::openPhoneEvent()
+{
+    auto meeting = std::make_unique<frmMeeting>();
+    meeting->AddView = true;
+    meeting->openWindow = [this](QWidget* w) { addChild(w); };
+    addChild(meeting.release());
+}
+
+void MDIBaseForm::openFind()
+{
+    auto find = std::make_unique<frmFindInfo>();
+    find->PersonalInformationId = PersonalInformationId;
+    addChild(find.release());
 }
 
 void MDIBaseForm::setVisible(bool visible)

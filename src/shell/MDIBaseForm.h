@@ -12,6 +12,9 @@ class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
 class QToolBar;
+class QMenuBar;
+class QStackedWidget;
+class DisplayExtendedInformation;
 
 // The main window: holds the working windows as child windows, carries the menus, the
 // toolbar and the status bar, and keeps the identity of the logged-in user.
@@ -45,10 +48,19 @@ public:
     // A menu item or toolbar button by its name.
     QAction* menuItem(const QString& name) const;
 
-    // Opens a new client explorer for the current user.
+    // Each opener creates a fresh window, sets what it needs and shows it as a child window.
     void openExplorer();
-    // Opens a new options dialog for the current user.
     void openOptions();
+    void openNewClient();
+    void openClient(qint64 personalInformationId, const QString& personalName);
+    void openResourceManager(bool adminFunction);
+    void openDesigner(bool editMode);
+    void openCategories();
+    void openNewUser();
+    void openUserView(qint64 securityId);
+    void openManageUsers();
+    void openPhoneEvent();
+    void openFind();
 
     // The first showing loads the window: menus for the user's level, the explorer.
     void setVisible(bool visible) override;
@@ -69,6 +81,9 @@ private:
     void whoAmI();
     void loginAsDifferentUser();
     void updateClock();
+    void connectRecordWindow(DisplayExtendedInformation* record);
+    QMdiSubWindow* addChildWithMenu(QWidget* window, QMenuBar* bar);
+    void showMenuOf(QMdiSubWindow* child);
 
     QString m_firstName;
     QString m_middleName;
@@ -77,6 +92,10 @@ private:
 
     QMdiArea* m_mdiArea = nullptr;
     QMenu* m_windowsMenu = nullptr;
+    // The menu area shows the main window's menu bar, or the one of the active child
+    // window that brings its own (the explorer, the resource library).
+    QStackedWidget* m_menuStack = nullptr;
+    QMenuBar* m_mainMenu = nullptr;
     QToolBar* m_toolbar = nullptr;
     QLabel* m_timePanel = nullptr;
     QLabel* m_datePanel = nullptr;

@@ -8,6 +8,7 @@
 #include <QDialogButtonBox>
 #include <QLayout>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMdiArea>
 #include <QMenuBar>
 #include <QStatusBar>
@@ -22,11 +23,14 @@ bool ResizeArmed = false;
 namespace {
 
 // A control a user would call one: not the client area of a main window, whose child
-// windows lay themselves out (and would inherit its font), and not a menu bar, whose
-// items carry no position or font of their own.
+// windows lay themselves out (and would inherit its font), and not a menu bar or the
+// main window's menu area, whose items carry no position or font of their own.
 bool isControl(const QWidget* widget)
 {
-    return !widget->isWindow() && !qobject_cast<const QMdiArea*>(widget) && !qobject_cast<const QMenuBar*>(widget);
+    if (widget->isWindow() || qobject_cast<const QMdiArea*>(widget) || qobject_cast<const QMenuBar*>(widget))
+        return false;
+    const auto* main = qobject_cast<const QMainWindow*>(widget->parentWidget());
+    return !main || main->menuWidget() != widget;
 }
 
 // Widgets built from widgets of their own (a combo box's line edit, a scroll area's

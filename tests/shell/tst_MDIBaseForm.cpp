@@ -1,9 +1,12 @@
 #include "ShellTestHelpers.h"
 #include "TestSupport.h"
+#include "clients/DisplayExtendedInformation.h"
+#include "clients/frmFindInfo.h"
 #include "shell/MDIBaseForm.h"
 #include "shell/ProportionalLayout.h"
 #include "shell/TempFolders.h"
 #include "shell/frmOptions.h"
+#include <QStackedWidget>
 
 #include <QAction>
 #include <QFileInfo>
@@ -39,6 +42,10 @@ private slots:
     void optionsOpensAsChildWithSecId();
     void resizingScalesBarsButNotChildWindows();
     void closingDeletesTempFiles();
+    void commandsOpenTheirWindows_data();
+    void commandsOpenTheirWindows();
+    void explorerMenuBarIsShownWhileItIsActive();
+    void recordWindowIsTheCurrentClientForFind();
 };
 
 void TestMainWindow::menusForLevel_data()
@@ -116,11 +123,12 @@ void TestMainWindow::windowsMenuListsAndActivatesChildren()
 {
     TestAppFolder folder;
     MDIBaseForm main;
+    main.UserLevel = 99; // no explorer opens
     main.show();
     QVERIFY(QTest::qWaitForWindowActive(&main));
     QMdiSubWindow* first = main.addChild(namedWindow(QStringLiteral("First")));
     main.addChild(namedWindow(QStringLiteral("Second")));
-    auto* windows = main.findChild<QMenu*>(QStringLiteral("mnuWindows"));
+    QMenu* windows = main.menuItem(QStringLiteral("mnuWindows"))->menu();
 
     emit windows->aboutToShow();
     QList<QAction*> items = windows->actions();
@@ -145,7 +153,11 @@ void TestMainWindow::optionsOpensAsChildWithSecId()
     main.menuItem(QStringLiteral("MnuOptions"))->trigger();
     main.menuItem(QStringLiteral("MnuOptions"))->trigger();
 
-    const QList<QMdiSubWindow*> children = main.mdiArea()->subWindowList();
+    QList<QMdiSubWindow*> children;
+    for (QMdiSubWindow* child : main.mdiArea()->subWindowList()) {
+        if (qobject_cast<frmOptions*>(child->widget()))
+            children.append(child);
+    }
     QCOMPARE(children.size(), 2); // a new dialog each time
     auto* options = qobject_cast<frmOptions*>(children.first()->widget());
     QVERIFY(options && options->isVisible());
@@ -192,4 +204,97 @@ void TestMainWindow::closingDeletesTempFiles()
 }
 
 QTEST_MAIN(TestMainWindow)
+void TestMainWindow::commandsOpenTheirWindows_data()
+{
+    QTest::addColumn<int>("level");
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QString>("window");
+    QTest::newRow("new client") << 1 << "MnuNewClient"
+                                << "DisplayExtendedInformation";
+    QTest::newRow("explorer") << 1 << "MnuExplorer"
+                              << "FrmDataBaseExplorer";
+    QTest::newRow("resources") << 1 << "mnuDoc"
+                               << "frmDocumentExp";
+    QTest::newRow("new tabs") << 66 << "mnuDatabaseEditor"
+                              << "DatabaseGenerator";
+    QTest::newRow("categories") << 66 << "mnuCategory"
+                                << "FrmCategoryEventEditor";
+    QTest::newRow("phone") << 1 << "Phone"
+                           << "frmMeeting";
+    QTest::newRow("find") << 1 << "Find"
+                          << "frmFindInfo";
+    QTest::newRow("new user") << 99 << "mnuNewUser"
+                              << "frmNewUser";
+    QTest::newRow("manage users") << 99 << "MnuManageUsers"
+                                  << "FrmManageUsers";
+}
+
+void TestMainWindow::commandsOpenTheirWindows()
+{
+    QFETCH(int, level);
+    QFETCH(QString, command);
+    QFETCH(QString, window);
+    TestAppFolder folder;
+    MDIBaseForm main;
+    main.UserLevel = level;
+    main.show();
+    const auto count = [&main, &window] {
+        int n = 0;
+        for (QMdiSubWindow* child : main.mdiArea()->subWindowList())
+            n += QString::fromLatin1(child->widget()->metaObject()->className()) == window;
+        return n;
+    };
+    const int before = count();
+    main.menuItem(command)->trigger();
+    QCOMPARE(count(), before + 1);
+    QVERIFY(main.mdiArea()->activeSubWindow() || main.mdiArea()->subWindowList().size() > before);
+}
+
+void TestMainWindow::explorerMenuBarIsShownWhileItIsActive()
+{
+    TestAppFolder folder;
+    MDIBaseForm main;
+    main.UserLevel = 1;
+    main.show();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    const QList<QMdiSubWindow*> children = main.mdiArea()->subWindowList();
+    QCOMPARE(children.size(), 1); // the explorer opens with the window
+    auto* area = main.findChild<QStackedWidget*>(QStringLiteral("menuArea"));
+    QVERIFY(area);
+    main.mdiArea()->setActiveSubWindow(children.first());
+    QTRY_VERIFY(area->currentWidget()->findChild<QAction*>(QStringLiteral("mnuRefreshTreeView")));
+
+    main.menuItem(QStringLiteral("MnuOptions"))->trigger();
+    QTRY_COMPARE(area->currentWidget()->objectName(), QStringLiteral("menuBar"));
+    main.mdiArea()->setActiveSubWindow(children.first());
+    QTRY_VERIFY(area->currentWidget()->objectName() != QStringLiteral("menuBar"));
+
+    // The explorer's own commands still reach the main window.
+    area->currentWidget()->findChild<QAction*>(QStringLiteral("MnuNewClient"))->trigger();
+    QTRY_VERIFY(qobject_cast<DisplayExtendedInformation*>(main.mdiArea()->activeSubWindow()->widget()));
+    children.first()->close();
+    QTRY_COMPARE(area->count(), 1);
+}
+
+void TestMainWindow::recordWindowIsTheCurrentClientForFind()
+{
+    TestAppFolder folder;
+    {
+        CLsDataBaseConnection db;
+        db.Execute(QStringLiteral(
+            "INSERT INTO [Personal Information] (PersonalInformationId, [Last Name]) VALUES (40000, 'Lee')"));
+    }
+    MDIBaseForm main;
+    main.UserLevel = 99;
+    main.show();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    QVERIFY(main.PersonalInformationId.isEmpty());
+    main.openClient(40000, QStringLiteral("Lee, Ann "));
+    QTRY_COMPARE(main.PersonalInformationId, QStringLiteral("40000"));
+    main.openFind();
+    auto* find = qobject_cast<frmFindInfo*>(main.mdiArea()->subWindowList().last()->widget());
+    QVERIFY(find);
+    QCOMPARE(find->PersonalInformationId, QStringLiteral("40000"));
+}
+
 #include "tst_MDIBaseForm.moc"

@@ -186,6 +186,7 @@ void TestOptions::escapeClosesTheChildWindow()
 {
     TestAppFolder folder;
     MDIBaseForm main;
+    main.UserLevel = 99; // no explorer opens beside it
     main.show();
     main.openOptions();
     QPointer<QMdiSubWindow> child = main.mdiArea()->subWindowList().value(0);
