@@ -7,6 +7,9 @@
 
 namespace {
 
+// Room reserved per cell when the row count is known; the buffer grows beyond it as needed.
+constexpr qsizetype ExpectedCellBytes = 10;
+
 ClientListModel::Column column(const char* header, const char* field)
 {
     return {QString::fromLatin1(header), QString::fromLatin1(field)};
@@ -57,11 +60,12 @@ void ClientListModel::fill(const QList<Column>& columns, Statement& statement, b
 {
     const qsizetype width = columns.size();
     const int first = tagged ? 1 : 0;
-    QString text;
+    QByteArray text;
     std::vector<std::uint32_t> ends;
     std::vector<qint64> ids;
     if (expectedRows > 0) {
         ends.reserve(static_cast<size_t>(expectedRows * width));
+        text.reserve(expectedRows * width * ExpectedCellBytes);
         if (tagged)
             ids.reserve(static_cast<size_t>(expectedRows));
     }
@@ -71,22 +75,20 @@ void ClientListModel::fill(const QList<Column>& columns, Statement& statement, b
             throw StoreError(QStringLiteral("The list cannot hold more rows"));
         if (tagged)
             ids.push_back(statement.value(0).toLongLong());
+        // The cells stay UTF-8 as the engine returns them; data() decodes only what is shown.
         for (int c = first; c < first + width; ++c) {
-            if (!statement.isNull(c)) {
-                const QVariant value = statement.value(c);
-                if (value.typeId() == QMetaType::QString)
-                    text += *static_cast<const QString*>(value.constData());
-                else
-                    text += value.toString();
-                if (text.size() > std::numeric_limits<std::uint32_t>::max())
-                    throw StoreError(QStringLiteral("The list cannot hold more text"));
-            }
+            const QByteArrayView cell = statement.utf8(c);
+            if (text.size() + cell.size() > std::numeric_limits<std::uint32_t>::max())
+                throw StoreError(QStringLiteral("The list cannot hold more text"));
+            text.append(cell);
             ends.push_back(static_cast<std::uint32_t>(text.size()));
         }
         ++rows;
     }
     if (ends.capacity() > 2 * ends.size()) // the expected count was stale
         ends.shrink_to_fit();
+    if (text.capacity() > 2 * text.size())
+        text.squeeze();
 
     beginResetModel();
     m_columns = columns;
@@ -112,7 +114,7 @@ QString ClientListModel::text(int row, int column) const
         return {};
     const size_t cell = static_cast<size_t>(row) * static_cast<size_t>(width) + static_cast<size_t>(column);
     const std::uint32_t start = cell == 0 ? 0 : m_ends[cell - 1];
-    return QString(m_text.constData() + start, m_ends[cell] - start);
+    return QString::fromUtf8(m_text.constData() + start, m_ends[cell] - start);
 }
 
 int ClientListModel::rowCount(const QModelIndex& parent) const

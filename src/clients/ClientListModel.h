@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <cstdint>
@@ -11,9 +12,10 @@ class Statement;
 // The rows of the explorer's list: clients of a group (nine columns, each row tagged with its
 // PersonalInformationId) or users of a group (five columns, no tag).
 //
-// All rows of a result are read at once into one text buffer that records where each cell
-// ends (a client row costs its text and 44 bytes), so a group of 100,000 clients fills in a
-// fraction of a second; the view asks only for the cells it shows. Loading in slices from a
+// All rows of a result are read at once into one buffer of the cells' UTF-8 text, as the
+// engine returns it, with the position where each cell ends (a client row costs its text and
+// 44 bytes). No QString or QVariant is built while filling: a cell becomes a QString only
+// when the view asks for it, and the view asks only for the cells it shows. Loading in slices from a
 // timer would show the first screen sooner, but the list, its sort and its double click would
 // then work on a partial result for a while; one query that runs to its end is simpler.
 class ClientListModel : public QAbstractTableModel
@@ -55,8 +57,8 @@ public:
 private:
     QList<Column> m_columns;
     bool m_tagged = false;
-    QString m_text;
-    std::vector<std::uint32_t> m_ends; // where each cell's text ends in m_text, row by row
+    QByteArray m_text;                 // the cells' UTF-8 text, row by row
+    std::vector<std::uint32_t> m_ends; // where each cell's text ends in m_text
     std::vector<qint64> m_ids;         // one per row when tagged
     int m_rows = 0;
 };

@@ -133,9 +133,13 @@ void DisplayExtendedInformation::createControls()
     m_tabStrip->setAccessibleName(QStringLiteral("Tabs"));
     m_tabStrip->setExpanding(false);
     m_tabStrip->setDrawBase(true);
-    // The strip's headers take the top of its area; the field frame covers the rest.
+    // The strip's headers take the top of its area, down to the field frame; a tab bar
+    // stretches its tabs to its own height, so it is given the headers' height alone.
     QRect strip = twipsRect(TabStripPlace);
-    strip.setHeight(qMin(strip.height(), m_tabStrip->sizeHint().height()));
+    const int sample = m_tabStrip->addTab(QStringLiteral("Personal Information"));
+    const int headerHeight = m_tabStrip->sizeHint().height();
+    m_tabStrip->removeTab(sample);
+    strip.setHeight(qMax(twipsRect(FieldFramePlace).top() - strip.top(), headerHeight));
     m_tabStrip->setGeometry(strip);
 
     m_fieldFrame = new QFrame(this);

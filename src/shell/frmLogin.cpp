@@ -155,7 +155,7 @@ void frmLogin::showSplash()
     }
 
     if (m_main)
-        m_main->show();
+        m_main->showMaximized(); // a workstation program fills the screen
     splash.close();
 }
 

@@ -161,9 +161,9 @@ constexpr PlacedField PersonalFields[] = {
 constexpr int FieldsPerColumn = 8;
 constexpr int FirstTop = 360;
 constexpr int RowStep = 600;
-constexpr int LabelLefts[] = {240, 7080};
-constexpr int FieldLefts[] = {2040, 8880};
-constexpr int FieldWidths[] = {4560, 4800};
+constexpr int LabelLefts[] = {240, 6960};
+constexpr int FieldLefts[] = {2040, 9120};
+constexpr int FieldWidths[] = {4560, 4560};
 
 void insertInstalledRows(const Database& db)
 {

@@ -190,6 +190,23 @@ QVariant Statement::value(int column) const
     }
 }
 
+QByteArrayView Statement::utf8(int column) const
+{
+    switch (sqlite3_column_type(m_stmt, column)) {
+    case SQLITE_NULL:
+        return {};
+    case SQLITE_FLOAT:
+        // The engine writes doubles its own way; keep the text value() gives.
+        m_number = QVariant(sqlite3_column_double(m_stmt, column)).toString().toUtf8();
+        return m_number;
+    default: {
+        // Integers become their decimal text, long-binary values their bytes.
+        const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(m_stmt, column));
+        return QByteArrayView(text, sqlite3_column_bytes(m_stmt, column));
+    }
+    }
+}
+
 bool Statement::isNull(int column) const
 {
     return sqlite3_column_type(m_stmt, column) == SQLITE_NULL;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <QVariant>
 
@@ -41,6 +42,10 @@ public:
     // Value of a column of the current row: null, qint64, double, QString or QByteArray.
     QVariant value(int column) const;
     bool isNull(int column) const;
+    // Text of a column of the current row as UTF-8, the same text value(column).toString()
+    // gives, without building a QString: empty for null. The bytes stay valid until the next
+    // step(), reset() or utf8() call.
+    QByteArrayView utf8(int column) const;
 
     QString sql() const;
     sqlite3_stmt* handle() const { return m_stmt; }
@@ -48,4 +53,5 @@ public:
 private:
     sqlite3* m_db = nullptr;
     sqlite3_stmt* m_stmt = nullptr;
+    mutable QByteArray m_number; // the text of a floating-point value handed out by utf8()
 };
