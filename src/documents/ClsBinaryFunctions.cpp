@@ -1,6 +1,7 @@
 #include "documents/ClsBinaryFunctions.h"
 
 #include "documents/ContentMatcher.h"
+#include "documents/ContentSearch.h"
 #include "store/ApplicationFolder.h"
 #include "store/BlobStream.h"
 #include "store/CLsDataBaseConnection.h"
@@ -59,35 +60,30 @@ QList<ClsBinaryFunctions::SearchHit> ClsBinaryFunctions::cmdOpendb(const QString
 {
     Text2Text = SearchString;
     Check1Value = 0;
-    ContentMatcher matcher(Text2Text, Check1Value == 1);
+    const ContentMatcher matcher(Text2Text, Check1Value == 1);
 
-    CLsDataBaseConnection connection;
-    Recordset rs = connection.CreateRecordset(SqlString, params);
-    const int total = progress ? rs.recordCount() : 0;
-    QList<SearchHit> hits;
-    std::vector<char> piece(BlobStream::PieceSize);
-    const std::shared_ptr<Database> db = connection.sharedDatabase();
-    int done = 0;
-    for (; !rs.eof(); rs.moveNext()) {
-        const qint64 id = rs.field(QStringLiteral("AttachmentsId")).toLongLong();
-        matcher.reset();
-        // The document is read straight from the database in pieces; no scratch copy.
-        if (rs.longBinaryLength(QStringLiteral("Attachments")) > 0) {
-            const BlobStream blob(*db, QStringLiteral("Attachments"), QStringLiteral("Attachments"), id, false);
-            const qint64 size = blob.size();
-            for (qint64 offset = 0; offset < size && !matcher.found(); offset += BlobStream::PieceSize) {
-                const int length = static_cast<int>(std::min<qint64>(BlobStream::PieceSize, size - offset));
-                blob.read(piece.data(), length, offset);
-                matcher.feed(piece.data(), length);
-            }
-        }
-        if (matcher.finish())
-            hits.append({id, rs.text(QStringLiteral("AttachmentsName")),
+    QList<SearchHit> rows;
+    std::vector<qint64> ids;
+    QString path;
+    {
+        CLsDataBaseConnection connection;
+        Recordset rs = connection.CreateRecordset(SqlString, params);
+        for (; !rs.eof(); rs.moveNext()) {
+            const qint64 id = rs.field(QStringLiteral("AttachmentsId")).toLongLong();
+            ids.push_back(id);
+            rows.append({id, rs.text(QStringLiteral("AttachmentsName")),
                          rs.field(QStringLiteral("AttachmentVersion")).toInt()});
-        ++done;
-        if (progress && !progress(done, total))
-            break;
+        }
+        path = connection.database().path();
     }
+    // The documents are read straight from the database in pieces, on several threads; no
+    // scratch copy is made.
+    ContentSearch search(path, matcher);
+    const std::vector<bool> found = search.run(ids, progress);
+    QList<SearchHit> hits;
+    for (qsizetype i = 0; i < rows.size(); ++i)
+        if (found[static_cast<size_t>(i)])
+            hits.append(rows.at(i));
     return hits;
 }
 

@@ -22,7 +22,8 @@ public:
         QString DocumentName;
         int Version = 0;
     };
-    // Called after each scanned document with (done, total); returning false stops the search.
+    // Called on the searching thread with (documents done, documents in all) while the
+    // documents are scanned, and with (total, total) at the end; returning false stops the search.
     using Progress = std::function<bool(int done, int total)>;
 
     QString Text2Text;   // the phrase to look for
@@ -36,7 +37,9 @@ public:
     // Writes the Attachments value of the current row of `rsDownLoad` into the file `FileName`.
     bool DownLoadDoc(Recordset& rsDownLoad, const QString& FileName);
     // The documents of `SqlString` (a query over Attachments returning AttachmentsId,
-    // AttachmentsName and AttachmentVersion) that contain `SearchString`, ignoring case.
+    // AttachmentsName and AttachmentVersion) that contain `SearchString`, ignoring case, in
+    // the order of the query's rows. A stopped search gives the hits among the documents
+    // scanned so far.
     QList<SearchHit> cmdOpendb(const QString& SearchString, const QString& SqlString, const QVariantList& params = {},
                                const Progress& progress = {});
     // Fetches an attachment into Temp under its (sanitised) name; returns the copy's path.

@@ -1,12 +1,15 @@
 #include "TestSupport.h"
 #include "documents/ClsBinaryFunctions.h"
 #include "documents/ContentMatcher.h"
+#include "documents/ContentSearch.h"
 #include "store/Database.h"
 #include "store/Recordset.h"
 #include "store/StoreError.h"
+#include "store/Transaction.h"
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTest>
 
 class TestBinary : public QObject
@@ -39,6 +42,43 @@ private:
         if (!binary.UpLoadBinary(name, source, rs, true, QString::number(client), QStringLiteral("note")))
             qFatal("upload failed");
         return rs.newKey();
+    }
+
+    // Stores many documents at once (named doc0, doc1, ...); returns their AttachmentsIds.
+    static QList<qint64> storeMany(const QList<QByteArray>& documents)
+    {
+        CLsDataBaseConnection connection;
+        Database& db = connection.database();
+        Transaction transaction(db);
+        QList<qint64> ids;
+        for (qsizetype i = 0; i < documents.size(); ++i) {
+            db.execute(QStringLiteral("insert into Attachments (PersonalInformationId, AttachmentsName, "
+                                      "AttachmentVersion, Attachments) values (1, ?, 1, ?)"),
+                       {QStringLiteral("doc%1").arg(i), documents.at(i)});
+            ids.append(db.lastInsertRowId());
+        }
+        transaction.commit();
+        return ids;
+    }
+
+    // Whether `phrase` is in `text`, by folding the whole text first.
+    static bool foldedContains(const QString& phrase, const QByteArray& text)
+    {
+        const ContentMatcher matcher(phrase, false);
+        QByteArray folded;
+        unsigned char pending = 0;
+        ContentMatcher::fold(text.constData(), text.size(), folded, pending);
+        if (pending)
+            folded.append(static_cast<char>(pending));
+        return folded.contains(matcher.phrase());
+    }
+
+    static const QString& allDocuments()
+    {
+        static const QString sql = QStringLiteral(
+            "select AttachmentsId, AttachmentsName, AttachmentVersion, Attachments from Attachments order by "
+            "AttachmentsId");
+        return sql;
     }
 
 private slots:
@@ -149,6 +189,15 @@ private slots:
         QTest::newRow("cyrillic") << QStringLiteral("ДОГОВОР") << false << QStringLiteral("новый договор").toUtf8()
                                   << true;
         QTest::newRow("phrase longer than text") << "longer" << false << QByteArray("long") << false;
+        QTest::newRow("non-ASCII first letter")
+            << QStringLiteral("übersicht") << false << QStringLiteral("DIE ÜBERSICHT").toUtf8() << true;
+        // Р and р differ in their first byte as well as in their second.
+        QTest::newRow("first byte differs by case")
+            << QStringLiteral("рост") << false << QStringLiteral("…РОСТ…").toUtf8() << true;
+        QTest::newRow("second byte of a letter is no start")
+            << QStringLiteral("\u00BC") << false << QByteArray("\xC3\xBC") << false;
+        QTest::newRow("repeated letters")
+            << "aaab" << false << QByteArray("aaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaaAAB") << true;
     }
 
     void phraseMatching()
@@ -167,6 +216,51 @@ private slots:
         QCOMPARE(matcher.finish(), found);
     }
 
+    void phraseMatchingAgreesWithFoldedText()
+    {
+        // Random texts of letters that fold in different ways, stray UTF-8 bytes and filler,
+        // fed in random pieces, against folding the whole text and looking for the phrase.
+        const QList<QByteArray> parts = {"a",
+                                         "A",
+                                         "b",
+                                         "B",
+                                         "x",
+                                         " ",
+                                         "\xC3\xBC",
+                                         "\xC3\x9C",
+                                         "\xD0\xA0",
+                                         "\xD1\x80",
+                                         "\xC3",
+                                         "\x9C",
+                                         "\xE2\x82\xAC",
+                                         "1"};
+        const QStringList letters = {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("ü"), QStringLiteral("Р"),
+                                     QStringLiteral("x"), QStringLiteral("€"), QStringLiteral(" ")};
+        QRandomGenerator random(4711);
+        for (int round = 0; round < 3000; ++round) {
+            QByteArray text;
+            const int partCount = random.bounded(1, round % 10 == 0 ? 400 : 60);
+            for (int i = 0; i < partCount; ++i)
+                text += parts.at(random.bounded(parts.size()));
+            QString phrase;
+            const int phraseLength = random.bounded(1, 5);
+            for (int i = 0; i < phraseLength; ++i)
+                phrase += letters.at(random.bounded(letters.size()));
+            const bool expected = foldedContains(phrase, text);
+            ContentMatcher matcher(phrase, false);
+            QVERIFY2(matcher.matches(text) == expected,
+                     qPrintable(phrase + QStringLiteral(" in ") + QString::fromLatin1(text.toHex())));
+            matcher.reset();
+            for (qsizetype at = 0; at < text.size();) {
+                const qsizetype piece = std::min<qsizetype>(random.bounded(1, 70), text.size() - at);
+                matcher.feed(text.constData() + at, piece);
+                at += piece;
+            }
+            QVERIFY2(matcher.finish() == expected,
+                     qPrintable(phrase + QStringLiteral(" in pieces of ") + QString::fromLatin1(text.toHex())));
+        }
+    }
+
     void contentSearchFindsStoredDocuments()
     {
         TestAppFolder app;
@@ -176,21 +270,101 @@ private slots:
         big.append("müller at the end");
         upload(app, QStringLiteral("c.txt"), big);
         ClsBinaryFunctions binary;
-        int calls = 0;
-        const auto hits = binary.cmdOpendb(
-            QStringLiteral("müller"),
-            QStringLiteral("select AttachmentsId, AttachmentsName, AttachmentVersion, Attachments from Attachments "
-                           "order by AttachmentsId"),
-            {}, [&](int done, int total) {
-                ++calls;
-                return done <= total;
-            });
+        QList<QPair<int, int>> calls;
+        const auto hits = binary.cmdOpendb(QStringLiteral("müller"), allDocuments(), {}, [&](int done, int total) {
+            calls.append({done, total});
+            return true;
+        });
         QCOMPARE(hits.size(), 2);
         QCOMPARE(hits.at(0).DocumentName, QStringLiteral("a.txt"));
         QCOMPARE(hits.at(1).DocumentName, QStringLiteral("c.txt"));
         QCOMPARE(hits.at(1).Version, 1);
-        QCOMPARE(calls, 3);
         QCOMPARE(binary.Check1Value, 0);
+        // Progress reaches every document, never goes back, and ends with all of them done.
+        QVERIFY(!calls.isEmpty());
+        QCOMPARE(calls.last(), qMakePair(3, 3));
+        for (qsizetype i = 1; i < calls.size(); ++i)
+            QVERIFY(calls.at(i).first >= calls.at(i - 1).first);
+    }
+
+    void contentSearchKeepsTheStatementsOrder()
+    {
+        // Many documents, scanned by several workers, and one large enough to be shared
+        // between them, with the phrase across the border of two of its ranges.
+        TestAppFolder app;
+        QList<QByteArray> documents;
+        for (int i = 0; i < 60; ++i) {
+            QByteArray text(20000 + 997 * i, 'q');
+            if (i % 7 == 3)
+                text.replace(text.size() - 30, 6, "Treaty");
+            documents.append(text);
+        }
+        QByteArray large(ContentSearch::RangeSize + 5000, 'q');
+        large.replace(ContentSearch::RangeSize - 3, 6, "TREATY");
+        documents.append(large);
+        const QList<qint64> ids = storeMany(documents);
+
+        ClsBinaryFunctions binary;
+        const auto hits = binary.cmdOpendb(
+            QStringLiteral("treaty"),
+            QStringLiteral("select * from Attachments where AttachmentsId > ? order by AttachmentsId desc"),
+            {ids.first()});
+        QList<qint64> expected;
+        for (qsizetype i = ids.size() - 1; i > 0; --i)
+            if (i == ids.size() - 1 || i % 7 == 3)
+                expected.append(ids.at(i));
+        QList<qint64> found;
+        for (const auto& hit : hits)
+            found.append(hit.DocumentId);
+        QCOMPARE(found, expected);
+    }
+
+    void emptyPhraseFindsEveryDocument()
+    {
+        TestAppFolder app;
+        storeMany({"one", "", "three"});
+        ClsBinaryFunctions binary;
+        QPair<int, int> last;
+        const auto hits = binary.cmdOpendb(QStringLiteral("  "), allDocuments(), {}, [&](int done, int total) {
+            last = {done, total};
+            return true;
+        });
+        QCOMPARE(hits.size(), 3);
+        QCOMPARE(last, qMakePair(3, 3));
+    }
+
+    void stoppedSearchEndsEarly()
+    {
+        TestAppFolder app;
+        QList<QByteArray> documents;
+        for (int i = 0; i < 200; ++i) {
+            QByteArray text(256 * 1024, 'z');
+            text.append("needle");
+            documents.append(text);
+        }
+        storeMany(documents);
+        ClsBinaryFunctions binary;
+        int calls = 0;
+        const auto hits = binary.cmdOpendb(QStringLiteral("NEEDLE"), allDocuments(), {}, [&](int, int) {
+            ++calls;
+            return false;
+        });
+        QCOMPARE(calls, 1);
+        QVERIFY2(hits.size() < 200, qPrintable(QString::number(hits.size())));
+        // What was found is in the statement's order.
+        for (qsizetype i = 1; i < hits.size(); ++i)
+            QVERIFY(hits.at(i).DocumentId > hits.at(i - 1).DocumentId);
+    }
+
+    void vanishedDocumentHoldsNothing()
+    {
+        TestAppFolder app;
+        const QList<qint64> ids = storeMany({"xyz", "xyz"});
+        // A key whose row is gone by the time of the scan holds nothing; the others are scanned.
+        ContentSearch search(CLsDataBaseConnection::databasePath(), ContentMatcher(QStringLiteral("y"), false));
+        QCOMPARE(search.run({ids.at(0), 424242, ids.at(1)}), std::vector<bool>({true, false, true}));
+        ContentSearch missing(app.file(QStringLiteral("missing.mdb")), ContentMatcher(QStringLiteral("y"), false));
+        QVERIFY_THROWS_EXCEPTION(StoreError, missing.run({ids.at(0)}));
     }
 
     void oversizedFileIsRefusedNamingIt()
