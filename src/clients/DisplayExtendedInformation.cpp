@@ -9,6 +9,7 @@
 #include "platform/FileDialog.h"
 #include "platform/FileOpener.h"
 #include "platform/MessageBox.h"
+#include "shell/ChildWindow.h"
 #include "shell/Twips.h"
 #include "store/DateText.h"
 #include "store/StoreError.h"
@@ -183,7 +184,7 @@ void DisplayExtendedInformation::createControls()
             [this](const QPoint& position) { showContextMenu(position); });
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) { listDoubleClicked(item); });
     connect(m_currentVersionOnly, &QCheckBox::clicked, this, [this] { PopulateListAtt(); });
-    connect(m_close, &QPushButton::clicked, this, [this] { closeWindow(); });
+    connect(m_close, &QPushButton::clicked, this, [this] { ChildWindow::close(this); });
     connect(m_edit, &QPushButton::clicked, this, [this] { editClicked(); });
     connect(m_delete, &QPushButton::clicked, this, [this] { deleteClicked(); });
     connect(m_cancel, &QPushButton::clicked, this, [this] { cancelClicked(); });
@@ -859,7 +860,7 @@ void DisplayExtendedInformation::createClient()
     }
     PersonalInformationId = id;
     emit clientSaved(id);
-    closeWindow();
+    ChildWindow::close(this);
 }
 
 void DisplayExtendedInformation::retireClient()
@@ -875,7 +876,7 @@ void DisplayExtendedInformation::retireClient()
         return;
     }
     emit clientSaved(PersonalInformationId);
-    closeWindow();
+    ChildWindow::close(this);
 }
 
 void DisplayExtendedInformation::cancelClicked()
@@ -886,12 +887,4 @@ void DisplayExtendedInformation::cancelClicked()
         appendFixedTabs(RecordState::fixedTabsAfterEditing());
     // Typed text stays on screen; showing a tab again reads the stored row.
     applyState();
-}
-
-void DisplayExtendedInformation::closeWindow()
-{
-    if (auto* subWindow = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        subWindow->close();
-    else
-        close();
 }

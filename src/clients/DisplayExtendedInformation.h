@@ -130,7 +130,6 @@ private:
     void removeResource();
     void watchSubWindow();
     void reportSaveFailure();
-    void closeWindow();
 
     void tabChanged();
     void editClicked();

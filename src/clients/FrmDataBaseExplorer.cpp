@@ -3,9 +3,13 @@
 #include "clients/ClientGroups.h"
 #include "clients/ClientListModel.h"
 #include "platform/MessageBox.h"
+#include "shell/ChildWindow.h"
 #include "shell/ProportionalLayout.h"
+#include "shell/SplitterBar.h"
 #include "shell/StartupSettings.h"
+#include "shell/StatusPanels.h"
 #include "shell/Twips.h"
+#include "shell/WindowFrame.h"
 #include "store/CLsDataBaseConnection.h"
 #include "store/Database.h"
 #include "store/Identifier.h"
@@ -14,12 +18,10 @@
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QDate>
 #include <QFrame>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -27,13 +29,9 @@
 #include <QMetaMethod>
 #include <QMouseEvent>
 #include <QPointer>
-#include <QStatusBar>
 #include <QStyle>
-#include <QTime>
-#include <QTimer>
 #include <QTreeView>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
 #include <cmath>
 
@@ -43,24 +41,9 @@ const QString Title = QStringLiteral("Orvanta");
 const QString NodeKeyPrefix = QStringLiteral("ClientManager");
 constexpr int UserMode = 99;
 
-// Fixed parts of the layout, in twips.
-constexpr double LabelTop = 120;
-constexpr double LabelHeight = 375;
-constexpr double PaneLeft = 60;
-constexpr double PaneTop = 540;
-constexpr double BarTop = 120;
-constexpr double BarWidth = 30;
+// The designed size of the window, in twips.
 constexpr double DesignedWidth = 13200;
 constexpr double DesignedHeight = 10000;
-
-enum Panel
-{
-    CapsPanel,
-    NumPanel,
-    InsertPanel,
-    TimePanel,
-    DatePanel
-};
 
 // A closed folder that shows open while its node is selected.
 QIcon folderIcon(const QStyle* style)
@@ -92,23 +75,14 @@ FrmDataBaseExplorer::FrmDataBaseExplorer(MDIBaseForm* mainWindow, QWidget* paren
     setObjectName(QStringLiteral("FrmDataBaseExplorer"));
     setWindowTitle(QStringLiteral("Client Explorer"));
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    m_menuBar = new QMenuBar(this);
-    m_menuBar->setNativeMenuBar(false);
-    layout->setMenuBar(m_menuBar);
-    // The controls sit at their twip positions in this area below the menu bar.
-    m_area = new QWidget(this);
-    layout->addWidget(m_area, 1);
-    m_statusBar = new QStatusBar(this);
-    m_statusBar->setObjectName(QStringLiteral("StatusBar1"));
-    m_statusBar->setSizeGripEnabled(false);
-    layout->addWidget(m_statusBar);
+    const WindowFrame frame(this);
+    m_menuBar = frame.menuBar();
+    m_area = frame.area();
+    m_statusPanels = frame.statusPanels();
+    m_statusPanels->trackKeys();
 
     createControls();
     createMenus();
-    createStatusBar();
     applyGeometry();
 }
 
@@ -167,14 +141,9 @@ void FrmDataBaseExplorer::createControls()
             openClient(index.row());
     });
 
-    auto* bar = new QFrame(m_area);
-    bar->setObjectName(QStringLiteral("Picture1"));
-    bar->setAccessibleName(QStringLiteral("Divider between groups and list"));
-    bar->setFrameShape(QFrame::Panel);
-    bar->setFrameShadow(QFrame::Raised);
-    bar->setCursor(Qt::SizeHorCursor);
-    bar->installEventFilter(this);
-    m_bar = bar;
+    m_bar = new SplitterBar(m_area);
+    m_bar->setAccessibleName(QStringLiteral("Divider between groups and list"));
+    connect(m_bar, &SplitterBar::dragged, this, &FrmDataBaseExplorer::dragSplitter);
 }
 
 QMenu* FrmDataBaseExplorer::addMenu(QWidget* owner, const QString& name, const QString& caption)
@@ -204,7 +173,7 @@ void FrmDataBaseExplorer::createMenus()
             [this] { emit explorerRequested(UserLevel, SecId); });
     addItem(file, QStringLiteral("mnuSep"), {});
     connect(addItem(file, QStringLiteral("mnuClose"), QStringLiteral("Close")), &QAction::triggered, this,
-            &FrmDataBaseExplorer::closeWindow);
+            [this] { ChildWindow::close(this); });
     connect(addItem(file, QStringLiteral("mnuExit"), QStringLiteral("Exit")), &QAction::triggered, this,
             &FrmDataBaseExplorer::exitApplication);
 
@@ -236,48 +205,6 @@ void FrmDataBaseExplorer::createMenus()
     connect(m_windowsMenu, &QMenu::aboutToShow, this, &FrmDataBaseExplorer::fillWindowsMenu);
 }
 
-void FrmDataBaseExplorer::createStatusBar()
-{
-    // Five panels of equal width: they share the bar's width, a fifth each, as the window
-    // is resized.
-    for (QLabel*& panel : m_panels) {
-        panel = new QLabel(m_statusBar);
-        panel->setFrameShape(QFrame::Panel);
-        panel->setFrameShadow(QFrame::Sunken);
-        panel->setAlignment(Qt::AlignCenter);
-        m_statusBar->addWidget(panel, 1);
-    }
-    m_panels[CapsPanel]->setText(QStringLiteral("CAPS"));
-    m_panels[NumPanel]->setText(QStringLiteral("NUM"));
-    m_panels[InsertPanel]->setText(QStringLiteral("INS"));
-    updateKeyPanels();
-
-    m_clock = new QTimer(this);
-    m_clock->setSingleShot(true);
-    connect(m_clock, &QTimer::timeout, this, &FrmDataBaseExplorer::updateClock);
-    updateClock();
-}
-
-void FrmDataBaseExplorer::updateClock()
-{
-    const QLocale locale;
-    const QTime now = QTime::currentTime();
-    m_panels[TimePanel]->setText(locale.toString(now, QLocale::ShortFormat));
-    m_panels[DatePanel]->setText(locale.toString(QDate::currentDate(), QLocale::ShortFormat));
-    // The panels show minutes: wake at the start of the next one.
-    constexpr int Minute = 60 * 1000;
-    m_clock->start(Minute - now.msecsSinceStartOfDay() % Minute + 20);
-}
-
-void FrmDataBaseExplorer::updateKeyPanels()
-{
-    // The lock states are followed from the keys pressed in this window; a disabled panel
-    // shows its text in grey.
-    m_panels[CapsPanel]->setEnabled(m_capsLock);
-    m_panels[NumPanel]->setEnabled(m_numLock);
-    m_panels[InsertPanel]->setEnabled(m_insert);
-}
-
 QSize FrmDataBaseExplorer::sizeHint() const
 {
     return Twips::size(DesignedWidth, DesignedHeight);
@@ -288,9 +215,7 @@ void FrmDataBaseExplorer::load()
     m_loaded = true;
     m_byCompany = !StartupSettings::read().startByClient();
     refreshTree();
-    resize(Twips::size(DesignedWidth, DesignedHeight));
-    if (auto* subWindow = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        subWindow->adjustSize();
+    ChildWindow::resize(this, Twips::size(DesignedWidth, DesignedHeight));
 }
 
 void FrmDataBaseExplorer::showEvent(QShowEvent* event)
@@ -432,14 +357,14 @@ void FrmDataBaseExplorer::resizeEvent(QResizeEvent* event)
     QWidget::resizeEvent(event);
     const double w = Twips::fromPixelsX(width());
     const double h = Twips::fromPixelsY(height());
-    Geometry& g = m_geometry;
+    PaneLayout& g = m_layout;
     g.treeHeight = std::abs(h - 1320);
     g.barHeight = g.treeHeight + 425;
-    g.infoLeft = g.listLeft;
-    g.infoWidth = std::abs(w - (g.listLeft + 200));
-    g.clientsWidth = g.treeWidth;
+    g.listCaptionLeft = g.listLeft;
+    g.listCaptionWidth = std::abs(w - (g.listLeft + 200));
+    g.treeCaptionWidth = g.treeWidth;
     g.listHeight = std::abs(h - 1320);
-    g.listWidth = g.infoWidth;
+    g.listWidth = g.listCaptionWidth;
     applyGeometry();
     if (!ResizeArmed)
         ResizeArmed = true;
@@ -447,58 +372,22 @@ void FrmDataBaseExplorer::resizeEvent(QResizeEvent* event)
 
 void FrmDataBaseExplorer::dragSplitter(double x)
 {
-    const double w = Twips::fromPixelsX(width());
-    const double tree = m_geometry.treeWidth + x;
-    const double list = tree + 45 + BarWidth + 25;
-    if (!(80 < tree + 25 && tree + 25 <= w - 335))
-        return;
-    Geometry& g = m_geometry;
-    g.treeWidth = tree;
-    g.barLeft = tree + 45;
-    g.listLeft = list;
-    g.listWidth = std::abs(w - (list + 200));
-    g.infoLeft = g.listLeft;
-    g.infoWidth = g.listWidth;
-    g.clientsWidth = g.treeWidth;
-    applyGeometry();
+    if (m_layout.drag(x, Twips::fromPixelsX(width())))
+        applyGeometry();
 }
 
 void FrmDataBaseExplorer::applyGeometry()
 {
-    const Geometry& g = m_geometry;
-    m_lblClassAndSection->setGeometry(Twips::rect(PaneLeft, LabelTop, g.clientsWidth, LabelHeight));
-    m_lblStudentInformation->setGeometry(Twips::rect(g.infoLeft, LabelTop, g.infoWidth, LabelHeight));
-    m_tree->setGeometry(Twips::rect(PaneLeft, PaneTop, g.treeWidth, g.treeHeight));
-    m_list->setGeometry(Twips::rect(g.listLeft, PaneTop, g.listWidth, g.listHeight));
-    m_bar->setGeometry(Twips::rect(g.barLeft, BarTop, BarWidth, g.barHeight));
+    m_layout.place(m_lblClassAndSection, m_lblStudentInformation, m_tree, m_list, m_bar);
 }
 
 bool FrmDataBaseExplorer::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress) {
-        switch (static_cast<QKeyEvent*>(event)->key()) {
-        case Qt::Key_CapsLock:
-            m_capsLock = !m_capsLock;
-            break;
-        case Qt::Key_NumLock:
-            m_numLock = !m_numLock;
-            break;
-        case Qt::Key_Insert:
-            m_insert = !m_insert;
-            break;
-        default:
-            break;
-        }
-        updateKeyPanels();
-    }
+    m_statusPanels->keyEvent(event);
 
     if (watched == m_lblClassAndSection && event->type() == QEvent::MouseButtonRelease) {
         if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
             refreshTree();
-    } else if (watched == m_bar && event->type() == QEvent::MouseMove) {
-        const auto* move = static_cast<QMouseEvent*>(event);
-        if (move->buttons() & Qt::LeftButton)
-            dragSplitter(Twips::fromPixelsX(qRound(move->position().x())));
     } else if (watched == m_tree && isEnterKey(event)) {
         QTreeWidgetItem* node = m_tree->currentItem();
         if (node && node->isSelected())
@@ -511,14 +400,6 @@ bool FrmDataBaseExplorer::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     return QWidget::eventFilter(watched, event);
-}
-
-void FrmDataBaseExplorer::closeWindow()
-{
-    if (auto* subWindow = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        subWindow->close();
-    else
-        close();
 }
 
 void FrmDataBaseExplorer::exitApplication()

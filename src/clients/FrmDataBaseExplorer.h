@@ -1,6 +1,7 @@
 #pragma once
 
 #include "clients/SortClause.h"
+#include "shell/PaneLayout.h"
 
 #include <QString>
 #include <QWidget>
@@ -11,11 +12,11 @@ class QAction;
 class QLabel;
 class QMenu;
 class QMenuBar;
-class QStatusBar;
-class QTimer;
 class QTreeView;
 class QTreeWidget;
 class QTreeWidgetItem;
+class SplitterBar;
+class StatusPanels;
 
 // The client explorer: a tree of client groups on the left, the clients of the selected
 // group on the right, a bar between them to share the width. For the built-in account
@@ -76,26 +77,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Designed geometry of the controls that move, in twips.
-    struct Geometry
-    {
-        double treeWidth = 2475;
-        double treeHeight = 7215;
-        double barLeft = 2580;
-        double barHeight = 7635;
-        double listLeft = 2595;
-        double listWidth = 10455;
-        double listHeight = 7215;
-        double infoLeft = 2595;
-        double infoWidth = 10455;
-        double clientsWidth = 2475;
-    };
-
     void createControls();
     void createMenus();
     QAction* addItem(QMenu* menu, const QString& name, const QString& caption);
     QMenu* addMenu(QWidget* owner, const QString& name, const QString& caption);
-    void createStatusBar();
     void applyGeometry();
 
     void refreshTree();
@@ -106,18 +91,25 @@ private:
     void columnClicked(int section);
     void openClient(int row);
     void dragSplitter(double x);
-    void closeWindow();
     void exitApplication();
     void fillWindowsMenu();
-    void updateClock();
-    void updateKeyPanels();
     void reportError(const QString& message);
 
     MDIBaseForm* m_mainWindow = nullptr;
     bool m_loaded = false;
     bool m_byCompany = false;
     SortClause m_sort;
-    Geometry m_geometry;
+    // The designed places, in twips.
+    PaneLayout m_layout{.treeWidth = 2475,
+                        .treeHeight = 7215,
+                        .barLeft = 2580,
+                        .barHeight = 7635,
+                        .listLeft = 2595,
+                        .listWidth = 10455,
+                        .listHeight = 7215,
+                        .listCaptionLeft = 2595,
+                        .listCaptionWidth = 10455,
+                        .treeCaptionWidth = 2475};
 
     QMenuBar* m_menuBar = nullptr;
     QMenu* m_windowsMenu = nullptr;
@@ -127,11 +119,6 @@ private:
     QTreeWidget* m_tree = nullptr;
     QTreeView* m_list = nullptr;
     ClientListModel* m_model = nullptr;
-    QWidget* m_bar = nullptr;
-    QStatusBar* m_statusBar = nullptr;
-    QLabel* m_panels[5] = {};
-    QTimer* m_clock = nullptr;
-    bool m_capsLock = false;
-    bool m_numLock = false;
-    bool m_insert = true;
+    SplitterBar* m_bar = nullptr;
+    StatusPanels* m_statusPanels = nullptr;
 };

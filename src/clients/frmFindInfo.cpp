@@ -3,6 +3,7 @@
 #include "documents/ClsBinaryFunctions.h"
 #include "platform/FileOpener.h"
 #include "platform/MessageBox.h"
+#include "shell/ChildWindow.h"
 #include "shell/Twips.h"
 #include "store/CLsDataBaseConnection.h"
 #include "store/StoreError.h"
@@ -16,7 +17,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMdiSubWindow>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
@@ -153,7 +153,7 @@ frmFindInfo::frmFindInfo(QWidget* parent) : QWidget(parent)
                 updateOptionStates();
         });
     connect(findButton, &QPushButton::clicked, this, &frmFindInfo::find);
-    connect(cancelButton, &QPushButton::clicked, this, &frmFindInfo::closeWindow);
+    connect(cancelButton, &QPushButton::clicked, this, [this] { ChildWindow::close(this); });
     connect(m_results, &QTreeWidget::itemDoubleClicked, this, &frmFindInfo::openResult);
 
     setFixedSize(Twips::size(5535, 9360));
@@ -316,12 +316,4 @@ void frmFindInfo::openResult(QTreeWidgetItem* item)
     } catch (const StoreError& error) {
         MessageBox::inform(this, QStringLiteral("Orvanta"), error.message(), MessageBox::Critical);
     }
-}
-
-void frmFindInfo::closeWindow()
-{
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        sub->close();
-    else
-        close();
 }

@@ -37,7 +37,6 @@ private:
     void openResult(QTreeWidgetItem* item);
     bool collectOptions(SearchStatement::Options& options);
     void showResults(const QList<QStringList>& rows);
-    void closeWindow();
 
     QLineEdit* m_searchString = nullptr;
     QRadioButton* m_summary = nullptr;

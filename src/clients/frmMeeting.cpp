@@ -6,13 +6,13 @@
 #include "clients/frmSelectClient.h"
 #include "platform/MessageBox.h"
 #include "platform/TextPrinter.h"
+#include "shell/ChildWindow.h"
 #include "shell/Twips.h"
 #include "store/StoreError.h"
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMdiSubWindow>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <memory>
@@ -113,7 +113,7 @@ void frmMeeting::createControls()
     connect(m_clear, &QPushButton::clicked, this, &frmMeeting::clear);
     connect(m_save, &QPushButton::clicked, this, &frmMeeting::save);
     connect(m_print, &QPushButton::clicked, this, &frmMeeting::print);
-    connect(m_cancel, &QPushButton::clicked, this, &frmMeeting::closeWindow);
+    connect(m_cancel, &QPushButton::clicked, this, [this] { ChildWindow::close(this); });
 }
 
 void frmMeeting::setEvent(const EventEntry& event)
@@ -229,7 +229,7 @@ void frmMeeting::save()
 
     if (PersonalInformationId.isEmpty()) {
         handOver(entry);
-        closeWindow();
+        ChildWindow::close(this);
         return;
     }
     bool isNumber = false;
@@ -245,7 +245,7 @@ void frmMeeting::save()
         return;
     }
     emit eventSaved(clientId);
-    closeWindow();
+    ChildWindow::close(this);
 }
 
 void frmMeeting::handOver(const EventEntry& entry)
@@ -274,12 +274,4 @@ void frmMeeting::print()
 void frmMeeting::stop(const QString& message)
 {
     MessageBox::inform(this, Title, message, MessageBox::Critical);
-}
-
-void frmMeeting::closeWindow()
-{
-    if (auto* child = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        child->close();
-    else
-        close();
 }

@@ -64,7 +64,6 @@ private:
     void print();
     EventEntry currentEntry() const;
     void stop(const QString& message);
-    void closeWindow();
 
     bool m_loaded = false;
 

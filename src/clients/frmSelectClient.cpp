@@ -3,12 +3,12 @@
 #include "clients/ClientPicker.h"
 #include "clients/EventEntry.h"
 #include "platform/MessageBox.h"
+#include "shell/ChildWindow.h"
 #include "shell/Twips.h"
 #include "store/StoreError.h"
 
 #include <QCloseEvent>
 #include <QListWidget>
-#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QShortcut>
 
@@ -97,7 +97,7 @@ void frmSelectClient::choose()
         return;
     }
     m_done = true;
-    closeWindow();
+    ChildWindow::close(this);
 }
 
 bool frmSelectClient::storeEvent(qint64 clientId)
@@ -143,12 +143,4 @@ void frmSelectClient::closeEvent(QCloseEvent* event)
         return;
     }
     QWidget::closeEvent(event);
-}
-
-void frmSelectClient::closeWindow()
-{
-    if (auto* child = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        child->close();
-    else
-        close();
 }

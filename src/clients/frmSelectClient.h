@@ -61,7 +61,6 @@ private:
     bool storeEvent(qint64 clientId);
     EventEntry handedOverEvent() const;
     bool eventPending() const;
-    void closeWindow();
 
     bool m_loaded = false;
     bool m_done = false;

@@ -5,6 +5,7 @@
 #include "designer/DesignerNameRules.h"
 #include "designer/TabDefinitionStore.h"
 #include "designer/TabTableGenerator.h"
+#include "shell/ChildWindow.h"
 #include "shell/Twips.h"
 #include "store/CLsDataBaseConnection.h"
 #include "store/Identifier.h"
@@ -18,7 +19,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
@@ -208,7 +208,7 @@ void DatabaseGenerator::createControls()
     connect(m_tabStrip, &QTabBar::currentChanged, this, [this](int index) { pageChanged(index); });
     connect(m_save, &QPushButton::clicked, this, [this] { saveLayout(); });
     connect(m_generate, &QPushButton::clicked, this, [this] { generateDatabase(); });
-    connect(m_exit, &QPushButton::clicked, this, [this] { closeWindow(); });
+    connect(m_exit, &QPushButton::clicked, this, [this] { ChildWindow::close(this); });
 }
 
 void DatabaseGenerator::createToolbar()
@@ -387,7 +387,8 @@ void DatabaseGenerator::load()
                        QStringLiteral("Please use the NEW TABS menu option to add a new tab(s)"),
                    MessageBox::Information);
             // Closed once the opener has finished showing it.
-            QMetaObject::invokeMethod(this, &DatabaseGenerator::closeWindow, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this] { ChildWindow::close(this); }, Qt::QueuedConnection);
         }
     } else {
         enableFieldArea(false);
@@ -815,14 +816,6 @@ void DatabaseGenerator::generateDatabase()
     if (!CreateAccessTable() || !SaveTabDefinitions())
         return;
     inform(QStringLiteral("Operation Complete"));
-}
-
-void DatabaseGenerator::closeWindow()
-{
-    if (auto* subWindow = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        subWindow->close();
-    else
-        close();
 }
 
 void DatabaseGenerator::inform(const QString& text, MessageBox::Icon icon)

@@ -94,7 +94,6 @@ private:
     void clearField();
     void saveLayout();
     void generateDatabase();
-    void closeWindow();
     void pageChanged(int index);
     void align(DesignerCanvasModel::Alignment alignment);
     void showWidthOf(int index);

@@ -5,29 +5,26 @@
 #include "platform/FileOpener.h"
 #include "platform/InputBox.h"
 #include "platform/MessageBox.h"
+#include "shell/ChildWindow.h"
+#include "shell/SplitterBar.h"
 #include "shell/Twips.h"
+#include "shell/WindowFrame.h"
 #include "store/CLsDataBaseConnection.h"
 #include "store/DateText.h"
 #include "store/StoreError.h"
 
 #include <QAbstractItemDelegate>
 #include <QAction>
-#include <QDate>
 #include <QFrame>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLocale>
-#include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QStatusBar>
 #include <QStyle>
-#include <QTime>
 #include <QTimer>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
 #include <cmath>
 
@@ -37,25 +34,10 @@ const QString Title = QStringLiteral("Orvanta");
 const QString CrLf = QStringLiteral("\r\n");
 const QString CatagoryTag = QStringLiteral("Catagory");
 
-// Fixed parts of the layout, in twips.
-constexpr double LabelTop = 120;
-constexpr double LabelHeight = 375;
-constexpr double PaneLeft = 60;
-constexpr double PaneTop = 540;
-constexpr double BarTop = 120;
-constexpr double BarWidth = 30;
+// The layout's designed parts, in twips.
 constexpr double ColumnWidth = 2540;
 constexpr double DesignedWidth = 13200;
 constexpr double DesignedHeight = 8700;
-
-enum Panel
-{
-    CapsPanel,
-    NumPanel,
-    InsertPanel,
-    TimePanel,
-    DatePanel
-};
 
 enum Column
 {
@@ -112,23 +94,12 @@ frmDocumentExp::frmDocumentExp(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("frmDocumentExp"));
     setWindowTitle(QStringLiteral("Resource Manager"));
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->setSpacing(0);
-    m_menuBar = new QMenuBar(this);
-    m_menuBar->setNativeMenuBar(false);
-    layout->setMenuBar(m_menuBar);
-    // The controls sit at their twip positions in this area below the menu bar.
-    m_area = new QWidget(this);
-    layout->addWidget(m_area, 1);
-    m_statusBar = new QStatusBar(this);
-    m_statusBar->setObjectName(QStringLiteral("StatusBar1"));
-    m_statusBar->setSizeGripEnabled(false);
-    layout->addWidget(m_statusBar);
+    const WindowFrame frame(this);
+    m_menuBar = frame.menuBar();
+    m_area = frame.area();
 
     createControls();
     createMenus();
-    createStatusBar();
     applyGeometry();
 }
 
@@ -183,14 +154,9 @@ void frmDocumentExp::createControls()
             [this](const QPoint& pos) { m_resourceOptions->popup(m_list->viewport()->mapToGlobal(pos)); });
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) { assignResource(item); });
 
-    auto* bar = new QFrame(m_area);
-    bar->setObjectName(QStringLiteral("Picture1"));
-    bar->setAccessibleName(QStringLiteral("Divider between folders and resources"));
-    bar->setFrameShape(QFrame::Panel);
-    bar->setFrameShadow(QFrame::Raised);
-    bar->setCursor(Qt::SizeHorCursor);
-    bar->installEventFilter(this);
-    m_bar = bar;
+    m_bar = new SplitterBar(m_area);
+    m_bar->setAccessibleName(QStringLiteral("Divider between folders and resources"));
+    connect(m_bar, &SplitterBar::dragged, this, &frmDocumentExp::dragSplitter);
 }
 
 void frmDocumentExp::createMenus()
@@ -218,7 +184,7 @@ void frmDocumentExp::createMenus()
             &QAction::triggered, this, &frmDocumentExp::deleteResource);
     addItem(m_resourcesMenu, QStringLiteral("mnuSep6"), QStringLiteral("-"));
     connect(addItem(m_resourcesMenu, QStringLiteral("mnuClose"), QStringLiteral("Exit")), &QAction::triggered, this,
-            &frmDocumentExp::closeWindow);
+            [this] { ChildWindow::close(this); });
 
     m_folderMenu = addMenu(m_menuBar, QStringLiteral("MnuLibrary"), QStringLiteral("Folder"));
     connect(m_folderMenu, &QMenu::aboutToShow, this, [this] {
@@ -260,37 +226,6 @@ void frmDocumentExp::createMenus()
             &QAction::triggered, this, &frmDocumentExp::deleteResource);
 }
 
-void frmDocumentExp::createStatusBar()
-{
-    // Five panels of equal width: each takes a fifth of the bar as the window is resized.
-    for (QLabel*& panel : m_panels) {
-        panel = new QLabel(m_statusBar);
-        panel->setFrameShape(QFrame::Panel);
-        panel->setFrameShadow(QFrame::Sunken);
-        panel->setAlignment(Qt::AlignCenter);
-        m_statusBar->addWidget(panel, 1);
-    }
-    m_panels[CapsPanel]->setText(QStringLiteral("CAPS"));
-    m_panels[NumPanel]->setText(QStringLiteral("NUM"));
-    m_panels[InsertPanel]->setText(QStringLiteral("INS"));
-
-    m_clock = new QTimer(this);
-    m_clock->setSingleShot(true);
-    connect(m_clock, &QTimer::timeout, this, &frmDocumentExp::updateClock);
-    updateClock();
-}
-
-void frmDocumentExp::updateClock()
-{
-    const QLocale locale;
-    const QTime now = QTime::currentTime();
-    m_panels[TimePanel]->setText(locale.toString(now, QLocale::ShortFormat));
-    m_panels[DatePanel]->setText(locale.toString(QDate::currentDate(), QLocale::ShortFormat));
-    // The panels show minutes: wake at the start of the next one.
-    constexpr int Minute = 60 * 1000;
-    m_clock->start(Minute - now.msecsSinceStartOfDay() % Minute + 20);
-}
-
 QSize frmDocumentExp::sizeHint() const
 {
     return Twips::size(DesignedWidth, DesignedHeight);
@@ -312,9 +247,7 @@ void frmDocumentExp::load()
     }
     m_recent->setChecked(true);
     m_allVersions->setChecked(false);
-    resize(Twips::size(DesignedWidth, DesignedHeight));
-    if (auto* subWindow = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        subWindow->adjustSize();
+    ChildWindow::resize(this, Twips::size(DesignedWidth, DesignedHeight));
 }
 
 void frmDocumentExp::showEvent(QShowEvent* event)
@@ -600,7 +533,7 @@ void frmDocumentExp::assignResource(QTreeWidgetItem* item)
     if (MessageBox::ask(this, Title,
                         QStringLiteral("Resource Assigned to Client") + CrLf +
                             QStringLiteral("Do you want to exit the resource manager")) == MessageBox::Yes)
-        closeWindow();
+        ChildWindow::close(this);
 }
 
 void frmDocumentExp::startLabelEdit()
@@ -639,50 +572,29 @@ void frmDocumentExp::resizeEvent(QResizeEvent* event)
 {
     QWidget::resizeEvent(event);
     const double w = Twips::fromPixelsX(width());
-    Geometry& g = m_geometry;
+    PaneLayout& g = m_layout;
     g.barHeight = g.treeHeight + 425;
-    g.resourceLabelLeft = g.listLeft;
-    g.resourceLabelWidth = std::abs(w - (g.listLeft + 200));
-    g.folderLabelWidth = g.treeWidth;
-    g.listWidth = g.resourceLabelWidth;
+    g.listCaptionLeft = g.listLeft;
+    g.listCaptionWidth = std::abs(w - (g.listLeft + 200));
+    g.treeCaptionWidth = g.treeWidth;
+    g.listWidth = g.listCaptionWidth;
     applyGeometry();
 }
 
 void frmDocumentExp::dragSplitter(double x)
 {
-    const double w = Twips::fromPixelsX(width());
-    const double tree = m_geometry.treeWidth + x;
-    if (!(tree + 25 > 80 && tree + 25 <= w - 335))
-        return;
-    Geometry& g = m_geometry;
-    g.treeWidth = tree;
-    g.barLeft = tree + 45;
-    g.listLeft = tree + 45 + BarWidth + 25;
-    g.listWidth = std::abs(g.listLeft + 200 - w);
-    g.resourceLabelLeft = g.listLeft;
-    g.resourceLabelWidth = g.listWidth;
-    g.folderLabelWidth = g.treeWidth;
-    applyGeometry();
+    if (m_layout.drag(x, Twips::fromPixelsX(width())))
+        applyGeometry();
 }
 
 void frmDocumentExp::applyGeometry()
 {
-    const Geometry& g = m_geometry;
-    m_lblClassAndSection->setGeometry(Twips::rect(PaneLeft, LabelTop, g.folderLabelWidth, LabelHeight));
-    m_lblStudentInformation->setGeometry(Twips::rect(g.resourceLabelLeft, LabelTop, g.resourceLabelWidth, LabelHeight));
-    m_tree->setGeometry(Twips::rect(PaneLeft, PaneTop, g.treeWidth, g.treeHeight));
-    m_list->setGeometry(Twips::rect(g.listLeft, PaneTop, g.listWidth, g.listHeight));
-    m_bar->setGeometry(Twips::rect(g.barLeft, BarTop, BarWidth, g.barHeight));
-    m_bar->raise();
+    m_layout.place(m_lblClassAndSection, m_lblStudentInformation, m_tree, m_list, m_bar);
 }
 
 bool frmDocumentExp::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched == m_bar && event->type() == QEvent::MouseMove) {
-        const auto* move = static_cast<QMouseEvent*>(event);
-        if (move->buttons() & Qt::LeftButton)
-            dragSplitter(Twips::fromPixelsX(qRound(move->position().x())));
-    } else if (watched == m_tree->viewport() && event->type() == QEvent::MouseButtonPress) {
+    if (watched == m_tree->viewport() && event->type() == QEvent::MouseButtonPress) {
         // The pressed node becomes the selected one before the press is handled.
         const auto* press = static_cast<QMouseEvent*>(event);
         if (QTreeWidgetItem* node = m_tree->itemAt(press->position().toPoint()))
@@ -698,14 +610,6 @@ bool frmDocumentExp::eventFilter(QObject* watched, QEvent* event)
         return true;
     }
     return QWidget::eventFilter(watched, event);
-}
-
-void frmDocumentExp::closeWindow()
-{
-    if (auto* subWindow = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        subWindow->close();
-    else
-        close();
 }
 
 void frmDocumentExp::nothingSelected()

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "shell/PaneLayout.h"
+
 #include <QString>
 #include <QWidget>
 #include <memory>
@@ -8,11 +10,10 @@ class QAction;
 class QLabel;
 class QMenu;
 class QMenuBar;
-class QStatusBar;
-class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
 class ResourceLibrary;
+class SplitterBar;
 
 // The resource library: the folders of the shared library as a tree on the left, the
 // resources of the selected folder on the right, a bar between them to share the width.
@@ -60,24 +61,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // Designed geometry of the controls that move, in twips.
-    struct Geometry
-    {
-        double treeWidth = 2475;
-        double treeHeight = 7215;
-        double barLeft = 2580;
-        double barHeight = 7640;
-        double listLeft = 2635;
-        double listWidth = 10365;
-        double listHeight = 7215;
-        double resourceLabelLeft = 2635;
-        double resourceLabelWidth = 10365;
-        double folderLabelWidth = 2475;
-    };
-
     void createControls();
     void createMenus();
-    void createStatusBar();
     void applyGeometry();
     std::unique_ptr<ResourceLibrary> library() const;
 
@@ -104,13 +89,21 @@ private:
     void restoreLabel();
 
     void dragSplitter(double x);
-    void closeWindow();
-    void updateClock();
     void nothingSelected();
     void reportError(const QString& message);
 
     bool m_loaded = false;
-    Geometry m_geometry;
+    // The designed places, in twips.
+    PaneLayout m_layout{.treeWidth = 2475,
+                        .treeHeight = 7215,
+                        .barLeft = 2580,
+                        .barHeight = 7640,
+                        .listLeft = 2635,
+                        .listWidth = 10365,
+                        .listHeight = 7215,
+                        .listCaptionLeft = 2635,
+                        .listCaptionWidth = 10365,
+                        .treeCaptionWidth = 2475};
 
     QMenuBar* m_menuBar = nullptr;
     QWidget* m_area = nullptr;
@@ -118,10 +111,7 @@ private:
     QLabel* m_lblStudentInformation = nullptr;
     QTreeWidget* m_tree = nullptr;
     QTreeWidget* m_list = nullptr;
-    QWidget* m_bar = nullptr;
-    QStatusBar* m_statusBar = nullptr;
-    QLabel* m_panels[5] = {};
-    QTimer* m_clock = nullptr;
+    SplitterBar* m_bar = nullptr;
 
     QMenu* m_libraryOptions = nullptr;  // MnuLibraryOption
     QMenu* m_resourcesMenu = nullptr;   // MnuFile

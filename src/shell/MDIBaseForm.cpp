@@ -9,6 +9,7 @@
 #include "designer/DatabaseGenerator.h"
 #include "documents/frmDocumentExp.h"
 #include "platform/MessageBox.h"
+#include "shell/StatusPanels.h"
 #include "shell/TempFolders.h"
 #include "shell/Twips.h"
 #include "shell/frmLogin.h"
@@ -18,9 +19,6 @@
 
 #include <QAction>
 #include <QCloseEvent>
-#include <QDate>
-#include <QLabel>
-#include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -29,8 +27,6 @@
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QStyle>
-#include <QTime>
-#include <QTimer>
 #include <QToolBar>
 #include <memory>
 
@@ -192,35 +188,7 @@ void MDIBaseForm::createStatusBar()
     bar->setObjectName(QStringLiteral("StatusBar1"));
 
     // The lock-key panels show the keys' names; the toolkit reports no lock state.
-    const auto addPanel = [bar](const QString& name, const QString& text) {
-        auto* panel = new QLabel(text, bar);
-        panel->setObjectName(name);
-        panel->setFrameShape(QFrame::Panel);
-        panel->setFrameShadow(QFrame::Sunken);
-        panel->setAlignment(Qt::AlignCenter);
-        panel->setMinimumWidth(Twips::toPixelsX(900));
-        bar->addPermanentWidget(panel);
-        return panel;
-    };
-    addPanel(QStringLiteral("panelCaps"), QStringLiteral("CAPS"));
-    addPanel(QStringLiteral("panelNum"), QStringLiteral("NUM"));
-    addPanel(QStringLiteral("panelInsert"), QStringLiteral("INS"));
-    m_timePanel = addPanel(QStringLiteral("panelTime"), QString());
-    m_datePanel = addPanel(QStringLiteral("panelDate"), QString());
-
-    // The clock shows minutes, so a few checks a minute keep it current.
-    auto* clock = new QTimer(this);
-    clock->setInterval(5000);
-    connect(clock, &QTimer::timeout, this, &MDIBaseForm::updateClock);
-    clock->start();
-    updateClock();
-}
-
-void MDIBaseForm::updateClock()
-{
-    const QLocale locale;
-    m_timePanel->setText(locale.toString(QTime::currentTime(), QLocale::ShortFormat));
-    m_datePanel->setText(locale.toString(QDate::currentDate(), QLocale::ShortFormat));
+    new StatusPanels(bar, StatusPanels::Placement::Permanent);
 }
 
 QAction* MDIBaseForm::menuItem(const QString& name) const

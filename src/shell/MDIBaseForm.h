@@ -7,7 +7,6 @@
 #include <QVariant>
 
 class QAction;
-class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -80,7 +79,6 @@ private:
     void fillWindowsMenu();
     void whoAmI();
     void loginAsDifferentUser();
-    void updateClock();
     void connectRecordWindow(DisplayExtendedInformation* record);
     QMdiSubWindow* addChildWithMenu(QWidget* window, QMenuBar* bar);
     void showMenuOf(QMdiSubWindow* child);
@@ -97,8 +95,6 @@ private:
     QStackedWidget* m_menuStack = nullptr;
     QMenuBar* m_mainMenu = nullptr;
     QToolBar* m_toolbar = nullptr;
-    QLabel* m_timePanel = nullptr;
-    QLabel* m_datePanel = nullptr;
     ProportionalResizer m_resizer;
     bool m_loaded = false;
 };

@@ -1,6 +1,7 @@
 #include "shell/frmOptions.h"
 
 #include "platform/MessageBox.h"
+#include "shell/ChildWindow.h"
 #include "shell/PasswordChange.h"
 #include "shell/PasswordLineEdit.h"
 #include "shell/StartupSettings.h"
@@ -95,16 +96,16 @@ frmOptions::frmOptions(QWidget* parent) : QWidget(parent)
 
     connect(saveExit, &QPushButton::clicked, this, [this] {
         saveStartup();
-        closeWindow();
+        ChildWindow::close(this);
     });
     connect(applyStartup, &QPushButton::clicked, this, &frmOptions::saveStartup);
-    connect(cancelStartup, &QPushButton::clicked, this, &frmOptions::closeWindow);
+    connect(cancelStartup, &QPushButton::clicked, this, [this] { ChildWindow::close(this); });
     connect(m_ok, &QPushButton::clicked, this, [this] {
         changePassword();
-        closeWindow();
+        ChildWindow::close(this);
     });
     connect(m_apply, &QPushButton::clicked, this, &frmOptions::changePassword);
-    connect(m_cancel, &QPushButton::clicked, this, &frmOptions::closeWindow);
+    connect(m_cancel, &QPushButton::clicked, this, [this] { ChildWindow::close(this); });
     connect(m_tabs, &QTabBar::currentChanged, this, &frmOptions::showPage);
 
     auto* next = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Tab), this);
@@ -192,14 +193,6 @@ void frmOptions::nextTab()
 {
     if (m_tabs->count() > 0)
         m_tabs->setCurrentIndex((m_tabs->currentIndex() + 1) % m_tabs->count());
-}
-
-void frmOptions::closeWindow()
-{
-    if (auto* child = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        child->close();
-    else
-        close();
 }
 
 void frmOptions::keyPressEvent(QKeyEvent* event)

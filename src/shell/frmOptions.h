@@ -38,7 +38,6 @@ private:
     void clearPasswords();
     void showPage(int index);
     void nextTab();
-    void closeWindow();
 
     QString m_secId;
     bool m_loaded = false;

@@ -8,32 +8,39 @@
 
 #include <exception>
 
+namespace {
+
+// Runs one step of the start; what it throws is reported. False when it failed.
+template <typename Step>
+bool ranWithoutError(Step step)
+{
+    try {
+        step();
+        return true;
+    } catch (const StoreError& error) {
+        OrvantaApplication::reportError(error.message());
+    } catch (const std::exception& error) {
+        OrvantaApplication::reportError(QString::fromLocal8Bit(error.what()));
+    }
+    return false;
+}
+
+} // namespace
+
 int main(int argc, char** argv)
 {
     OrvantaApplication app(argc, argv);
-    try {
-        ApplicationFolder::setPath(ApplicationFolder::resolve(app.arguments(), app.applicationDirPath()));
-        DatabaseSchema::ensure(CLsDataBaseConnection::databasePath());
-    } catch (const StoreError& error) {
-        // A file that is not our database is reported and left as it is.
-        OrvantaApplication::reportError(error.message());
+    // A file that is not our database is reported and left as it is.
+    if (!ranWithoutError([&app] {
+            ApplicationFolder::setPath(ApplicationFolder::resolve(app.arguments(), app.applicationDirPath()));
+            DatabaseSchema::ensure(CLsDataBaseConnection::databasePath());
+        }))
         return 1;
-    } catch (const std::exception& error) {
-        OrvantaApplication::reportError(QString::fromLocal8Bit(error.what()));
-        return 1;
-    }
 
     MDIBaseForm mainWindow;
     frmLogin login(&mainWindow);
-    try {
-        login.load();
-    } catch (const StoreError& error) {
-        OrvantaApplication::reportError(error.message());
+    if (!ranWithoutError([&login] { login.load(); }))
         return 1;
-    } catch (const std::exception& error) {
-        OrvantaApplication::reportError(QString::fromLocal8Bit(error.what()));
-        return 1;
-    }
     // The program ends when its last window closes: the login cancelled at start, or the main window.
     if (!login.isVisible() && !mainWindow.isVisible())
         return 0;

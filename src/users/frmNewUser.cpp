@@ -1,6 +1,7 @@
 #include "users/frmNewUser.h"
 
 #include "platform/MessageBox.h"
+#include "shell/ChildWindow.h"
 #include "shell/Twips.h"
 #include "store/StoreError.h"
 #include "users/NewUserCheck.h"
@@ -11,7 +12,6 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QPushButton>
 
 namespace {
@@ -74,7 +74,7 @@ frmNewUser::frmNewUser(QWidget* parent) : QWidget(parent)
     connect(m_generatePassword, &QPushButton::clicked, this, &frmNewUser::generatePassword);
     connect(m_ok, &QPushButton::clicked, this, &frmNewUser::save);
     connect(m_clear, &QPushButton::clicked, this, &frmNewUser::clear);
-    connect(m_cancel, &QPushButton::clicked, this, &frmNewUser::closeWindow);
+    connect(m_cancel, &QPushButton::clicked, this, [this] { ChildWindow::close(this); });
 }
 
 void frmNewUser::setVisible(bool visible)
@@ -157,7 +157,7 @@ void frmNewUser::addUser()
         reportFailure(error.message());
         return;
     }
-    closeWindow();
+    ChildWindow::close(this);
 }
 
 void frmNewUser::updateUser()
@@ -169,7 +169,7 @@ void frmNewUser::updateUser()
         reportFailure(error.message());
         return;
     }
-    closeWindow();
+    ChildWindow::close(this);
 }
 
 void frmNewUser::clear()
@@ -178,14 +178,6 @@ void frmNewUser::clear()
                            m_frame->userName(), m_frame->password(), m_frame->passwordRetyped()})
         box->clear();
     m_generatedPassword->clear();
-}
-
-void frmNewUser::closeWindow()
-{
-    if (auto* child = qobject_cast<QMdiSubWindow*>(parentWidget()))
-        child->close();
-    else
-        close();
 }
 
 void frmNewUser::reportFailure(const QString& message)

@@ -36,7 +36,6 @@ private:
     void addUser();
     void updateUser();
     void clear();
-    void closeWindow();
     void reportFailure(const QString& message);
 
     QString m_userId;
