@@ -3,9 +3,14 @@
 #include "store/Statement.h"
 #include "store/StoreError.h"
 
+#include <QCoreApplication>
 #include <limits>
+#include <utility>
 
 namespace {
+
+// Rows read before a long list is first shown: more than any screen holds.
+constexpr qsizetype FirstScreenRows = 256;
 
 // Room reserved per cell when the row count is known; the buffer grows beyond it as needed.
 constexpr qsizetype ExpectedCellBytes = 10;
@@ -43,6 +48,7 @@ ClientListModel::ClientListModel(QObject* parent) : QAbstractTableModel(parent) 
 
 void ClientListModel::reset(const QList<Column>& columns)
 {
+    ++m_generation;
     beginResetModel();
     m_columns = columns;
     m_tagged = false;
@@ -69,27 +75,81 @@ void ClientListModel::fill(const QList<Column>& columns, Statement& statement, b
         if (tagged)
             ids.reserve(static_cast<size_t>(expectedRows));
     }
+
+    // What the model showed before, kept while the first screen is shown ahead of the rest.
+    QList<Column> previousColumns;
+    bool previousTagged = false;
+    QByteArray previousText;
+    std::vector<std::uint32_t> previousEnds;
+    std::vector<qint64> previousIds;
+    int previousRows = 0;
+    bool published = false;
+    const quint64 generation = ++m_generation;
+
     qsizetype rows = 0;
-    while (statement.step()) {
-        if (rows == std::numeric_limits<int>::max())
-            throw StoreError(QStringLiteral("The list cannot hold more rows"));
-        if (tagged)
-            ids.push_back(statement.value(0).toLongLong());
-        // The cells stay UTF-8 as the engine returns them; data() decodes only what is shown.
-        for (int c = first; c < first + width; ++c) {
-            const QByteArrayView cell = statement.utf8(c);
-            if (text.size() + cell.size() > std::numeric_limits<std::uint32_t>::max())
-                throw StoreError(QStringLiteral("The list cannot hold more text"));
-            text.append(cell);
-            ends.push_back(static_cast<std::uint32_t>(text.size()));
+    try {
+        while (statement.step()) {
+            if (rows == std::numeric_limits<int>::max())
+                throw StoreError(QStringLiteral("The list cannot hold more rows"));
+            if (tagged)
+                ids.push_back(statement.value(0).toLongLong());
+            // The cells stay UTF-8 as the engine returns them; data() decodes only what is shown.
+            for (int c = first; c < first + width; ++c) {
+                const QByteArrayView cell = statement.utf8(c);
+                if (text.size() + cell.size() > std::numeric_limits<std::uint32_t>::max())
+                    throw StoreError(QStringLiteral("The list cannot hold more text"));
+                text.append(cell);
+                ends.push_back(static_cast<std::uint32_t>(text.size()));
+            }
+            ++rows;
+            if (rows == FirstScreenRows && QCoreApplication::instance()) {
+                // A long list: show its first screen now and read the rest afterwards.
+                beginResetModel();
+                previousColumns = std::exchange(m_columns, columns);
+                previousTagged = std::exchange(m_tagged, tagged);
+                previousText = std::exchange(m_text, text);
+                previousEnds = std::exchange(m_ends, ends);
+                previousIds = std::exchange(m_ids, ids);
+                previousRows = std::exchange(m_rows, static_cast<int>(rows));
+                endResetModel();
+                published = true;
+                QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+                // Refilled or reset while the first screen was painted: the newer content stays.
+                if (m_generation != generation)
+                    return;
+            }
         }
-        ++rows;
+    } catch (const StoreError&) {
+        if (published && m_generation == generation) {
+            beginResetModel();
+            m_columns = std::move(previousColumns);
+            m_tagged = previousTagged;
+            m_text = std::move(previousText);
+            m_ends = std::move(previousEnds);
+            m_ids = std::move(previousIds);
+            m_rows = previousRows;
+            endResetModel();
+        }
+        throw;
     }
     if (ends.capacity() > 2 * ends.size()) // the expected count was stale
         ends.shrink_to_fit();
     if (text.capacity() > 2 * text.size())
         text.squeeze();
 
+    if (published) {
+        // The rows shown so far are the first of these; the rest are added after them.
+        if (rows > m_rows)
+            beginInsertRows(QModelIndex(), m_rows, static_cast<int>(rows) - 1);
+        const bool inserting = rows > m_rows;
+        m_text = std::move(text);
+        m_ends = std::move(ends);
+        m_ids = std::move(ids);
+        m_rows = static_cast<int>(rows);
+        if (inserting)
+            endInsertRows();
+        return;
+    }
     beginResetModel();
     m_columns = columns;
     m_tagged = tagged;

@@ -5,8 +5,8 @@
 
 #include <QIODevice>
 #include <algorithm>
+#include <memory>
 #include <sqlite3.h>
-#include <vector>
 
 BlobStream::BlobStream(const Database& db, const QString& table, const QString& column, qint64 rowId, bool writable)
     : m_db(db)
@@ -45,12 +45,14 @@ void BlobStream::write(const char* buffer, int length, qint64 offset)
 
 void BlobStream::copyTo(QIODevice& out) const
 {
-    std::vector<char> piece(PieceSize);
     const qint64 total = size();
+    // Sized to the value and left uninitialised: most documents are far smaller than a
+    // piece, and zero-filling a fresh megabyte per document costs more than copying it.
+    const auto piece = std::make_unique_for_overwrite<char[]>(static_cast<size_t>(std::min<qint64>(PieceSize, total)));
     for (qint64 done = 0; done < total;) {
         const int length = static_cast<int>(std::min<qint64>(PieceSize, total - done));
-        read(piece.data(), length, done);
-        if (out.write(piece.data(), length) != length)
+        read(piece.get(), length, done);
+        if (out.write(piece.get(), length) != length)
             throw StoreError(QStringLiteral("Cannot write the file: %1").arg(out.errorString()));
         done += length;
     }
@@ -58,15 +60,15 @@ void BlobStream::copyTo(QIODevice& out) const
 
 void BlobStream::copyFrom(QIODevice& in)
 {
-    std::vector<char> piece(PieceSize);
     const qint64 total = size();
+    const auto piece = std::make_unique_for_overwrite<char[]>(static_cast<size_t>(std::min<qint64>(PieceSize, total)));
     for (qint64 done = 0; done < total;) {
         const qint64 wanted = std::min<qint64>(PieceSize, total - done);
-        const qint64 got = in.read(piece.data(), wanted);
+        const qint64 got = in.read(piece.get(), wanted);
         if (got <= 0)
             throw StoreError(QStringLiteral("Cannot read the file: %1")
                                  .arg(got < 0 ? in.errorString() : QStringLiteral("it is shorter than expected")));
-        write(piece.data(), static_cast<int>(got), done);
+        write(piece.get(), static_cast<int>(got), done);
         done += got;
     }
 }

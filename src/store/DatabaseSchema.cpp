@@ -62,7 +62,7 @@ CREATE TABLE Attachments (
     AttachmentExtension TEXT,
     Attachments BLOB
 );
-CREATE INDEX AttachmentsClient ON Attachments (PersonalInformationId);
+CREATE INDEX AttachmentsClient ON Attachments (PersonalInformationId, AttachmentsName, AttachmentVersion);
 CREATE INDEX AttachmentsByName ON Attachments (AttachmentsName);
 CREATE TABLE ObjectTbl (
     ObjectId INTEGER PRIMARY KEY AUTOINCREMENT,

@@ -1,6 +1,8 @@
 #include "TestSupport.h"
 
 #include "clients/FrmDataBaseExplorer.h"
+#include "store/Database.h"
+#include "store/Transaction.h"
 #include "shell/ProportionalLayout.h"
 #include "shell/StartupSettings.h"
 #include "shell/Twips.h"
@@ -136,6 +138,7 @@ private slots:
     void menuCommands();
     void resizeAndSplitter();
     void closeInsideMdiArea();
+    void largeGroupIsListedWhole();
 };
 
 void TestExplorer::groupCounts_data()
@@ -528,6 +531,33 @@ void TestExplorer::closeInsideMdiArea()
     trigger(*explorer, "mnuClose");
     QTRY_VERIFY(!guard);
     QVERIFY(area.subWindowList().isEmpty());
+}
+
+void TestExplorer::largeGroupIsListedWhole()
+{
+    // More rows than the first screen: the list shows the first rows at once and the rest
+    // after them, in the statement's order.
+    TestAppFolder folder;
+    {
+        CLsDataBaseConnection connection;
+        Transaction transaction(connection.database());
+        for (int i = 0; i < 700; ++i)
+            connection.Execute(QStringLiteral("INSERT INTO \"Personal Information\" (\"First Name\", \"Last Name\", "
+                                              "Company) VALUES (?, ?, ?)"),
+                               {QStringLiteral("F%1").arg(i), QStringLiteral("Kay%1").arg(699 - i, 3, 10, QLatin1Char('0')),
+                                QStringLiteral("Co%1").arg(i)});
+        transaction.commit();
+    }
+    FrmDataBaseExplorer explorer(nullptr);
+    explorer.show();
+    QAbstractItemModelTester tester(list(explorer)->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
+    clickGroup(explorer, QStringLiteral("K"));
+    clickHeader(explorer, 3); // "Last Name", ascending
+    QAbstractItemModel* model = list(explorer)->model();
+    QTRY_COMPARE(model->rowCount(), 700);
+    QCOMPARE(model->index(0, 3).data().toString(), QStringLiteral("Kay000"));
+    QCOMPARE(model->index(699, 3).data().toString(), QStringLiteral("Kay699"));
+    QCOMPARE(model->index(699, 0).data().toString(), QStringLiteral("Co0"));
 }
 
 QTEST_MAIN(TestExplorer)
