@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The sizes and choices of one benchmark run, from the command line.
+class BenchOptions
+{
+public:
+    qint64 bigMiB = 900;        // the one large document
+    int docs = 10000;           // documents of 10-100 KiB dropped at once
+    qint64 searchMiB = 500;     // stored text documents searched by content
+    qint64 clients = 1000000;   // clients of the explorer
+    int repeats = 5;            // runs of each short measurement; the median is reported
+    QString folder;             // where the temporary application folders go
+    QStringList cases;          // the cases to run; all when empty
+    bool keep = false;          // leave the data behind (for looking into a failure)
+    QString startupProbeFolder; // set in the child process that times the start-up
+    QString programPath;        // the program to start for the start-up case
+
+    // Reads the arguments; false (with `error` set) when they cannot be understood.
+    bool parse(const QStringList& arguments, QString& error);
+    bool runs(const QString& name) const;
+
+    static QString usage();
+    static const QStringList& caseNames();
+};

@@ -1,0 +1,65 @@
+// orvanta-bench: the program's speed and memory at office scale, each case measured side by
+// side with its baseline in the same run. See "Benchmarks" in the README.
+
+#include "BenchOptions.h"
+#include "DocumentCases.h"
+#include "ExplorerCase.h"
+#include "ResultTable.h"
+#include "SearchCase.h"
+#include "WindowCases.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QThread>
+#include <cstdio>
+
+int main(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    BenchOptions options;
+    QString error;
+    if (!options.parse(arguments, error)) {
+        std::fprintf(stderr, "orvanta-bench: %s\n\n%s", qPrintable(error), qPrintable(BenchOptions::usage()));
+        return 2;
+    }
+    if (!options.startupProbeFolder.isEmpty())
+        return WindowCases::startupProbe(QString::fromLocal8Bit(argv[0]), options.startupProbeFolder);
+
+    // Every case makes its data in this folder; it goes when the run ends.
+    QTemporaryDir root(QDir(options.folder).filePath(QStringLiteral("orvanta-bench-XXXXXX")));
+    if (!root.isValid()) {
+        std::fprintf(stderr, "orvanta-bench: cannot create a folder in %s\n", qPrintable(options.folder));
+        return 2;
+    }
+    root.setAutoRemove(!options.keep);
+    std::fprintf(stderr, "orvanta-bench: data in %s, %d cores\n", qPrintable(root.path()), QThread::idealThreadCount());
+
+    ResultTable table;
+    DocumentCases documents(options, root.path(), table);
+    if (options.runs(QStringLiteral("big")))
+        documents.runLarge();
+    if (options.runs(QStringLiteral("many")))
+        documents.runMany();
+    if (options.runs(QStringLiteral("search")))
+        SearchCase(options, root.path(), table).run();
+    if (options.runs(QStringLiteral("explorer")))
+        ExplorerCase(options, root.path(), table).run();
+    WindowCases windows(options, root.path(), table);
+    if (options.runs(QStringLiteral("startup")))
+        windows.runStartup();
+    if (options.runs(QStringLiteral("record")))
+        windows.runRecordWindow();
+
+    std::printf("\n");
+    std::fflush(stdout);
+    table.print();
+    if (table.hasErrors()) {
+        std::fprintf(stderr, "\norvanta-bench: SOME RESULTS WERE WRONG (see ERROR above)\n");
+        return 2;
+    }
+    return table.hasFailures() ? 1 : 0;
+}
