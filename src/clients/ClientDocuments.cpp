@@ -4,6 +4,9 @@
 #include "store/ApplicationFolder.h"
 #include "store/CLsDataBaseConnection.h"
 #include "store/Database.h"
+#include "store/ReadAheadVfs.h"
+#include "store/ReadTransaction.h"
+#include "store/Statement.h"
 #include "store/StoreError.h"
 #include "store/Transaction.h"
 
@@ -97,36 +100,46 @@ ClientDocuments::DropResult ClientDocuments::storeDropped(const QStringList& fil
             result.tooLarge = true;
             break;
         }
-        // A file that fails halfway takes only its own row with it.
-        db.executeScript(QStringLiteral("SAVEPOINT dropped_file"));
+        // A file that fails halfway takes only its own row with it (the recordset removes it).
         try {
             addRow(rs, m_clientId, path, ClsBinaryFunctions::countPlusOne(db, storedName(path)));
         } catch (const StoreError& error) {
-            db.executeScript(QStringLiteral("ROLLBACK TO dropped_file"));
-            db.executeScript(QStringLiteral("RELEASE dropped_file"));
             result.error = error.message();
             break;
         }
-        db.executeScript(QStringLiteral("RELEASE dropped_file"));
         ++result.stored;
     }
-    transaction.commit();
+    if (db.inTransaction())
+        transaction.commit();
+    else
+        result.stored = 0; // the engine gave up the whole transaction after the failure
     rs.close();
     connection.DbClose();
     return result;
 }
 
-void ClientDocuments::fetch(const QString& name, int version, const QString& targetPath, bool ownerOnly) const
+void ClientDocuments::fetch(const std::vector<Copy>& copies, bool ownerOnly) const
 {
-    CLsDataBaseConnection connection;
-    Recordset rs = connection.CreateRecordset(QStringLiteral("SELECT * FROM Attachments WHERE AttachmentVersion = ? "
-                                                             "AND AttachmentsName = ? AND PersonalInformationId = ?"),
-                                              {version, name, m_clientId});
-    if (rs.eof())
-        throw StoreError(QStringLiteral("Version %1 of %2 is no longer stored for this client").arg(version).arg(name));
-    ClsBinaryFunctions::fetchToFile(rs, Contents, targetPath, ownerOnly);
-    rs.close();
-    connection.DbClose();
+    // Long values are read through the layer that reads the file ahead in large pieces.
+    const Database db(ReadAheadVfs::openName(CLsDataBaseConnection::databasePath()));
+    // One lock for all copies: the file is locked and checked for changes once, not once a document.
+    const ReadTransaction transaction(db);
+    // The index on client, name and version answers it without visiting the row.
+    Statement find = db.prepare(QStringLiteral("SELECT AttachmentsId FROM Attachments WHERE AttachmentVersion = ? "
+                                               "AND AttachmentsName = ? AND PersonalInformationId = ?"));
+    for (const Copy& copy : copies) {
+        find.reset();
+        find.bind(1, copy.version);
+        find.bind(2, copy.name);
+        find.bind(3, m_clientId);
+        if (!find.step())
+            throw StoreError(QStringLiteral("Version %1 of %2 is no longer stored for this client")
+                                 .arg(copy.version)
+                                 .arg(copy.name));
+        const qint64 id = find.value(0).toLongLong();
+        find.reset();
+        ClsBinaryFunctions::fetchToFile(db, id, copy.targetPath, ownerOnly);
+    }
 }
 
 QString ClientDocuments::fetchForViewing(const QString& name, int version) const
@@ -134,13 +147,18 @@ QString ClientDocuments::fetchForViewing(const QString& name, int version) const
     const QString folder = ApplicationFolder::tempPath();
     QDir().mkpath(folder);
     const QString path = ClsBinaryFunctions::safeFilePath(folder, name);
-    fetch(name, version, path, true);
+    fetch({{name, version, path}}, true);
     return path;
 }
 
 void ClientDocuments::saveCopy(const QString& name, int version, const QString& targetPath) const
 {
-    fetch(name, version, targetPath, false);
+    fetch({{name, version, targetPath}}, false);
+}
+
+void ClientDocuments::saveCopies(const std::vector<Copy>& copies) const
+{
+    fetch(copies, false);
 }
 
 bool ClientDocuments::remove(qint64 attachmentId) const

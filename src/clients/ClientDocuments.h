@@ -54,6 +54,17 @@ public:
     // Writes it into `targetPath`, replacing that file.
     void saveCopy(const QString& name, int version, const QString& targetPath) const;
 
+    // A version to copy into a file.
+    struct Copy
+    {
+        QString name;
+        int version = 0;
+        QString targetPath;
+    };
+    // Writes each copy in turn, replacing the files, under one read lock of the database for
+    // all of them (other programs wait meanwhile to write), and stops at the first failure.
+    void saveCopies(const std::vector<Copy>& copies) const;
+
     // Deletes the one version `attachmentId`; false when no such row was there.
     bool remove(qint64 attachmentId) const;
 
@@ -61,7 +72,7 @@ public:
     static QString storedName(const QString& filePath);
 
 private:
-    void fetch(const QString& name, int version, const QString& targetPath, bool ownerOnly) const;
+    void fetch(const std::vector<Copy>& copies, bool ownerOnly) const;
 
     qint64 m_clientId = 0;
 };

@@ -7,17 +7,35 @@
 #include "store/CLsDataBaseConnection.h"
 #include "store/Database.h"
 #include "store/Recordset.h"
+#include "store/Statement.h"
 #include "store/StoreError.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <optional>
 #include <vector>
 
 namespace {
 
 // Room for the row's other columns and its header within the engine's limit for one value.
 constexpr qint64 RowOverhead = 64 * 1024;
+
+void openTarget(QFile& file, bool ownerOnly)
+{
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        throw StoreError(QStringLiteral("The file %1 cannot be written: %2")
+                             .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));
+    if (ownerOnly)
+        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+}
+
+void finishTarget(QFile& file)
+{
+    if (!file.flush())
+        throw StoreError(QStringLiteral("The file %1 cannot be written: %2")
+                             .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));
+}
 
 } // namespace
 
@@ -67,14 +85,18 @@ QList<ClsBinaryFunctions::SearchHit> ClsBinaryFunctions::cmdOpendb(const QString
     QString path;
     {
         CLsDataBaseConnection connection;
-        Recordset rs = connection.CreateRecordset(SqlString, params);
-        for (; !rs.eof(); rs.moveNext()) {
-            const qint64 id = rs.field(QStringLiteral("AttachmentsId")).toLongLong();
+        const Database& db = connection.database();
+        // Only the three columns are asked for, so that the engine may read them from an
+        // index and need not visit every document's row.
+        Statement statement = db.prepare(
+            QStringLiteral("SELECT AttachmentsId, AttachmentsName, AttachmentVersion FROM (%1)").arg(SqlString));
+        statement.bindAll(params);
+        while (statement.step()) {
+            const qint64 id = statement.value(0).toLongLong();
             ids.push_back(id);
-            rows.append({id, rs.text(QStringLiteral("AttachmentsName")),
-                         rs.field(QStringLiteral("AttachmentVersion")).toInt()});
+            rows.append({id, statement.value(1).toString(), statement.value(2).toInt()});
         }
-        path = connection.database().path();
+        path = db.path();
     }
     // The documents are read straight from the database in pieces, on several threads; no
     // scratch copy is made.
@@ -125,15 +147,27 @@ void ClsBinaryFunctions::storeFile(Recordset& rs, const QString& column, const Q
 void ClsBinaryFunctions::fetchToFile(Recordset& rs, const QString& column, const QString& filePath, bool ownerOnly)
 {
     QFile file(filePath);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw StoreError(QStringLiteral("The file %1 cannot be written: %2")
-                             .arg(QDir::toNativeSeparators(filePath), file.errorString()));
-    if (ownerOnly)
-        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    openTarget(file, ownerOnly);
     rs.readLongBinary(column, file);
-    if (!file.flush())
-        throw StoreError(QStringLiteral("The file %1 cannot be written: %2")
-                             .arg(QDir::toNativeSeparators(filePath), file.errorString()));
+    finishTarget(file);
+}
+
+void ClsBinaryFunctions::fetchToFile(const Database& db, qint64 attachmentId, const QString& filePath, bool ownerOnly)
+{
+    std::optional<BlobStream> blob;
+    try {
+        blob.emplace(db, QStringLiteral("Attachments"), QStringLiteral("Attachments"), attachmentId, false);
+    } catch (const StoreError&) {
+        // A document without a value is fetched as an empty file.
+        if (db.scalar(QStringLiteral("SELECT typeof(Attachments) FROM Attachments WHERE AttachmentsId = ?"),
+                      {attachmentId}) != QVariant(QStringLiteral("null")))
+            throw;
+    }
+    QFile file(filePath);
+    openTarget(file, ownerOnly);
+    if (blob)
+        blob->copyTo(file);
+    finishTarget(file);
 }
 
 int ClsBinaryFunctions::highestPlusOne(const Database& db, const QString& name)

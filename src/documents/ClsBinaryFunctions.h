@@ -54,6 +54,8 @@ public:
     // Streams the long-binary column of the current row into `filePath`, replacing it.
     // A copy for viewing is made readable and writable by the owner alone, never executable.
     static void fetchToFile(Recordset& rs, const QString& column, const QString& filePath, bool ownerOnly = true);
+    // The same for the attachment `attachmentId`.
+    static void fetchToFile(const Database& db, qint64 attachmentId, const QString& filePath, bool ownerOnly);
     // Throws StoreError naming the file when it is larger than the database takes in one value.
     static void checkStorable(const Database& db, const QString& filePath, qint64 size);
 

@@ -1,20 +1,31 @@
 #include "documents/ContentSearch.h"
 
-#include "store/ReadAheadVfs.h"
 #include "store/BlobStream.h"
 #include "store/Database.h"
+#include "store/ReadAheadVfs.h"
+#include "store/ReadTransaction.h"
 #include "store/Statement.h"
+#include "store/StoreError.h"
 
 #include <algorithm>
 #include <chrono>
+#include <optional>
 #include <thread>
 
 namespace {
 
-// How long the calling thread waits at most between two progress reports, and at least
-// (unless the search ends): a report may pump the window system's events, which takes time.
-constexpr std::chrono::milliseconds ReportInterval(100);
-constexpr std::chrono::milliseconds ReportSpacing(25);
+// How long the calling thread waits between two progress reports (unless the search ends):
+// often enough for a responsive window, seldom enough that pumping its events costs little.
+constexpr std::chrono::milliseconds ReportInterval(40);
+
+// Documents are scanned in pieces that stay in the processor's cache between being read
+// and being searched.
+constexpr int ScanPiece = 128 * 1024;
+
+// Documents one worker claims at a time.
+constexpr size_t Batch = 8;
+// How long a worker without work waits for another to share the ranges of a large document.
+constexpr std::chrono::microseconds IdleWait(200);
 
 const QString Table = QStringLiteral("Attachments");
 const QString Column = QStringLiteral("Attachments");
@@ -33,28 +44,6 @@ int ContentSearch::workerCount()
     return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 2U, 4U));
 }
 
-void ContentSearch::planRanges(const std::vector<qint64>& ids)
-{
-    m_ids = ids;
-    m_ranges.clear();
-    m_rangesLeft = std::make_unique<std::atomic<int>[]>(ids.size());
-    m_found = std::make_unique<std::atomic<bool>[]>(ids.size());
-    const qint64 overlap = m_matcher.phrase().size() - 1;
-    Database db(m_path);
-    Statement length =
-        db.prepare(QStringLiteral("SELECT length(Attachments) FROM Attachments WHERE AttachmentsId = ?"));
-    for (size_t document = 0; document < ids.size(); ++document) {
-        length.reset();
-        length.bind(1, ids[document]);
-        // length() of a long-binary value is read from the row without reading the value.
-        const qint64 size = length.step() ? length.value(0).toLongLong() : 0;
-        int count = 0;
-        for (qint64 offset = 0; offset < size; offset += RangeSize, ++count)
-            m_ranges.push_back({document, offset, std::min(RangeSize + overlap, size - offset)});
-        m_rangesLeft[document] = count;
-    }
-}
-
 std::vector<bool> ContentSearch::run(const std::vector<qint64>& ids, const Progress& progress)
 {
     const int total = static_cast<int>(ids.size());
@@ -68,17 +57,25 @@ std::vector<bool> ContentSearch::run(const std::vector<qint64>& ids, const Progr
         return result;
     }
 
-    planRanges(ids);
-    m_nextRange = 0;
+    m_ids = ids;
+    // Documents are taken in the order of their keys, which is about the order in which
+    // they lie in the file.
+    m_order.resize(ids.size());
+    for (size_t i = 0; i < ids.size(); ++i)
+        m_order[i] = i;
+    std::stable_sort(m_order.begin(), m_order.end(), [&](size_t a, size_t b) { return ids[a] < ids[b]; });
+    m_rangesLeft = std::make_unique<std::atomic<int>[]>(ids.size());
+    m_found = std::make_unique<std::atomic<bool>[]>(ids.size());
+    m_shared.clear();
+    m_sharedCount = 0;
+    m_nextDocument = 0;
+    m_opening = 0;
     m_stop = false;
     m_done = 0;
     m_finishedWorkers = 0;
     m_error = nullptr;
-    for (size_t document = 0; document < ids.size(); ++document)
-        if (m_rangesLeft[document] == 0)
-            ++m_done; // an empty document holds no phrase
 
-    const int workers = static_cast<int>(std::min<size_t>(static_cast<size_t>(workerCount()), m_ranges.size()));
+    const int workers = static_cast<int>(std::min<size_t>(static_cast<size_t>(workerCount()), ids.size()));
     {
         std::vector<std::jthread> threads;
         // Declared after the threads, so that it stops them before they are joined, also
@@ -101,39 +98,33 @@ std::vector<bool> ContentSearch::run(const std::vector<qint64>& ids, const Progr
 
 void ContentSearch::waitReporting(int total, int workers, const Progress& progress)
 {
-    using Clock = std::chrono::steady_clock;
     std::unique_lock lock(m_mutex);
-    int reported = -1;
-    Clock::time_point lastReport = Clock::now() - ReportSpacing;
     const auto over = [&] { return m_finishedWorkers == workers || m_error; };
     for (;;) {
-        const auto ready = [&] { return m_done != reported || over(); };
-        if (progress) {
-            m_changed.wait_for(lock, ReportInterval, ready);
-            m_changed.wait_until(lock, lastReport + ReportSpacing, over);
-        } else {
-            m_changed.wait(lock, over);
-        }
         if (m_error) {
             m_stop = true;
             return;
         }
         const bool finished = m_finishedWorkers == workers;
-        const int done = finished ? total : m_done;
         if (progress) {
+            const int done = finished ? total : m_done.load();
             lock.unlock();
             const bool goOn = progress(done, total);
             lock.lock();
-            lastReport = Clock::now();
             if (!goOn && !finished) {
                 m_stop = true;
                 m_stopped = true;
                 return;
             }
         }
-        reported = done;
         if (finished)
             return;
+        // Workers wake this thread only when they finish; progress is looked at on a clock,
+        // so that a search through many small documents does not pay for a wake-up each.
+        if (progress)
+            m_changed.wait_for(lock, ReportInterval, over);
+        else
+            m_changed.wait(lock, over);
     }
 }
 
@@ -143,22 +134,41 @@ void ContentSearch::work()
         // Long values are read through a layer that reads the file ahead in large pieces.
         Database db(ReadAheadVfs::openName(m_path));
         // One read transaction for all documents: the file is locked and checked once.
-        db.execute(QStringLiteral("BEGIN"));
+        const ReadTransaction transaction(db);
         ContentMatcher matcher = m_matcher;
-        std::vector<char> piece(BlobStream::PieceSize);
+        std::vector<char> piece(ScanPiece);
+        Statement kind =
+            db.prepare(QStringLiteral("SELECT typeof(Attachments) FROM Attachments WHERE AttachmentsId = ?"));
         while (!m_stop) {
-            const size_t next = m_nextRange.fetch_add(1);
-            if (next >= m_ranges.size())
-                break;
-            const Range& range = m_ranges[next];
-            if (!m_found[range.document])
-                scanRange(db, matcher, piece, range);
-            if (m_stop)
-                break; // the range may be unfinished
-            if (--m_rangesLeft[range.document] == 0)
-                documentDone();
+            Range range{};
+            if (takeShared(range)) {
+                if (!m_found[range.document]) {
+                    const BlobStream blob(db, Table, Column, m_ids[range.document], false);
+                    scanRange(blob, matcher, piece, range);
+                }
+                if (m_stop)
+                    break; // the range may be unfinished
+                rangeDone(range.document);
+                continue;
+            }
+            // Counted before documents are claimed, so that a worker finding none left
+            // waits for the ranges this one may share.
+            ++m_opening;
+            OpeningGuard opening{m_opening};
+            const size_t first = m_nextDocument.fetch_add(Batch);
+            if (first >= m_ids.size()) {
+                opening.release();
+                if (m_opening == 0 && m_sharedCount == 0)
+                    break;
+                std::this_thread::sleep_for(IdleWait);
+                continue;
+            }
+            // Neighbouring documents lie next to each other in the file, so one worker
+            // reading several in a row reads the file from start to end.
+            const size_t last = std::min(first + Batch, m_ids.size()) - 1;
+            for (size_t next = first; next <= last && !m_stop; ++next)
+                scanDocument(db, kind, matcher, piece, m_order[next], next == last ? &opening : nullptr);
         }
-        db.execute(QStringLiteral("COMMIT"));
     } catch (...) {
         const std::lock_guard lock(m_mutex);
         if (!m_error)
@@ -169,15 +179,66 @@ void ContentSearch::work()
     m_changed.notify_all();
 }
 
-void ContentSearch::scanRange(const Database& db, ContentMatcher& matcher, std::vector<char>& piece, const Range& range)
+void ContentSearch::scanDocument(const Database& db, Statement& kind, ContentMatcher& matcher, std::vector<char>& piece,
+                                 size_t document, OpeningGuard* opening)
 {
-    const BlobStream blob(db, Table, Column, m_ids[range.document], false);
+    std::optional<BlobStream> blob;
+    try {
+        blob.emplace(db, Table, Column, m_ids[document], false);
+    } catch (const StoreError&) {
+        // A row deleted since the statement ran, or one without a value, holds nothing.
+        kind.reset();
+        kind.bind(1, m_ids[document]);
+        if (kind.step() && kind.value(0).toString() != QLatin1String("null"))
+            throw;
+    }
+    const qint64 size = blob ? blob->size() : 0;
+    // A large document is cut into ranges that overlap by the phrase's length less one,
+    // and all but the first are left to whichever worker is free.
+    const qint64 overlap = m_matcher.phrase().size() - 1;
+    const int ranges = static_cast<int>((size + RangeSize - 1) / RangeSize);
+    m_rangesLeft[document] = ranges;
+    if (ranges > 1) {
+        const std::lock_guard lock(m_sharedMutex);
+        for (int i = 1; i < ranges; ++i) {
+            const qint64 offset = i * RangeSize;
+            m_shared.push_back({document, offset, std::min(RangeSize + overlap, size - offset)});
+        }
+        m_sharedCount += ranges - 1;
+    }
+    if (opening)
+        opening->release();
+    if (ranges == 0) {
+        documentDone();
+        return;
+    }
+    scanRange(*blob, matcher, piece, {document, 0, std::min(RangeSize + overlap, size)});
+    if (!m_stop)
+        rangeDone(document);
+}
+
+bool ContentSearch::takeShared(Range& range)
+{
+    if (m_sharedCount == 0)
+        return false;
+    const std::lock_guard lock(m_sharedMutex);
+    if (m_shared.empty())
+        return false;
+    range = m_shared.front();
+    m_shared.pop_front();
+    --m_sharedCount;
+    return true;
+}
+
+void ContentSearch::scanRange(const BlobStream& blob, ContentMatcher& matcher, std::vector<char>& piece,
+                              const Range& range)
+{
     const qint64 end = std::min(range.offset + range.length, blob.size());
     matcher.reset();
-    for (qint64 offset = range.offset; offset < end; offset += BlobStream::PieceSize) {
+    for (qint64 offset = range.offset; offset < end; offset += ScanPiece) {
         if (m_stop || m_found[range.document])
             return;
-        const int length = static_cast<int>(std::min<qint64>(BlobStream::PieceSize, end - offset));
+        const int length = static_cast<int>(std::min<qint64>(ScanPiece, end - offset));
         blob.read(piece.data(), length, offset);
         if (matcher.feed(piece.data(), length)) {
             m_found[range.document] = true;
@@ -186,9 +247,13 @@ void ContentSearch::scanRange(const Database& db, ContentMatcher& matcher, std::
     }
 }
 
+void ContentSearch::rangeDone(size_t document)
+{
+    if (--m_rangesLeft[document] == 0)
+        documentDone();
+}
+
 void ContentSearch::documentDone()
 {
-    const std::lock_guard lock(m_mutex);
     ++m_done;
-    m_changed.notify_all();
 }

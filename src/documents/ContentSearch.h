@@ -5,25 +5,29 @@
 #include <QString>
 #include <atomic>
 #include <condition_variable>
+#include <deque>
 #include <exception>
 #include <functional>
 #include <memory>
 #include <mutex>
 #include <vector>
 
+class BlobStream;
 class Database;
+class Statement;
 
 // Scans stored attachments for a phrase on several threads.
 //
 // Each worker opens a connection of its own to the database file (a connection serves one
 // thread) and reads documents straight from the database in pieces. Documents are handed
-// out in order; a large one is cut into ranges that overlap by the phrase's length, so that
-// the workers share it too. The calling thread waits and reports progress meanwhile.
+// out in the order of their keys; a large one is cut into ranges that overlap by the
+// phrase's length, so that the workers share it too. The calling thread waits and reports
+// progress meanwhile.
 class ContentSearch
 {
 public:
-    // Called on the calling thread with (documents done, documents in all), after documents
-    // are done and at least every few tenths of a second; returning false stops the search.
+    // Called on the calling thread with (documents done, documents in all) every few
+    // hundredths of a second and at the end; returning false stops the search.
     using Progress = std::function<bool(int done, int total)>;
 
     ContentSearch(const QString& databasePath, const ContentMatcher& matcher);
@@ -51,25 +55,50 @@ private:
         qint64 offset;
         qint64 length;
     };
+    // Keeps a worker counted as opening documents until released.
+    class OpeningGuard
+    {
+    public:
+        explicit OpeningGuard(std::atomic<int>& count) : m_count(&count) {}
+        ~OpeningGuard() { release(); }
+        OpeningGuard(const OpeningGuard&) = delete;
+        OpeningGuard& operator=(const OpeningGuard&) = delete;
+        void release()
+        {
+            if (m_count)
+                --*m_count;
+            m_count = nullptr;
+        }
 
-    void planRanges(const std::vector<qint64>& ids);
+    private:
+        std::atomic<int>* m_count;
+    };
+
     void work();
-    void scanRange(const Database& db, ContentMatcher& matcher, std::vector<char>& piece, const Range& range);
+    void scanDocument(const Database& db, Statement& kind, ContentMatcher& matcher, std::vector<char>& piece,
+                      size_t document, OpeningGuard* opening);
+    bool takeShared(Range& range);
+    void scanRange(const BlobStream& blob, ContentMatcher& matcher, std::vector<char>& piece, const Range& range);
+    void rangeDone(size_t document);
     void documentDone();
     void waitReporting(int total, int workers, const Progress& progress);
 
     QString m_path;
     ContentMatcher m_matcher;
     std::vector<qint64> m_ids;
-    std::vector<Range> m_ranges;
+    std::vector<size_t> m_order;                      // indexes into m_ids, in the order of the keys
     std::unique_ptr<std::atomic<int>[]> m_rangesLeft; // per document
     std::unique_ptr<std::atomic<bool>[]> m_found;     // per document
-    std::atomic<size_t> m_nextRange{0};
+    std::atomic<size_t> m_nextDocument{0};            // into m_order
+    std::atomic<int> m_opening{0};                    // workers with documents claimed but not opened
+    std::mutex m_sharedMutex;                         // guards m_shared
+    std::deque<Range> m_shared;                       // ranges of large documents, for any worker
+    std::atomic<int> m_sharedCount{0};                // m_shared.size(), read without the lock
     std::atomic<bool> m_stop{false};
+    std::atomic<int> m_done{0}; // documents scanned to the end
 
     std::mutex m_mutex; // guards the members below and pairs with m_changed
     std::condition_variable m_changed;
-    int m_done = 0;
     int m_finishedWorkers = 0;
     std::exception_ptr m_error;
 

@@ -221,6 +221,7 @@ const QStringList& DatabaseSchema::fixedTables()
 
 void DatabaseSchema::install(const Database& db)
 {
+    db.executeScript(QStringLiteral("PRAGMA page_size = 65536"));
     Transaction transaction(db);
     db.executeScript(QString::fromLatin1(Tables));
     insertInstalledRows(db);

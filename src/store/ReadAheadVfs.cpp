@@ -9,6 +9,8 @@
 namespace {
 
 constexpr char VfsName[] = "orvanta-readahead";
+// The smallest database page.
+constexpr int MinimumPage = 512;
 
 // The file layer every call is passed on to.
 sqlite3_vfs* g_base = nullptr;
@@ -52,7 +54,9 @@ int readFile(sqlite3_file* file, void* buffer, int amount, sqlite3_int64 offset)
 {
     ReadAheadFile* f = from(file);
     sqlite3_file* base = f->base;
-    if (!f->usable || f->lockLevel == SQLITE_LOCK_NONE || amount > ReadAheadVfs::LargeWindow)
+    // Small reads (the file header's change counter, read each time the file is locked) are
+    // not worth a window.
+    if (!f->usable || f->lockLevel == SQLITE_LOCK_NONE || amount < MinimumPage || amount > ReadAheadVfs::LargeWindow)
         return base->pMethods->xRead(base, buffer, amount, offset);
     const sqlite3_int64 windowEnd = f->windowOffset + f->windowLength;
     if (offset >= f->windowOffset && offset + amount <= windowEnd) {

@@ -18,7 +18,7 @@ public:
     static QString openName(const QString& databasePath);
 
     static constexpr int SmallWindow = 32 * 1024;
-    static constexpr int LargeWindow = 1024 * 1024;
+    static constexpr int LargeWindow = 256 * 1024;
 
 private:
     static bool registerOnce();

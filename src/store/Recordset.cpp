@@ -264,9 +264,24 @@ void Recordset::update()
             transaction.emplace(*m_db);
         m_db->execute(sql, values);
         m_newKey = m_db->lastInsertRowId();
-        for (const PendingStream& stream : m_pendingStreams) {
-            BlobStream blob(*m_db, m_table, m_allColumns[static_cast<size_t>(stream.column)].origin, m_newKey, true);
-            blob.copyFrom(*stream.source);
+        try {
+            for (const PendingStream& stream : m_pendingStreams) {
+                BlobStream blob(*m_db, m_table, m_allColumns[static_cast<size_t>(stream.column)].origin, m_newKey,
+                                true);
+                blob.copyFrom(*stream.source);
+            }
+        } catch (const StoreError&) {
+            // Within the caller's transaction the half-written row is taken out again here;
+            // otherwise rolling back our own transaction does it.
+            if (!transaction && m_db->inTransaction()) {
+                try {
+                    m_db->execute(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoteIdentifier(m_table)),
+                                  {m_newKey});
+                } catch (const StoreError&) {
+                    // The first failure is the one to report.
+                }
+            }
+            throw;
         }
         if (transaction)
             transaction->commit();

@@ -4,6 +4,7 @@
 #include "clients/DisplayExtendedInformation.h"
 #include "clients/EventDuration.h"
 #include "store/Database.h"
+#include "store/StoreError.h"
 
 #include <QAction>
 #include <QApplication>
@@ -208,6 +209,16 @@ private slots:
         const ClientDocuments documents(client);
         documents.saveCopy(QStringLiteral("a.txt"), 1, app.file(QStringLiteral("out")));
         QCOMPARE(readFile(app.file(QStringLiteral("out"))), QByteArray("first"));
+        // Several copies at once, in order, stopping at a version that is not stored.
+        documents.saveCopies({{QStringLiteral("a.txt"), 2, app.file(QStringLiteral("two"))},
+                              {QStringLiteral("c.doc"), 1, app.file(QStringLiteral("out"))}});
+        QCOMPARE(readFile(app.file(QStringLiteral("two"))), QByteArray("second"));
+        QCOMPARE(readFile(app.file(QStringLiteral("out"))), QByteArray("c"));
+        QVERIFY_THROWS_EXCEPTION(StoreError, documents.saveCopies({{QStringLiteral("c.doc"), 1, app.file("three")},
+                                                                   {QStringLiteral("c.doc"), 7, app.file("four")},
+                                                                   {QStringLiteral("a.txt"), 1, app.file("five")}}));
+        QVERIFY(QFile::exists(app.file(QStringLiteral("three"))));
+        QVERIFY(!QFile::exists(app.file(QStringLiteral("four"))) && !QFile::exists(app.file(QStringLiteral("five"))));
     }
 
     void dropFailure_data()

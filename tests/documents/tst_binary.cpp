@@ -359,10 +359,16 @@ private slots:
     void vanishedDocumentHoldsNothing()
     {
         TestAppFolder app;
-        const QList<qint64> ids = storeMany({"xyz", "xyz"});
-        // A key whose row is gone by the time of the scan holds nothing; the others are scanned.
+        const QList<qint64> ids = storeMany({"xyz", "xyz", "xyz"});
+        {
+            CLsDataBaseConnection connection;
+            connection.Execute(QStringLiteral("UPDATE Attachments SET Attachments = NULL WHERE AttachmentsId = ?"),
+                               {ids.at(2)});
+        }
+        // A key whose row is gone by the time of the scan, or a row without a value, holds
+        // nothing; the others are scanned.
         ContentSearch search(CLsDataBaseConnection::databasePath(), ContentMatcher(QStringLiteral("y"), false));
-        QCOMPARE(search.run({ids.at(0), 424242, ids.at(1)}), std::vector<bool>({true, false, true}));
+        QCOMPARE(search.run({ids.at(0), 424242, ids.at(2), ids.at(1)}), std::vector<bool>({true, false, false, true}));
         ContentSearch missing(app.file(QStringLiteral("missing.mdb")), ContentMatcher(QStringLiteral("y"), false));
         QVERIFY_THROWS_EXCEPTION(StoreError, missing.run({ids.at(0)}));
     }

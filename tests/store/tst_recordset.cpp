@@ -7,10 +7,12 @@
 #include "store/SchemaCatalog.h"
 #include "store/Statement.h"
 #include "store/StoreError.h"
+#include "store/Transaction.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <optional>
 
 class TestRecordset : public QObject
 {
@@ -189,20 +191,41 @@ private slots:
         QVERIFY(back.field(QStringLiteral("Attachments")).toByteArray() == bytes);
     }
 
+    void failedStreamLeavesNoRow_data()
+    {
+        QTest::addColumn<bool>("inCallersTransaction");
+        QTest::newRow("own transaction") << false;
+        QTest::newRow("caller's transaction") << true;
+    }
+
     void failedStreamLeavesNoRow()
     {
+        QFETCH(bool, inCallersTransaction);
         QByteArray shortData("only a little");
         QBuffer source(&shortData);
         QVERIFY(source.open(QIODevice::ReadOnly));
         CLsDataBaseConnection connection;
         Recordset rs = connection.CreateRecordset(QStringLiteral("SELECT * FROM Attachments"));
+        std::optional<Transaction> transaction;
+        if (inCallersTransaction) {
+            transaction.emplace(connection.database());
+            rs.addNew();
+            rs.setField(QStringLiteral("AttachmentsName"), QStringLiteral("kept.bin"));
+            rs.update();
+        }
         rs.addNew();
         rs.setField(QStringLiteral("AttachmentsName"), QStringLiteral("cut.bin"));
         rs.setLongBinary(QStringLiteral("Attachments"), source, 1000); // the source ends early
         QVERIFY_THROWS_EXCEPTION(StoreError, rs.update());
+        if (transaction)
+            transaction->commit();
         rs.close();
         connection.DbClose();
-        QCOMPARE(connection.database().scalar(QStringLiteral("SELECT count(*) FROM Attachments")).toInt(), 0);
+        // Only the row written before the failure is there.
+        QCOMPARE(connection.database()
+                     .scalar(QStringLiteral("SELECT group_concat(AttachmentsName) FROM Attachments"))
+                     .toString(),
+                 inCallersTransaction ? QStringLiteral("kept.bin") : QString());
     }
 
     void statementRules()

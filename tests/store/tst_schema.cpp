@@ -31,6 +31,13 @@ private slots:
             QVERIFY2(tables.contains(table), qPrintable(table));
     }
 
+    void newDatabaseHasLargePages()
+    {
+        // Documents are read and written a page at a time: large pages mean fewer steps.
+        CLsDataBaseConnection connection;
+        QCOMPARE(connection.database().scalar(QStringLiteral("PRAGMA page_size")).toInt(), 65536);
+    }
+
     void clientColumnsKeepTheirPositions_data()
     {
         QTest::addColumn<int>("position");
