@@ -15,6 +15,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <algorithm>
+#include <functional>
 
 namespace {
 
@@ -25,6 +27,53 @@ const QString Client = QStringLiteral("client");
 QString databaseFile(const QString& app)
 {
     return QDir(app).filePath(QStringLiteral("Dravolin.mdb"));
+}
+
+// Rounds of each measurement of many small files.
+constexpr int Rounds = 3;
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+// One side's result over several rounds: the median time and the largest peak memory.
+struct Timing
+{
+    bool ok = true;
+    QString error;
+    double seconds = 0;
+    double peakMiB = 0;
+};
+using Alternation = std::vector<Timing>;
+using Job = std::function<void(int round, const ChildProcess::Report& report)>;
+
+// Runs each job `rounds` times, each in a child process of its own, the jobs taking turns at
+// going first. A job reports its time as "seconds".
+Alternation alternate(const std::vector<Job>& jobs, int rounds)
+{
+    Alternation out(jobs.size());
+    std::vector<std::vector<double>> times(jobs.size());
+    for (int round = 0; round < rounds; ++round) {
+        for (size_t turn = 0; turn < jobs.size(); ++turn) {
+            const size_t job = (turn + static_cast<size_t>(round)) % jobs.size();
+            if (!out[job].ok)
+                continue;
+            const ChildProcess::Outcome outcome =
+                ChildProcess::run([&](const ChildProcess::Report& report) { jobs[job](round, report); });
+            if (!outcome.ok) {
+                out[job].ok = false;
+                out[job].error = outcome.error;
+                continue;
+            }
+            times[job].push_back(outcome.value(Seconds));
+            out[job].peakMiB = std::max(out[job].peakMiB, outcome.peakMiB);
+        }
+    }
+    for (size_t job = 0; job < jobs.size(); ++job)
+        out[job].seconds = median(times[job]);
+    return out;
 }
 
 void require(bool condition, const QString& message)
@@ -164,9 +213,7 @@ void DocumentCases::runMany()
     const QString base = QDir(m_root).filePath(QStringLiteral("many"));
     const QString app = QDir(base).filePath(QStringLiteral("app"));
     const QDir sources(QDir(base).filePath(QStringLiteral("files")));
-    const QDir loose(QDir(base).filePath(QStringLiteral("loose")));
-    const QDir looseOut(QDir(base).filePath(QStringLiteral("loose-read")));
-    const QDir fetched(QDir(base).filePath(QStringLiteral("fetched")));
+    const QDir fetched(QDir(base).filePath(QStringLiteral("fetched-cold")));
     const QStringList files = names();
     const QString dropName = QStringLiteral("%1 documents of 10–100 KiB dropped at once").arg(m_options.docs);
 
@@ -205,85 +252,126 @@ void DocumentCases::runMany()
             BenchFiles::warm(path);
         BenchFiles::syncFileSystem(base);
     };
-    // Fetches every document into `fetched` the way the record window's SaveAs does.
-    const auto fetchAll = [&] {
+    // Fetches every document into `folder` in one go, under one read lock.
+    const auto fetchAll = [&](const QDir& folder) {
+        ApplicationFolder::setPath(app);
+        std::vector<ClientDocuments::Copy> copies;
+        for (const QString& name : files)
+            copies.push_back({name, 1, folder.filePath(name)});
+        ClientDocuments(clientId).saveCopies(copies);
+    };
+    // The same one document at a time, the way the record window's SaveAs does.
+    const auto fetchEach = [&](const QDir& folder) {
         ApplicationFolder::setPath(app);
         const ClientDocuments documents(clientId);
         for (const QString& name : files)
-            documents.saveCopy(name, 1, fetched.filePath(name));
+            documents.saveCopy(name, 1, folder.filePath(name));
     };
-    const auto checkFetched = [&] {
+    const auto checkFetched = [&](const QDir& folder) {
         for (const QString& name : files)
-            require(BenchFiles::same(sources.filePath(name), fetched.filePath(name)),
+            require(BenchFiles::same(sources.filePath(name), folder.filePath(name)),
                     QStringLiteral("the fetched document %1 differs from the file stored").arg(name));
     };
 
-    const ChildProcess::Outcome looseWrite = ChildProcess::run([&](const ChildProcess::Report& report) {
-        freshFolder(loose.path());
-        warmSources();
-        const Stopwatch watch;
-        for (const QString& name : files)
-            BenchFiles::copy(sources.filePath(name), loose.filePath(name));
-        BenchFiles::syncFileSystem(loose.path());
-        report.put(Seconds, watch.seconds());
-    });
-    const ChildProcess::Outcome drop = ChildProcess::run([&](const ChildProcess::Report& report) {
-        warmSources();
-        ApplicationFolder::setPath(app);
-        const Stopwatch watch;
-        const ClientDocuments::DropResult result = ClientDocuments(clientId).storeDropped(paths);
-        report.put(Seconds, watch.seconds());
-        require(result.stored == files.size() && result.error.isEmpty(),
-                QStringLiteral("the drop stored %1 of %2 files: %3")
-                    .arg(result.stored)
-                    .arg(files.size())
-                    .arg(result.error));
-    });
+    // The file system's speed at creating many files changes from one moment to the next, so
+    // each side runs several rounds, the sides taking turns at going first, and the medians
+    // are compared. Every round writes into folders of its own that were never used: files
+    // are created more slowly for a while after many were deleted.
+    const auto folder = [&](const QString& name, int round) {
+        return QDir(QDir(base).filePath(QStringLiteral("%1-%2").arg(name).arg(round)));
+    };
+    const Alternation drops =
+        alternate({[&](int round, const ChildProcess::Report& report) {
+                       const QDir loose = folder(QStringLiteral("loose"), round);
+                       freshFolder(loose.path());
+                       warmSources();
+                       const Stopwatch watch;
+                       for (const QString& name : files)
+                           BenchFiles::copy(sources.filePath(name), loose.filePath(name));
+                       BenchFiles::syncFileSystem(loose.path());
+                       report.put(Seconds, watch.seconds());
+                   },
+                   [&](int round, const ChildProcess::Report& report) {
+                       // Later rounds drop into a database of their own.
+                       const QString roundApp = round == 0 ? app : folder(QStringLiteral("app"), round).path();
+                       const qint64 client = round == 0 ? clientId : DataMaker::createFolderWithClient(roundApp);
+                       warmSources();
+                       ApplicationFolder::setPath(roundApp);
+                       const Stopwatch watch;
+                       const ClientDocuments::DropResult result = ClientDocuments(client).storeDropped(paths);
+                       report.put(Seconds, watch.seconds());
+                       require(result.stored == files.size() && result.error.isEmpty(),
+                               QStringLiteral("the drop stored %1 of %2 files: %3")
+                                   .arg(result.stored)
+                                   .arg(files.size())
+                                   .arg(result.error));
+                   }},
+                  Rounds);
+    const Timing& looseWrite = drops.at(0);
+    const Timing& drop = drops.at(1);
     if (!looseWrite.ok || !drop.ok) {
         m_table.addError(dropName, looseWrite.ok ? drop.error : looseWrite.error);
         return;
     }
-    const double dropRatio = looseWrite.value(Seconds) / drop.value(Seconds);
+    const double dropRatio = looseWrite.seconds / drop.seconds;
     m_table.add({dropName,
-                 ResultTable::duration(drop.value(Seconds)) + QStringLiteral(" (") +
-                     ResultTable::speed(mib, drop.value(Seconds)) + QLatin1Char(')'),
-                 QStringLiteral("loose files + syncfs: ") + ResultTable::duration(looseWrite.value(Seconds)),
+                 ResultTable::duration(drop.seconds) + QStringLiteral(" (") + ResultTable::speed(mib, drop.seconds) +
+                     QLatin1Char(')'),
+                 QStringLiteral("loose files + syncfs: ") + ResultTable::duration(looseWrite.seconds),
                  ResultTable::times(dropRatio), QStringLiteral("≥ 1×"), ResultTable::atLeast(dropRatio, 1.0),
                  ResultTable::mebibytes(drop.peakMiB)});
 
-    const ChildProcess::Outcome looseRead = ChildProcess::run([&](const ChildProcess::Report& report) {
-        freshFolder(looseOut.path());
-        for (const QString& name : files)
-            BenchFiles::warm(loose.filePath(name));
-        BenchFiles::syncFileSystem(base);
-        const Stopwatch watch;
-        for (const QString& name : files)
-            BenchFiles::copy(loose.filePath(name), looseOut.filePath(name));
-        report.put(Seconds, watch.seconds());
-        QDir(looseOut.path()).removeRecursively();
-        BenchFiles::syncFileSystem(base);
-    });
-    const ChildProcess::Outcome fetchWarm = ChildProcess::run([&](const ChildProcess::Report& report) {
-        freshFolder(fetched.path());
-        BenchFiles::warm(databaseFile(app));
-        BenchFiles::syncFileSystem(base);
-        const Stopwatch watch;
-        fetchAll();
-        report.put(Seconds, watch.seconds());
-        checkFetched();
-    });
-    const QString fetchName = QStringLiteral("all %1 fetched, page cache").arg(m_options.docs);
-    if (!looseRead.ok || !fetchWarm.ok) {
-        m_table.addError(fetchName, looseRead.ok ? fetchWarm.error : looseRead.error);
+    const QDir loose = folder(QStringLiteral("loose"), 0);
+    const auto fetchWarm = [&](const QString& name, const std::function<void(const QDir&)>& fetch) {
+        return [&, name, fetch](int round, const ChildProcess::Report& report) {
+            const QDir target = folder(name, round);
+            freshFolder(target.path());
+            BenchFiles::warm(databaseFile(app));
+            BenchFiles::syncFileSystem(base);
+            const Stopwatch watch;
+            fetch(target);
+            report.put(Seconds, watch.seconds());
+            checkFetched(target);
+            BenchFiles::syncFileSystem(base);
+        };
+    };
+    const Alternation fetches =
+        alternate({[&](int round, const ChildProcess::Report& report) {
+                       const QDir target = folder(QStringLiteral("loose-read"), round);
+                       freshFolder(target.path());
+                       for (const QString& name : files)
+                           BenchFiles::warm(loose.filePath(name));
+                       BenchFiles::syncFileSystem(base);
+                       const Stopwatch watch;
+                       for (const QString& name : files)
+                           BenchFiles::copy(loose.filePath(name), target.filePath(name));
+                       report.put(Seconds, watch.seconds());
+                       BenchFiles::syncFileSystem(base);
+                   },
+                   fetchWarm(QStringLiteral("fetched"), fetchAll), fetchWarm(QStringLiteral("fetched-one"), fetchEach)},
+                  Rounds);
+    const Timing& looseRead = fetches.at(0);
+    const QString fetchName = QStringLiteral("all %1 fetched at once, page cache").arg(m_options.docs);
+    if (!looseRead.ok || !fetches.at(1).ok) {
+        m_table.addError(fetchName, looseRead.ok ? fetches.at(1).error : looseRead.error);
         return;
     }
-    const double fetchRatio = looseRead.value(Seconds) / fetchWarm.value(Seconds);
-    m_table.add({fetchName,
-                 ResultTable::duration(fetchWarm.value(Seconds)) + QStringLiteral(" (") +
-                     ResultTable::speed(mib, fetchWarm.value(Seconds)) + QLatin1Char(')'),
-                 QStringLiteral("loose files read into files: ") + ResultTable::duration(looseRead.value(Seconds)),
-                 ResultTable::times(fetchRatio), QStringLiteral("≥ 1×"), ResultTable::atLeast(fetchRatio, 1.0),
-                 ResultTable::mebibytes(fetchWarm.peakMiB)});
+    const auto addFetch = [&](const QString& name, const Timing& timing, bool target) {
+        const double ratio = looseRead.seconds / timing.seconds;
+        m_table.add({name,
+                     ResultTable::duration(timing.seconds) + QStringLiteral(" (") +
+                         ResultTable::speed(mib, timing.seconds) + QLatin1Char(')'),
+                     QStringLiteral("loose files read into files: ") + ResultTable::duration(looseRead.seconds),
+                     ResultTable::times(ratio), target ? QStringLiteral("≥ 1×") : QStringLiteral("reported"),
+                     target ? ResultTable::atLeast(ratio, 1.0) : ResultTable::Verdict::Report,
+                     ResultTable::mebibytes(timing.peakMiB)});
+    };
+    addFetch(fetchName, fetches.at(1), true);
+    const QString eachName = QStringLiteral("the same, one document at a time");
+    if (fetches.at(2).ok)
+        addFetch(eachName, fetches.at(2), false);
+    else
+        m_table.addError(eachName, fetches.at(2).error);
 
     // Cold: the database's pages dropped from the page cache before each fetch; first the
     // freshly stored documents, then the same after a third of them were deleted and stored again.
@@ -292,9 +380,9 @@ void DocumentCases::runMany()
         BenchFiles::syncFileSystem(base);
         BenchFiles::evict(databaseFile(app));
         const Stopwatch watch;
-        fetchAll();
+        fetchAll(fetched);
         report.put(Seconds, watch.seconds());
-        checkFetched();
+        checkFetched(fetched);
     };
     const ChildProcess::Outcome coldFresh = ChildProcess::run(fetchCold);
     const ChildProcess::Outcome replace = ChildProcess::run([&](const ChildProcess::Report&) {
