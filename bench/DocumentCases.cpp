@@ -32,12 +32,6 @@ QString databaseFile(const QString& app)
 // Rounds of each measurement of many small files.
 constexpr int Rounds = 3;
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0.0 : values[values.size() / 2];
-}
-
 // One side's result over several rounds: the median time and the largest peak memory.
 struct Timing
 {
@@ -72,7 +66,7 @@ Alternation alternate(const std::vector<Job>& jobs, int rounds)
         }
     }
     for (size_t job = 0; job < jobs.size(); ++job)
-        out[job].seconds = median(times[job]);
+        out[job].seconds = Stopwatch::median(times[job]);
     return out;
 }
 

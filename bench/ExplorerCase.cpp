@@ -31,12 +31,6 @@ namespace {
 
 const QString Seconds = QStringLiteral("seconds");
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0.0 : values[values.size() / 2];
-}
-
 void require(bool condition, const QString& message)
 {
     if (!condition)
@@ -230,10 +224,10 @@ void ExplorerCase::run()
             require(bareSum.ids == programSum.ids && bareSum.bytes == programSum.bytes,
                     QStringLiteral("the list's identifiers or texts differ from the bare engine's"));
         }
-        report.put(QStringLiteral("bareTree"), median(bareTreeTimes));
-        report.put(QStringLiteral("programTree"), median(programTreeTimes));
-        report.put(QStringLiteral("bareList"), median(bareListTimes));
-        report.put(QStringLiteral("programList"), median(programListTimes));
+        report.put(QStringLiteral("bareTree"), Stopwatch::median(bareTreeTimes));
+        report.put(QStringLiteral("programTree"), Stopwatch::median(programTreeTimes));
+        report.put(QStringLiteral("bareList"), Stopwatch::median(bareListTimes));
+        report.put(QStringLiteral("programList"), Stopwatch::median(programListTimes));
     });
 
     // The first screen: from the click to the list's rows painted in a view of the explorer's size.
@@ -266,7 +260,7 @@ void ExplorerCase::run()
             view.viewport()->removeEventFilter(&watch);
             require(model.rowCount() == largestCount, QStringLiteral("the view's list is incomplete"));
         }
-        report.put(Seconds, median(times));
+        report.put(Seconds, Stopwatch::median(times));
     });
 
     if (!measured.ok) {

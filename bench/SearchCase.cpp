@@ -28,12 +28,6 @@ const QByteArray Planted[] = {"Velvet Harbour Ledger", "VELVET HARBOUR LEDGER", 
                               "Velvet harbour LEDGER", "vElVeT HaRbOuR LeDgEr"};
 constexpr int PlantedCount = sizeof Planted / sizeof Planted[0];
 
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0.0 : values[values.size() / 2];
-}
-
 void require(bool condition, const QString& message)
 {
     if (!condition)
@@ -119,7 +113,7 @@ void SearchCase::run()
                         QStringLiteral("%1 failed (exit code %2)").arg(program).arg(result.exitCode));
                 hits = filesWithMatches(result.output);
             }
-            report.put(Seconds, median(times));
+            report.put(Seconds, Stopwatch::median(times));
             report.put(Hits, hits);
         });
     };
@@ -152,7 +146,7 @@ void SearchCase::run()
             times.push_back(watch.seconds());
             hits = static_cast<int>(found.size());
         }
-        report.put(Seconds, median(times));
+        report.put(Seconds, Stopwatch::median(times));
         report.put(Hits, hits);
     });
 

@@ -1,5 +1,6 @@
 #include "Stopwatch.h"
 
+#include <algorithm>
 #include <chrono>
 
 Stopwatch::Stopwatch() : m_start(now()) {}
@@ -18,4 +19,10 @@ std::int64_t Stopwatch::now()
 {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
+}
+
+double Stopwatch::median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0 : values[values.size() / 2];
 }
