@@ -13,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <optional>
 #include <vector>
 
 namespace {
@@ -154,15 +153,9 @@ void ClsBinaryFunctions::fetchToFile(Recordset& rs, const QString& column, const
 
 void ClsBinaryFunctions::fetchToFile(const Database& db, qint64 attachmentId, const QString& filePath, bool ownerOnly)
 {
-    std::optional<BlobStream> blob;
-    try {
-        blob.emplace(db, QStringLiteral("Attachments"), QStringLiteral("Attachments"), attachmentId, false);
-    } catch (const StoreError&) {
-        // A document without a value is fetched as an empty file.
-        if (db.scalar(QStringLiteral("SELECT typeof(Attachments) FROM Attachments WHERE AttachmentsId = ?"),
-                      {attachmentId}) != QVariant(QStringLiteral("null")))
-            throw;
-    }
+    // A document without a value is fetched as an empty file.
+    const std::optional<BlobStream> blob =
+        BlobStream::openForReading(db, QStringLiteral("Attachments"), QStringLiteral("Attachments"), attachmentId);
     QFile file(filePath);
     openTarget(file, ownerOnly);
     if (blob)

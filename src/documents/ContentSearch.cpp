@@ -4,8 +4,6 @@
 #include "store/Database.h"
 #include "store/ReadAheadVfs.h"
 #include "store/ReadTransaction.h"
-#include "store/Statement.h"
-#include "store/StoreError.h"
 
 #include <algorithm>
 #include <chrono>
@@ -137,8 +135,6 @@ void ContentSearch::work()
         const ReadTransaction transaction(db);
         ContentMatcher matcher = m_matcher;
         std::vector<char> piece(ScanPiece);
-        Statement kind =
-            db.prepare(QStringLiteral("SELECT typeof(Attachments) FROM Attachments WHERE AttachmentsId = ?"));
         while (!m_stop) {
             Range range{};
             if (takeShared(range)) {
@@ -167,7 +163,7 @@ void ContentSearch::work()
             // reading several in a row reads the file from start to end.
             const size_t last = std::min(first + Batch, m_ids.size()) - 1;
             for (size_t next = first; next <= last && !m_stop; ++next)
-                scanDocument(db, kind, matcher, piece, m_order[next], next == last ? &opening : nullptr);
+                scanDocument(db, matcher, piece, m_order[next], next == last ? &opening : nullptr);
         }
     } catch (...) {
         const std::lock_guard lock(m_mutex);
@@ -179,19 +175,11 @@ void ContentSearch::work()
     m_changed.notify_all();
 }
 
-void ContentSearch::scanDocument(const Database& db, Statement& kind, ContentMatcher& matcher, std::vector<char>& piece,
-                                 size_t document, OpeningGuard* opening)
+void ContentSearch::scanDocument(const Database& db, ContentMatcher& matcher, std::vector<char>& piece, size_t document,
+                                 OpeningGuard* opening)
 {
-    std::optional<BlobStream> blob;
-    try {
-        blob.emplace(db, Table, Column, m_ids[document], false);
-    } catch (const StoreError&) {
-        // A row deleted since the statement ran, or one without a value, holds nothing.
-        kind.reset();
-        kind.bind(1, m_ids[document]);
-        if (kind.step() && kind.value(0).toString() != QLatin1String("null"))
-            throw;
-    }
+    // A row deleted since the statement ran, or one without a value, holds nothing.
+    const std::optional<BlobStream> blob = BlobStream::openForReading(db, Table, Column, m_ids[document]);
     const qint64 size = blob ? blob->size() : 0;
     // A large document is cut into ranges that overlap by the phrase's length less one,
     // and all but the first are left to whichever worker is free.

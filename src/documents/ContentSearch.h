@@ -14,7 +14,6 @@
 
 class BlobStream;
 class Database;
-class Statement;
 
 // Scans stored attachments for a phrase on several threads.
 //
@@ -75,8 +74,8 @@ private:
     };
 
     void work();
-    void scanDocument(const Database& db, Statement& kind, ContentMatcher& matcher, std::vector<char>& piece,
-                      size_t document, OpeningGuard* opening);
+    void scanDocument(const Database& db, ContentMatcher& matcher, std::vector<char>& piece, size_t document,
+                      OpeningGuard* opening);
     bool takeShared(Range& range);
     void scanRange(const BlobStream& blob, ContentMatcher& matcher, std::vector<char>& piece, const Range& range);
     void rangeDone(size_t document);

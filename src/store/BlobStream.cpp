@@ -1,6 +1,7 @@
 #include "store/BlobStream.h"
 
 #include "store/Database.h"
+#include "store/Identifier.h"
 #include "store/StoreError.h"
 
 #include <QIODevice>
@@ -18,6 +19,22 @@ BlobStream::BlobStream(const Database& db, const QString& table, const QString& 
         sqlite3_blob_close(m_blob);
         m_blob = nullptr;
         throw StoreError(message);
+    }
+}
+
+std::optional<BlobStream> BlobStream::openForReading(const Database& db, const QString& table, const QString& column,
+                                                     qint64 rowId)
+{
+    try {
+        return std::optional<BlobStream>(std::in_place, db, table, column, rowId, false);
+    } catch (const StoreError&) {
+        // Told apart only after a failure, which is rare: typeof() reads the row, not the value.
+        const QVariant kind = db.scalar(QStringLiteral("SELECT typeof(%1) FROM %2 WHERE rowid = ?")
+                                            .arg(quoteIdentifier(column), quoteIdentifier(table)),
+                                        {rowId});
+        if (kind.isNull() || kind.toString() == QLatin1String("null"))
+            return std::nullopt;
+        throw;
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <optional>
 
 struct sqlite3_blob;
 class Database;
@@ -12,6 +13,11 @@ class BlobStream
 public:
     BlobStream(const Database& db, const QString& table, const QString& column, qint64 rowId, bool writable);
     ~BlobStream();
+
+    // The value opened for reading, or nothing when the row is gone or its value is Null
+    // (which holds no bytes); other failures throw StoreError.
+    static std::optional<BlobStream> openForReading(const Database& db, const QString& table, const QString& column,
+                                                    qint64 rowId);
 
     BlobStream(const BlobStream&) = delete;
     BlobStream& operator=(const BlobStream&) = delete;
