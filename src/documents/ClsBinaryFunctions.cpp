@@ -2,6 +2,7 @@
 
 #include "documents/ContentMatcher.h"
 #include "documents/ContentSearch.h"
+#include "documents/TargetFile.h"
 #include "store/ApplicationFolder.h"
 #include "store/BlobStream.h"
 #include "store/CLsDataBaseConnection.h"
@@ -19,22 +20,6 @@ namespace {
 
 // Room for the row's other columns and its header within the engine's limit for one value.
 constexpr qint64 RowOverhead = 64 * 1024;
-
-void openTarget(QFile& file, bool ownerOnly)
-{
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        throw StoreError(QStringLiteral("The file %1 cannot be written: %2")
-                             .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));
-    if (ownerOnly)
-        file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-}
-
-void finishTarget(QFile& file)
-{
-    if (!file.flush())
-        throw StoreError(QStringLiteral("The file %1 cannot be written: %2")
-                             .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));
-}
 
 } // namespace
 
@@ -145,10 +130,9 @@ void ClsBinaryFunctions::storeFile(Recordset& rs, const QString& column, const Q
 
 void ClsBinaryFunctions::fetchToFile(Recordset& rs, const QString& column, const QString& filePath, bool ownerOnly)
 {
-    QFile file(filePath);
-    openTarget(file, ownerOnly);
+    TargetFile file(filePath, ownerOnly);
     rs.readLongBinary(column, file);
-    finishTarget(file);
+    file.finish();
 }
 
 void ClsBinaryFunctions::fetchToFile(const Database& db, qint64 attachmentId, const QString& filePath, bool ownerOnly)
@@ -156,11 +140,10 @@ void ClsBinaryFunctions::fetchToFile(const Database& db, qint64 attachmentId, co
     // A document without a value is fetched as an empty file.
     const std::optional<BlobStream> blob =
         BlobStream::openForReading(db, QStringLiteral("Attachments"), QStringLiteral("Attachments"), attachmentId);
-    QFile file(filePath);
-    openTarget(file, ownerOnly);
+    TargetFile file(filePath, ownerOnly);
     if (blob)
         blob->copyTo(file);
-    finishTarget(file);
+    file.finish();
 }
 
 int ClsBinaryFunctions::highestPlusOne(const Database& db, const QString& name)

@@ -8,7 +8,28 @@
 namespace {
 // A second copy of the program waits this long for the file before giving up.
 constexpr int BusyTimeoutMs = 10000;
+// Statements kept prepared; past this many the cache starts again, so one-off statements
+// (the designer's, say) cannot pile up.
+constexpr size_t CacheLimit = 64;
 } // namespace
+
+// A cached statement in use: reset and its values cleared when the call is done, however it
+// ends, so that it holds no lock and no bound value until the next call.
+class Database::CachedUse
+{
+public:
+    explicit CachedUse(Statement& statement) : m_statement(statement) {}
+    ~CachedUse()
+    {
+        sqlite3_reset(m_statement.handle());
+        sqlite3_clear_bindings(m_statement.handle());
+    }
+    CachedUse(const CachedUse&) = delete;
+    CachedUse& operator=(const CachedUse&) = delete;
+
+private:
+    Statement& m_statement;
+};
 
 Database::Database(const QString& path, bool create) : m_path(path)
 {
@@ -26,6 +47,7 @@ Database::Database(const QString& path, bool create) : m_path(path)
 
 Database::~Database()
 {
+    m_cache.clear();
     // close_v2 defers the close until statements still alive are finalized.
     sqlite3_close_v2(m_db);
 }
@@ -35,9 +57,21 @@ Statement Database::prepare(const QString& sql) const
     return Statement(m_db, sql);
 }
 
+Statement& Database::cached(const QString& sql) const
+{
+    const auto found = m_cache.find(sql);
+    if (found != m_cache.end())
+        return *found->second;
+    if (m_cache.size() >= CacheLimit)
+        m_cache.clear();
+    auto statement = std::make_unique<Statement>(m_db, sql);
+    return *m_cache.emplace(sql, std::move(statement)).first->second;
+}
+
 int Database::execute(const QString& sql, const QVariantList& params) const
 {
-    Statement statement = prepare(sql);
+    Statement& statement = cached(sql);
+    const CachedUse use(statement);
     statement.bindAll(params);
     while (statement.step()) {
     }
@@ -56,7 +90,8 @@ void Database::executeScript(const QString& sql) const
 
 QVariant Database::scalar(const QString& sql, const QVariantList& params) const
 {
-    Statement statement = prepare(sql);
+    Statement& statement = cached(sql);
+    const CachedUse use(statement);
     statement.bindAll(params);
     if (!statement.step())
         return {};

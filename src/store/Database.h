@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <memory>
+#include <unordered_map>
 
 struct sqlite3;
 class Statement;
@@ -27,6 +29,8 @@ public:
     Statement prepare(const QString& sql) const;
 
     // Runs one statement with its parameters bound in order; returns the rows changed.
+    // The statements of execute() and scalar() stay prepared for the next call with the same
+    // text, so a loop that inserts or counts row by row does not compile its SQL each time.
     int execute(const QString& sql, const QVariantList& params = {}) const;
 
     // Runs a script of several statements without parameters (schema creation only).
@@ -47,6 +51,10 @@ public:
     QString lastErrorMessage() const;
 
 private:
+    class CachedUse;
+    Statement& cached(const QString& sql) const;
+
     sqlite3* m_db = nullptr;
     QString m_path;
+    mutable std::unordered_map<QString, std::unique_ptr<Statement>> m_cache;
 };

@@ -10,8 +10,23 @@
 
 #include <QIODevice>
 #include <optional>
+#include <vector>
 
 namespace {
+
+// Reads all `size` bytes of a value that goes in with its row.
+QByteArray readWhole(QIODevice& source, qint64 size)
+{
+    QByteArray bytes(size, Qt::Uninitialized);
+    for (qint64 done = 0; done < size;) {
+        const qint64 got = source.read(bytes.data() + done, size - done);
+        if (got <= 0)
+            throw StoreError(QStringLiteral("Cannot read the file: %1")
+                                 .arg(got < 0 ? source.errorString() : QStringLiteral("it is shorter than expected")));
+        done += got;
+    }
+    return bytes;
+}
 
 bool isLongBinaryType(const QString& declared)
 {
@@ -248,10 +263,17 @@ void Recordset::update()
             marks.append(QStringLiteral("?"));
             values.append(value);
         }
+        std::vector<const PendingStream*> streamed;
         for (const PendingStream& stream : m_pendingStreams) {
             names.append(quoteIdentifier(m_allColumns[static_cast<size_t>(stream.column)].origin));
-            marks.append(QStringLiteral("zeroblob(?)"));
-            values.append(stream.size);
+            if (stream.size <= InlineValueLimit) {
+                marks.append(QStringLiteral("?"));
+                values.append(readWhole(*stream.source, stream.size));
+            } else {
+                marks.append(QStringLiteral("zeroblob(?)"));
+                values.append(stream.size);
+                streamed.push_back(&stream);
+            }
         }
         const QString sql = names.isEmpty()
                                 ? QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(quoteIdentifier(m_table))
@@ -260,15 +282,15 @@ void Recordset::update()
                                            marks.join(QStringLiteral(", ")));
         // The row and its streamed values land together or not at all.
         std::optional<Transaction> transaction;
-        if (!m_pendingStreams.empty() && !m_db->inTransaction())
+        if (!streamed.empty() && !m_db->inTransaction())
             transaction.emplace(*m_db);
         m_db->execute(sql, values);
         m_newKey = m_db->lastInsertRowId();
         try {
-            for (const PendingStream& stream : m_pendingStreams) {
-                BlobStream blob(*m_db, m_table, m_allColumns[static_cast<size_t>(stream.column)].origin, m_newKey,
+            for (const PendingStream* stream : streamed) {
+                BlobStream blob(*m_db, m_table, m_allColumns[static_cast<size_t>(stream->column)].origin, m_newKey,
                                 true);
-                blob.copyFrom(*stream.source);
+                blob.copyFrom(*stream->source);
             }
         } catch (const StoreError&) {
             // Within the caller's transaction the half-written row is taken out again here;

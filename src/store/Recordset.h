@@ -22,6 +22,10 @@ class QIODevice;
 class Recordset
 {
 public:
+    // A streamed value up to this size is read whole and inserted with its row: one statement
+    // instead of a zero-filled row written again piece by piece.
+    static constexpr qint64 InlineValueLimit = 1 << 20;
+
     Recordset(std::shared_ptr<Database> db, const QString& sql, const QVariantList& params = {});
     ~Recordset();
 

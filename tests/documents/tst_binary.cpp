@@ -385,6 +385,21 @@ private slots:
         }
         ClsBinaryFunctions::checkStorable(connection.database(), QStringLiteral("/data/small"), 10'000'000);
     }
+
+    void unwritableTargetIsReportedNamingIt()
+    {
+        TestAppFolder app;
+        const qint64 id = upload(app, QStringLiteral("doc.bin"), "abc");
+        const QString target = app.file(QStringLiteral("no such folder/doc.bin"));
+        CLsDataBaseConnection connection;
+        try {
+            ClsBinaryFunctions::fetchToFile(connection.database(), id, target, false);
+            QFAIL("no error");
+        } catch (const StoreError& error) {
+            QVERIFY2(error.message().contains(QDir::toNativeSeparators(target)), qPrintable(error.message()));
+        }
+        QVERIFY(!QFile::exists(target));
+    }
 };
 
 QTEST_MAIN(TestBinary)

@@ -158,12 +158,24 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(StoreError, rs.addNew());
     }
 
+    void longBinaryIsStreamedExactly_data()
+    {
+        QTest::addColumn<qint64>("size");
+        QTest::newRow("empty") << qint64(0);
+        QTest::newRow("small") << qint64(17);
+        QTest::newRow("largest inserted with its row") << Recordset::InlineValueLimit;
+        QTest::newRow("smallest written in pieces") << Recordset::InlineValueLimit + 1;
+        QTest::newRow("several pieces") << qint64(3 * BlobStream::PieceSize + 17);
+    }
+
     void longBinaryIsStreamedExactly()
     {
-        QByteArray bytes(3 * BlobStream::PieceSize + 17, '\0');
+        QFETCH(qint64, size);
+        QByteArray bytes(size, '\0');
         for (int i = 0; i < bytes.size(); ++i)
             bytes[i] = static_cast<char>((i * 7) % 251);
-        bytes[5] = '\0';
+        if (size > 5)
+            bytes[5] = '\0';
 
         CLsDataBaseConnection connection;
         Recordset rs = connection.CreateRecordset(QStringLiteral("SELECT * FROM Attachments"));
@@ -183,6 +195,9 @@ private slots:
         QVERIFY(back.fieldNames().contains(QStringLiteral("Attachments")));
         QCOMPARE(back.text(QStringLiteral("AttachmentsName")), QStringLiteral("scan.pdf"));
         QCOMPARE(back.longBinaryLength(QStringLiteral("Attachments")), bytes.size());
+        // An empty value is stored as an empty value, not as Null.
+        QCOMPARE(connection.database().scalar(QStringLiteral("SELECT typeof(Attachments) FROM Attachments")).toString(),
+                 QStringLiteral("blob"));
         QByteArray fetched;
         QBuffer out(&fetched);
         QVERIFY(out.open(QIODevice::WriteOnly));
@@ -194,14 +209,21 @@ private slots:
     void failedStreamLeavesNoRow_data()
     {
         QTest::addColumn<bool>("inCallersTransaction");
-        QTest::newRow("own transaction") << false;
-        QTest::newRow("caller's transaction") << true;
+        QTest::addColumn<qint64>("declared");
+        const qint64 streamed = 3 * BlobStream::PieceSize;
+        QTest::newRow("with its row, own transaction") << false << qint64(1000);
+        QTest::newRow("with its row, caller's transaction") << true << qint64(1000);
+        QTest::newRow("in pieces, own transaction") << false << streamed;
+        QTest::newRow("in pieces, caller's transaction") << true << streamed;
     }
 
     void failedStreamLeavesNoRow()
     {
         QFETCH(bool, inCallersTransaction);
-        QByteArray shortData("only a little");
+        QFETCH(qint64, declared);
+        // The source ends early: after a few bytes, or after its first piece.
+        QByteArray shortData = declared > Recordset::InlineValueLimit ? QByteArray(BlobStream::PieceSize + 10, 'x')
+                                                                      : QByteArray("only a little");
         QBuffer source(&shortData);
         QVERIFY(source.open(QIODevice::ReadOnly));
         CLsDataBaseConnection connection;
@@ -215,7 +237,7 @@ private slots:
         }
         rs.addNew();
         rs.setField(QStringLiteral("AttachmentsName"), QStringLiteral("cut.bin"));
-        rs.setLongBinary(QStringLiteral("Attachments"), source, 1000); // the source ends early
+        rs.setLongBinary(QStringLiteral("Attachments"), source, declared);
         QVERIFY_THROWS_EXCEPTION(StoreError, rs.update());
         if (transaction)
             transaction->commit();
@@ -237,6 +259,36 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(StoreError, db.execute(QStringLiteral("SELECT ?"), {}));
         QCOMPARE(db.scalar(QStringLiteral("SELECT ? IS NULL"), {QVariant()}).toInt(), 1);
         QCOMPARE(db.scalar(QStringLiteral("SELECT ? IS NULL"), {QString()}).toInt(), 0);
+    }
+
+    // execute() and scalar() keep their statements prepared between calls.
+    void keptStatementsHoldNothingBetweenCalls()
+    {
+        CLsDataBaseConnection connection;
+        Database& db = connection.database();
+        db.execute(QStringLiteral("CREATE TABLE Kept (Name TEXT UNIQUE)"));
+        const QString insert = QStringLiteral("INSERT INTO Kept (Name) VALUES (?)");
+        db.execute(insert, {QStringLiteral("a")});
+        db.execute(insert, {QStringLiteral("b")});
+        // A failed call leaves the statement usable for the next one.
+        QVERIFY_THROWS_EXCEPTION(StoreError, db.execute(insert, {QStringLiteral("a")}));
+        db.execute(insert, {QStringLiteral("c")});
+        // A value bound by one call is not left for the next: too few values is an error.
+        QVERIFY_THROWS_EXCEPTION(StoreError, db.execute(insert, {}));
+        // scalar() reads the first of several rows; the table must not stay in use afterwards.
+        const QString first = QStringLiteral("SELECT Name FROM Kept ORDER BY Name");
+        QCOMPARE(db.scalar(first).toString(), QStringLiteral("a"));
+        {
+            // Another connection can still change the file.
+            CLsDataBaseConnection other;
+            other.database().execute(QStringLiteral("DELETE FROM Kept WHERE Name = 'a'"));
+        }
+        QCOMPARE(db.scalar(first).toString(), QStringLiteral("b"));
+        db.execute(QStringLiteral("DROP TABLE Kept"));
+        // The same text on a new table of the same name reads the new table.
+        db.execute(QStringLiteral("CREATE TABLE Kept (Other INTEGER, Name TEXT)"));
+        db.execute(QStringLiteral("INSERT INTO Kept (Other, Name) VALUES (1, 'new')"));
+        QCOMPARE(db.scalar(first).toString(), QStringLiteral("new"));
     }
 
     void likePatternsAreEscaped_data()
