@@ -1,7 +1,9 @@
 #include "clients/ClientDocuments.h"
 
+#include "documents/BackgroundFileWriter.h"
 #include "documents/ClsBinaryFunctions.h"
 #include "store/ApplicationFolder.h"
+#include "store/BlobStream.h"
 #include "store/CLsDataBaseConnection.h"
 #include "store/Database.h"
 #include "store/ReadAheadVfs.h"
@@ -12,11 +14,22 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QSet>
 
 namespace {
 
 const QString Name = QStringLiteral("AttachmentsName");
 const QString Contents = QStringLiteral("Attachments");
+// Helpers writing the files of a batch of copies; the reading thread is the third.
+constexpr int WriterThreads = 2;
+
+bool targetsDiffer(const std::vector<ClientDocuments::Copy>& copies)
+{
+    QSet<QString> targets;
+    for (const ClientDocuments::Copy& copy : copies)
+        targets.insert(QFileInfo(copy.targetPath).absoluteFilePath());
+    return targets.size() == static_cast<qsizetype>(copies.size());
+}
 
 // Adds the file's row to `rs` (a recordset over Attachments) and streams its bytes in.
 void addRow(Recordset& rs, qint64 clientId, const QString& filePath, int version)
@@ -127,19 +140,45 @@ void ClientDocuments::fetch(const std::vector<Copy>& copies, bool ownerOnly) con
     // The index on client, name and version answers it without visiting the row.
     Statement find = db.prepare(QStringLiteral("SELECT AttachmentsId FROM Attachments WHERE AttachmentVersion = ? "
                                                "AND AttachmentsName = ? AND PersonalInformationId = ?"));
-    for (const Copy& copy : copies) {
-        find.reset();
-        find.bind(1, copy.version);
-        find.bind(2, copy.name);
-        find.bind(3, m_clientId);
-        if (!find.step())
-            throw StoreError(QStringLiteral("Version %1 of %2 is no longer stored for this client")
-                                 .arg(copy.version)
-                                 .arg(copy.name));
-        const qint64 id = find.value(0).toLongLong();
-        find.reset();
-        ClsBinaryFunctions::fetchToFile(db, id, copy.targetPath, ownerOnly);
+    // Several copies: small ones are written by helpers while the next are read. Two copies
+    // into one file keep their order, so then everything is written here, one after another.
+    std::optional<BackgroundFileWriter> writers;
+    if (copies.size() > 1 && targetsDiffer(copies))
+        writers.emplace(WriterThreads, ownerOnly);
+    try {
+        for (const Copy& copy : copies) {
+            find.reset();
+            find.bind(1, copy.version);
+            find.bind(2, copy.name);
+            find.bind(3, m_clientId);
+            if (!find.step())
+                throw StoreError(QStringLiteral("Version %1 of %2 is no longer stored for this client")
+                                     .arg(copy.version)
+                                     .arg(copy.name));
+            const qint64 id = find.value(0).toLongLong();
+            find.reset();
+            if (writers) {
+                // A document without a value is fetched as an empty file.
+                const std::optional<BlobStream> blob = BlobStream::openForReading(db, Contents, Contents, id);
+                if (!blob || blob->size() <= BackgroundFileWriter::ValueLimit) {
+                    QByteArray contents = writers->takeBuffer();
+                    contents.resize(blob ? blob->size() : 0);
+                    if (!contents.isEmpty())
+                        blob->read(contents.data(), static_cast<int>(contents.size()), 0);
+                    writers->add(copy.targetPath, std::move(contents));
+                    continue;
+                }
+            }
+            ClsBinaryFunctions::fetchToFile(db, id, copy.targetPath, ownerOnly);
+        }
+    } catch (const StoreError&) {
+        // The copies before this one are written first, and a failure among them is the one to report.
+        if (writers)
+            writers->finish();
+        throw;
     }
+    if (writers)
+        writers->finish();
 }
 
 QString ClientDocuments::fetchForViewing(const QString& name, int version) const

@@ -221,6 +221,54 @@ private slots:
         QVERIFY(!QFile::exists(app.file(QStringLiteral("four"))) && !QFile::exists(app.file(QStringLiteral("five"))));
     }
 
+    // Many copies are written by helper threads while the next ones are read.
+    void batchOfCopiesComesBackExactly()
+    {
+        TestAppFolder app;
+        const qint64 client = addClient(QStringLiteral("Ann"));
+        QStringList sources;
+        QList<QByteArray> contents;
+        for (int i = 0; i < 40; ++i) {
+            // Empty, small, and one larger than a helper is handed whole.
+            const qsizetype size = i == 0 ? 0 : i == 7 ? (1 << 20) + 5 : i * 997;
+            QByteArray bytes(size, Qt::Uninitialized);
+            for (qsizetype at = 0; at < size; ++at)
+                bytes[at] = static_cast<char>((at * 31 + i) % 251);
+            contents.append(bytes);
+            sources.append(writeFile(app, QStringLiteral("in/doc%1.bin").arg(i), bytes));
+        }
+        sources.append(writeFile(app, QStringLiteral("again/doc1.bin"), "version two"));
+        const ClientDocuments documents(client);
+        QCOMPARE(documents.storeDropped(sources).stored, sources.size());
+
+        QDir().mkpath(app.file(QStringLiteral("out")));
+        std::vector<ClientDocuments::Copy> copies;
+        for (int i = 0; i < 40; ++i)
+            copies.push_back({QStringLiteral("doc%1.bin").arg(i), 1, app.file(QStringLiteral("out/%1").arg(i))});
+        documents.saveCopies(copies);
+        for (int i = 0; i < 40; ++i)
+            QVERIFY2(readFile(copies[i].targetPath) == contents[i], qPrintable(copies[i].targetPath));
+
+        // Two copies into one file: the later one is what the file holds.
+        const QString same = app.file(QStringLiteral("out/same"));
+        documents.saveCopies({{QStringLiteral("doc1.bin"), 1, same}, {QStringLiteral("doc1.bin"), 2, same}});
+        QCOMPARE(readFile(same), QByteArray("version two"));
+
+        // A copy that cannot be written stops the batch and is named; those before it are written.
+        const QString unwritable = app.file(QStringLiteral("no such folder/x"));
+        try {
+            documents.saveCopies({{QStringLiteral("doc2.bin"), 1, app.file(QStringLiteral("first"))},
+                                  {QStringLiteral("doc3.bin"), 1, app.file(QStringLiteral("second"))},
+                                  {QStringLiteral("doc4.bin"), 1, unwritable},
+                                  {QStringLiteral("doc5.bin"), 1, app.file(QStringLiteral("after"))}});
+            QFAIL("no error");
+        } catch (const StoreError& error) {
+            QVERIFY2(error.message().contains(QDir::toNativeSeparators(unwritable)), qPrintable(error.message()));
+        }
+        QCOMPARE(readFile(app.file(QStringLiteral("first"))), contents[2]);
+        QCOMPARE(readFile(app.file(QStringLiteral("second"))), contents[3]);
+    }
+
     void dropFailure_data()
     {
         QTest::addColumn<bool>("files");
