@@ -1,5 +1,6 @@
 #include "clients/ClientDocuments.h"
 
+#include "documents/BackgroundFileReader.h"
 #include "documents/BackgroundFileWriter.h"
 #include "documents/ClsBinaryFunctions.h"
 #include "store/ApplicationFolder.h"
@@ -31,8 +32,8 @@ bool targetsDiffer(const std::vector<ClientDocuments::Copy>& copies)
     return targets.size() == static_cast<qsizetype>(copies.size());
 }
 
-// Adds the file's row to `rs` (a recordset over Attachments) and streams its bytes in.
-void addRow(Recordset& rs, qint64 clientId, const QString& filePath, int version)
+// Sets the fields of a new row of `rs` (a recordset over Attachments) for the file.
+void setRowFields(Recordset& rs, qint64 clientId, const QString& filePath, int version)
 {
     const QString name = ClientDocuments::storedName(filePath);
     rs.addNew();
@@ -40,8 +41,27 @@ void addRow(Recordset& rs, qint64 clientId, const QString& filePath, int version
     rs.setField(Name, name);
     rs.setField(QStringLiteral("AttachmentVersion"), version);
     rs.setField(QStringLiteral("AttachmentExtension"), ClsBinaryFunctions::extensionOf(name));
+}
+
+// Adds the file's row to `rs` and streams its bytes in.
+void addRow(Recordset& rs, qint64 clientId, const QString& filePath, int version)
+{
+    setRowFields(rs, clientId, filePath, version);
     try {
         ClsBinaryFunctions::storeFile(rs, Contents, filePath);
+    } catch (const StoreError&) {
+        rs.cancelUpdate();
+        throw;
+    }
+}
+
+// Adds the row of a file already read into memory.
+void addRow(Recordset& rs, qint64 clientId, const QString& filePath, int version, const QByteArray& contents)
+{
+    setRowFields(rs, clientId, filePath, version);
+    rs.setField(Contents, contents);
+    try {
+        rs.update();
     } catch (const StoreError&) {
         rs.cancelUpdate();
         throw;
@@ -105,9 +125,12 @@ ClientDocuments::DropResult ClientDocuments::storeDropped(const QStringList& fil
     Recordset rs = connection.CreateRecordset(QStringLiteral("SELECT * FROM Attachments WHERE 0"));
     const Database& db = connection.database();
     Transaction transaction(db);
+    // The next files are read from the disk while this one goes into the database.
+    BackgroundFileReader files(filePaths);
     for (const QString& path : filePaths) {
+        BackgroundFileReader::File file = files.next();
         try {
-            ClsBinaryFunctions::checkStorable(db, path, QFileInfo(path).size());
+            ClsBinaryFunctions::checkStorable(db, path, file.size);
         } catch (const StoreError& error) {
             result.error = error.message();
             result.tooLarge = true;
@@ -115,7 +138,15 @@ ClientDocuments::DropResult ClientDocuments::storeDropped(const QStringList& fil
         }
         // A file that fails halfway takes only its own row with it (the recordset removes it).
         try {
-            addRow(rs, m_clientId, path, ClsBinaryFunctions::countPlusOne(db, storedName(path)));
+            if (!file.error.isEmpty())
+                throw StoreError(file.error);
+            const int version = ClsBinaryFunctions::countPlusOne(db, storedName(path));
+            if (file.contents) {
+                addRow(rs, m_clientId, path, version, *file.contents);
+                files.recycle(std::move(*file.contents));
+            } else {
+                addRow(rs, m_clientId, path, version); // large: streamed from the file
+            }
         } catch (const StoreError& error) {
             result.error = error.message();
             break;

@@ -19,6 +19,7 @@
 #include <QTabBar>
 #include <QTreeWidget>
 #include <QUrl>
+#include <sys/stat.h>
 
 namespace {
 
@@ -240,6 +241,12 @@ private slots:
         sources.append(writeFile(app, QStringLiteral("again/doc1.bin"), "version two"));
         const ClientDocuments documents(client);
         QCOMPARE(documents.storeDropped(sources).stored, sources.size());
+        // An empty file is stored as an empty value, not as Null.
+        QCOMPARE(database()
+                     .scalar(QStringLiteral("SELECT typeof(Attachments) FROM Attachments WHERE AttachmentsName = "
+                                            "'doc0.bin'"))
+                     .toString(),
+                 QStringLiteral("blob"));
 
         QDir().mkpath(app.file(QStringLiteral("out")));
         std::vector<ClientDocuments::Copy> copies;
@@ -276,6 +283,7 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("not files") << false << QString() << DropMessage;
         QTest::newRow("unreadable") << true << "missing.txt" << DropMessage;
+        QTest::newRow("a pipe, never read") << true << "pipe" << DropMessage;
         QTest::newRow("too large") << true << "huge.bin"
                                    << "huge.bin";
     }
@@ -291,6 +299,7 @@ private slots:
             QFile huge(app.file(QStringLiteral("huge.bin")));
             QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(1) << 30)); // sparse
             huge.close();
+            QCOMPARE(::mkfifo(QFile::encodeName(app.file(QStringLiteral("pipe"))).constData(), 0600), 0);
             dropFiles(*window, {writeFile(app, QStringLiteral("a.txt"), "a"), app.file(second),
                                 writeFile(app, QStringLiteral("c.txt"), "c")});
         } else {
