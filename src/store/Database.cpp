@@ -71,8 +71,8 @@ Statement& Database::cached(const QString& sql) const
 int Database::execute(const QString& sql, const QVariantList& params) const
 {
     Statement& statement = cached(sql);
-    const CachedUse use(statement);
-    statement.bindAll(params);
+    const CachedUse use(statement); // clears the bindings before `params` goes
+    statement.bindAllBorrowed(params);
     while (statement.step()) {
     }
     return sqlite3_changes(m_db);
@@ -91,8 +91,8 @@ void Database::executeScript(const QString& sql) const
 QVariant Database::scalar(const QString& sql, const QVariantList& params) const
 {
     Statement& statement = cached(sql);
-    const CachedUse use(statement);
-    statement.bindAll(params);
+    const CachedUse use(statement); // clears the bindings before `params` goes
+    statement.bindAllBorrowed(params);
     if (!statement.step())
         return {};
     return statement.value(0);

@@ -61,6 +61,11 @@ Statement& Statement::operator=(Statement&& other) noexcept
 
 void Statement::bind(int index, const QVariant& value)
 {
+    bind(index, value, false);
+}
+
+void Statement::bind(int index, const QVariant& value, bool borrowBytes)
+{
     int rc = SQLITE_OK;
     if (value.isNull() && value.typeId() != QMetaType::QString && value.typeId() != QMetaType::QByteArray) {
         rc = sqlite3_bind_null(m_stmt, index);
@@ -84,9 +89,10 @@ void Statement::bind(int index, const QVariant& value)
             rc = sqlite3_bind_double(m_stmt, index, value.toDouble());
             break;
         case QMetaType::QByteArray: {
+            // Shares the value's bytes, which stay where `value` holds them.
             const QByteArray bytes = value.toByteArray();
             rc = sqlite3_bind_blob64(m_stmt, index, bytes.constData(), static_cast<sqlite3_uint64>(bytes.size()),
-                                     SQLITE_TRANSIENT);
+                                     borrowBytes ? SQLITE_STATIC : SQLITE_TRANSIENT);
             break;
         }
         default: {
@@ -113,12 +119,22 @@ void Statement::bind(int index, const QVariant& value)
 
 void Statement::bindAll(const QVariantList& values)
 {
+    bindAll(values, false);
+}
+
+void Statement::bindAllBorrowed(const QVariantList& values)
+{
+    bindAll(values, true);
+}
+
+void Statement::bindAll(const QVariantList& values, bool borrowBytes)
+{
     if (values.size() != sqlite3_bind_parameter_count(m_stmt))
         throw StoreError(QStringLiteral("The statement expects %1 values, %2 were given")
                              .arg(sqlite3_bind_parameter_count(m_stmt))
                              .arg(values.size()));
     for (int i = 0; i < values.size(); ++i)
-        bind(i + 1, values.at(i));
+        bind(i + 1, values.at(i), borrowBytes);
 }
 
 void Statement::bindZeroBlob(int index, qint64 size)

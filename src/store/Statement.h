@@ -24,6 +24,9 @@ public:
     // an empty string binds '' (not NULL); dates and times bind as ISO 8601 text.
     void bind(int index, const QVariant& value);
     void bindAll(const QVariantList& values);
+    // The same, except that long-binary values are not copied: the engine reads them where
+    // `values` holds them, so `values` must outlive every use of the statement until reset.
+    void bindAllBorrowed(const QVariantList& values);
     // Binds a zero-filled long-binary value of `size` bytes, to be written in pieces afterwards.
     void bindZeroBlob(int index, qint64 size);
 
@@ -51,6 +54,9 @@ public:
     sqlite3_stmt* handle() const { return m_stmt; }
 
 private:
+    void bind(int index, const QVariant& value, bool borrowBytes);
+    void bindAll(const QVariantList& values, bool borrowBytes);
+
     sqlite3* m_db = nullptr;
     sqlite3_stmt* m_stmt = nullptr;
     mutable QByteArray m_number; // the text of a floating-point value handed out by utf8()
