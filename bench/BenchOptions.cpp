@@ -32,9 +32,10 @@ QString BenchOptions::usage()
 {
     return QStringLiteral(
         "usage: orvanta-bench [--quick] [--big-mib N] [--docs N] [--search-mib N] [--clients N]\n"
-        "                     [--repeats N] [--dir FOLDER] [--cases big,many,search,explorer,startup,record]\n"
+        "                     [--repeats N] [--rounds N] [--dir FOLDER] [--cases big,many,search,explorer,startup,record]\n"
         "                     [--program PATH] [--keep]\n"
         "  --quick       small sizes for a smoke run (64 MiB, 500 documents, 32 MiB, 50,000 clients)\n"
+        "  --rounds      rounds of the many-documents drop and fetches (default 5)\n"
         "  --dir         where the temporary application folders are made (default: the system's temp folder)\n"
         "  --program     the orvanta executable for the start-up case (default: next to this program)\n"
         "  --keep        leave the generated data behind\n");
@@ -69,6 +70,10 @@ bool BenchOptions::parse(const QStringList& arguments, QString& error)
             if (!number(arguments, at, value, error))
                 return false;
             repeats = static_cast<int>(value);
+        } else if (argument == QLatin1String("--rounds")) {
+            if (!number(arguments, at, value, error))
+                return false;
+            rounds = static_cast<int>(value);
         } else if (argument == QLatin1String("--dir") && at + 1 < arguments.size()) {
             folder = arguments.at(++at);
         } else if (argument == QLatin1String("--program") && at + 1 < arguments.size()) {

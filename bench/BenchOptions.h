@@ -12,6 +12,7 @@ public:
     qint64 searchMiB = 500;     // stored text documents searched by content
     qint64 clients = 1000000;   // clients of the explorer
     int repeats = 5;            // runs of each short measurement; the median is reported
+    int rounds = 5;             // rounds of the many-documents measurements; the median is reported
     QString folder;             // where the temporary application folders go
     QStringList cases;          // the cases to run; all when empty
     bool keep = false;          // leave the data behind (for looking into a failure)

@@ -29,9 +29,6 @@ QString databaseFile(const QString& app)
     return QDir(app).filePath(QStringLiteral("Dravolin.mdb"));
 }
 
-// Rounds of each measurement of many small files.
-constexpr int Rounds = 3;
-
 // One side's result over several rounds: the median time and the largest peak memory.
 struct Timing
 {
@@ -42,10 +39,15 @@ struct Timing
 };
 using Alternation = std::vector<Timing>;
 using Job = std::function<void(int round, const ChildProcess::Report& report)>;
+struct Side
+{
+    const char* name; // shown with each round's time, so that the spread can be seen
+    Job job;
+};
 
-// Runs each job `rounds` times, each in a child process of its own, the jobs taking turns at
-// going first. A job reports its time as "seconds".
-Alternation alternate(const std::vector<Job>& jobs, int rounds)
+// Runs each side's job `rounds` times, each in a child process of its own, the sides taking
+// turns at going first. A job reports its time as "seconds".
+Alternation alternate(const std::vector<Side>& jobs, int rounds)
 {
     Alternation out(jobs.size());
     std::vector<std::vector<double>> times(jobs.size());
@@ -55,13 +57,14 @@ Alternation alternate(const std::vector<Job>& jobs, int rounds)
             if (!out[job].ok)
                 continue;
             const ChildProcess::Outcome outcome =
-                ChildProcess::run([&](const ChildProcess::Report& report) { jobs[job](round, report); });
+                ChildProcess::run([&](const ChildProcess::Report& report) { jobs[job].job(round, report); });
             if (!outcome.ok) {
                 out[job].ok = false;
                 out[job].error = outcome.error;
                 continue;
             }
             times[job].push_back(outcome.value(Seconds));
+            std::fprintf(stderr, "    round %d, %s: %.3f s\n", round + 1, jobs[job].name, outcome.value(Seconds));
             out[job].peakMiB = std::max(out[job].peakMiB, outcome.peakMiB);
         }
     }
@@ -275,32 +278,34 @@ void DocumentCases::runMany()
         return QDir(QDir(base).filePath(QStringLiteral("%1-%2").arg(name).arg(round)));
     };
     const Alternation drops =
-        alternate({[&](int round, const ChildProcess::Report& report) {
-                       const QDir loose = folder(QStringLiteral("loose"), round);
-                       freshFolder(loose.path());
-                       warmSources();
-                       const Stopwatch watch;
-                       for (const QString& name : files)
-                           BenchFiles::copy(sources.filePath(name), loose.filePath(name));
-                       BenchFiles::syncFileSystem(loose.path());
-                       report.put(Seconds, watch.seconds());
-                   },
-                   [&](int round, const ChildProcess::Report& report) {
-                       // Later rounds drop into a database of their own.
-                       const QString roundApp = round == 0 ? app : folder(QStringLiteral("app"), round).path();
-                       const qint64 client = round == 0 ? clientId : DataMaker::createFolderWithClient(roundApp);
-                       warmSources();
-                       ApplicationFolder::setPath(roundApp);
-                       const Stopwatch watch;
-                       const ClientDocuments::DropResult result = ClientDocuments(client).storeDropped(paths);
-                       report.put(Seconds, watch.seconds());
-                       require(result.stored == files.size() && result.error.isEmpty(),
-                               QStringLiteral("the drop stored %1 of %2 files: %3")
-                                   .arg(result.stored)
-                                   .arg(files.size())
-                                   .arg(result.error));
-                   }},
-                  Rounds);
+        alternate({{"loose files + syncfs",
+                    [&](int round, const ChildProcess::Report& report) {
+                        const QDir loose = folder(QStringLiteral("loose"), round);
+                        freshFolder(loose.path());
+                        warmSources();
+                        const Stopwatch watch;
+                        for (const QString& name : files)
+                            BenchFiles::copy(sources.filePath(name), loose.filePath(name));
+                        BenchFiles::syncFileSystem(loose.path());
+                        report.put(Seconds, watch.seconds());
+                    }},
+                   {"Orvanta's drop",
+                    [&](int round, const ChildProcess::Report& report) {
+                        // Later rounds drop into a database of their own.
+                        const QString roundApp = round == 0 ? app : folder(QStringLiteral("app"), round).path();
+                        const qint64 client = round == 0 ? clientId : DataMaker::createFolderWithClient(roundApp);
+                        warmSources();
+                        ApplicationFolder::setPath(roundApp);
+                        const Stopwatch watch;
+                        const ClientDocuments::DropResult result = ClientDocuments(client).storeDropped(paths);
+                        report.put(Seconds, watch.seconds());
+                        require(result.stored == files.size() && result.error.isEmpty(),
+                                QStringLiteral("the drop stored %1 of %2 files: %3")
+                                    .arg(result.stored)
+                                    .arg(files.size())
+                                    .arg(result.error));
+                    }}},
+                  m_options.rounds);
     const Timing& looseWrite = drops.at(0);
     const Timing& drop = drops.at(1);
     if (!looseWrite.ok || !drop.ok) {
@@ -330,20 +335,22 @@ void DocumentCases::runMany()
         };
     };
     const Alternation fetches =
-        alternate({[&](int round, const ChildProcess::Report& report) {
-                       const QDir target = folder(QStringLiteral("loose-read"), round);
-                       freshFolder(target.path());
-                       for (const QString& name : files)
-                           BenchFiles::warm(loose.filePath(name));
-                       BenchFiles::syncFileSystem(base);
-                       const Stopwatch watch;
-                       for (const QString& name : files)
-                           BenchFiles::copy(loose.filePath(name), target.filePath(name));
-                       report.put(Seconds, watch.seconds());
-                       BenchFiles::syncFileSystem(base);
-                   },
-                   fetchWarm(QStringLiteral("fetched"), fetchAll), fetchWarm(QStringLiteral("fetched-one"), fetchEach)},
-                  Rounds);
+        alternate({{"loose files read into files",
+                    [&](int round, const ChildProcess::Report& report) {
+                        const QDir target = folder(QStringLiteral("loose-read"), round);
+                        freshFolder(target.path());
+                        for (const QString& name : files)
+                            BenchFiles::warm(loose.filePath(name));
+                        BenchFiles::syncFileSystem(base);
+                        const Stopwatch watch;
+                        for (const QString& name : files)
+                            BenchFiles::copy(loose.filePath(name), target.filePath(name));
+                        report.put(Seconds, watch.seconds());
+                        BenchFiles::syncFileSystem(base);
+                    }},
+                   {"Orvanta, all at once", fetchWarm(QStringLiteral("fetched"), fetchAll)},
+                   {"Orvanta, one at a time", fetchWarm(QStringLiteral("fetched-one"), fetchEach)}},
+                  m_options.rounds);
     const Timing& looseRead = fetches.at(0);
     const QString fetchName = QStringLiteral("all %1 fetched at once, page cache").arg(m_options.docs);
     if (!looseRead.ok || !fetches.at(1).ok) {
