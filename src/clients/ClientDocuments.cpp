@@ -188,19 +188,17 @@ void ClientDocuments::fetch(const std::vector<Copy>& copies, bool ownerOnly) con
                                      .arg(copy.name));
             const qint64 id = find.value(0).toLongLong();
             find.reset();
-            if (writers) {
-                // A document without a value is fetched as an empty file.
-                const std::optional<BlobStream> blob = BlobStream::openForReading(db, Contents, Contents, id);
-                if (!blob || blob->size() <= BackgroundFileWriter::ValueLimit) {
-                    QByteArray contents = writers->takeBuffer();
-                    contents.resize(blob ? blob->size() : 0);
-                    if (!contents.isEmpty())
-                        blob->read(contents.data(), static_cast<int>(contents.size()), 0);
-                    writers->add(copy.targetPath, std::move(contents));
-                    continue;
-                }
+            // A document without a value is fetched as an empty file.
+            const std::optional<BlobStream> blob = BlobStream::openForReading(db, Contents, Contents, id);
+            if (writers && (!blob || blob->size() <= BackgroundFileWriter::ValueLimit)) {
+                QByteArray contents = writers->takeBuffer();
+                contents.resize(blob ? blob->size() : 0);
+                if (!contents.isEmpty())
+                    blob->read(contents.data(), static_cast<int>(contents.size()), 0);
+                writers->add(copy.targetPath, std::move(contents));
+            } else {
+                ClsBinaryFunctions::fetchToFile(blob, copy.targetPath, ownerOnly);
             }
-            ClsBinaryFunctions::fetchToFile(db, id, copy.targetPath, ownerOnly);
         }
     } catch (const StoreError&) {
         // The copies before this one are written first, and a failure among them is the one to report.

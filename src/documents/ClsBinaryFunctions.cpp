@@ -137,12 +137,16 @@ void ClsBinaryFunctions::fetchToFile(Recordset& rs, const QString& column, const
 
 void ClsBinaryFunctions::fetchToFile(const Database& db, qint64 attachmentId, const QString& filePath, bool ownerOnly)
 {
-    // A document without a value is fetched as an empty file.
-    const std::optional<BlobStream> blob =
-        BlobStream::openForReading(db, QStringLiteral("Attachments"), QStringLiteral("Attachments"), attachmentId);
+    fetchToFile(
+        BlobStream::openForReading(db, QStringLiteral("Attachments"), QStringLiteral("Attachments"), attachmentId),
+        filePath, ownerOnly);
+}
+
+void ClsBinaryFunctions::fetchToFile(const std::optional<BlobStream>& value, const QString& filePath, bool ownerOnly)
+{
     TargetFile file(filePath, ownerOnly);
-    if (blob)
-        blob->copyTo(file);
+    if (value)
+        value->copyTo(file);
     file.finish();
 }
 

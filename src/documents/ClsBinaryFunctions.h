@@ -1,9 +1,12 @@
 #pragma once
 
+#include "store/BlobStream.h"
+
 #include <QList>
 #include <QString>
 #include <QVariant>
 #include <functional>
+#include <optional>
 
 class Database;
 class Recordset;
@@ -56,6 +59,8 @@ public:
     static void fetchToFile(Recordset& rs, const QString& column, const QString& filePath, bool ownerOnly = true);
     // The same for the attachment `attachmentId`.
     static void fetchToFile(const Database& db, qint64 attachmentId, const QString& filePath, bool ownerOnly);
+    // The same for a value already opened; no value (a Null one) gives an empty file.
+    static void fetchToFile(const std::optional<BlobStream>& value, const QString& filePath, bool ownerOnly);
     // Throws StoreError naming the file when it is larger than the database takes in one value.
     static void checkStorable(const Database& db, const QString& filePath, qint64 size);
 
