@@ -2,6 +2,7 @@
 
 #include "documents/ContentMatcher.h"
 #include "documents/ContentSearch.h"
+#include "documents/PipelinedFileWriter.h"
 #include "documents/TargetFile.h"
 #include "store/ApplicationFolder.h"
 #include "store/BlobStream.h"
@@ -14,12 +15,30 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <algorithm>
 #include <vector>
 
 namespace {
 
 // Room for the row's other columns and its header within the engine's limit for one value.
 constexpr qint64 RowOverhead = 64 * 1024;
+// From this size on, a value is read and written to its file at the same time.
+constexpr qint64 PipelineFrom = 8 << 20;
+
+// Runs `copy` into `file`. When the file could not be written the error names it; a failure
+// of the database keeps the engine's message.
+template <typename Copy>
+void copyInto(TargetFile& file, const Copy& copy)
+{
+    try {
+        copy();
+    } catch (const StoreError&) {
+        if (file.writeFailed())
+            file.rethrowWriteFailure();
+        throw;
+    }
+    file.finish();
+}
 
 } // namespace
 
@@ -131,8 +150,7 @@ void ClsBinaryFunctions::storeFile(Recordset& rs, const QString& column, const Q
 void ClsBinaryFunctions::fetchToFile(Recordset& rs, const QString& column, const QString& filePath, bool ownerOnly)
 {
     TargetFile file(filePath, ownerOnly);
-    rs.readLongBinary(column, file);
-    file.finish();
+    copyInto(file, [&] { rs.readLongBinary(column, file); });
 }
 
 void ClsBinaryFunctions::fetchToFile(const Database& db, qint64 attachmentId, const QString& filePath, bool ownerOnly)
@@ -144,10 +162,25 @@ void ClsBinaryFunctions::fetchToFile(const Database& db, qint64 attachmentId, co
 
 void ClsBinaryFunctions::fetchToFile(const std::optional<BlobStream>& value, const QString& filePath, bool ownerOnly)
 {
+    // A large value is read from the database while its pieces before are written out.
+    if (value && value->size() >= PipelineFrom) {
+        PipelinedFileWriter out(filePath, ownerOnly);
+        const qint64 total = value->size();
+        for (qint64 done = 0; done < total;) {
+            QByteArray piece = out.takeBuffer();
+            piece.resize(std::min<qint64>(PipelinedFileWriter::PieceSize, total - done));
+            value->read(piece.data(), static_cast<int>(piece.size()), done);
+            done += piece.size();
+            out.add(std::move(piece));
+        }
+        out.finish();
+        return;
+    }
     TargetFile file(filePath, ownerOnly);
-    if (value)
-        value->copyTo(file);
-    file.finish();
+    copyInto(file, [&] {
+        if (value)
+            value->copyTo(file);
+    });
 }
 
 int ClsBinaryFunctions::highestPlusOne(const Database& db, const QString& name)

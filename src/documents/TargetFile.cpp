@@ -64,6 +64,7 @@ qint64 TargetFile::writeData(const char* data, qint64 size)
             if (errno == EINTR)
                 continue;
             setErrorString(systemError());
+            m_writeFailed = true;
             return done > 0 ? done : -1;
         }
         done += written;

@@ -17,8 +17,13 @@ public:
     TargetFile& operator=(const TargetFile&) = delete;
 
     bool isSequential() const override { return true; }
+    QString path() const { return m_path; }
     // Closes the file; throws StoreError when the last of its data could not be written.
     void finish();
+    // Whether a write failed. Then rethrowWriteFailure() throws a StoreError naming the file,
+    // for a caller that only saw the device fail.
+    bool writeFailed() const { return m_writeFailed; }
+    [[noreturn]] void rethrowWriteFailure() const { fail(errorString()); }
 
 protected:
     qint64 readData(char* data, qint64 maxSize) override;
@@ -29,4 +34,5 @@ private:
 
     QString m_path;
     int m_fd = -1;
+    bool m_writeFailed = false;
 };
