@@ -10,7 +10,8 @@
 
 namespace {
 
-// How far the helper may read ahead.
+// How far the helper may read ahead, in memory held (a reused buffer may hold more than its
+// file) and in files.
 constexpr qint64 AheadBytes = 16 << 20;
 constexpr size_t AheadFiles = 64;
 
@@ -57,7 +58,7 @@ BackgroundFileReader::File BackgroundFileReader::next()
         file = std::move(m_ready.front());
         m_ready.pop_front();
         if (file.contents)
-            m_readyBytes -= file.contents->size();
+            m_readyBytes -= file.contents->capacity();
     }
     m_changed.notify_all();
     return file;
@@ -89,11 +90,18 @@ void BackgroundFileReader::work()
                 m_spare.pop_back();
             }
         }
-        File file = read(path, std::move(buffer));
+        File file;
+        try {
+            file = read(path, std::move(buffer));
+        } catch (const std::exception& error) { // out of memory, say: this file fails, not the program
+            file = File();
+            file.error = QStringLiteral("The file %1 cannot be read: %2")
+                             .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(error.what()));
+        }
         {
             const std::lock_guard lock(m_mutex);
             if (file.contents)
-                m_readyBytes += file.contents->size();
+                m_readyBytes += file.contents->capacity();
             m_ready.push_back(std::move(file));
         }
         m_changed.notify_all();

@@ -6,7 +6,8 @@
 
 namespace {
 
-// What may wait in memory for a writer.
+// What may wait for a writer, in memory held (a reused buffer may hold more than its file)
+// and in files.
 constexpr qint64 QueueBytes = 16 << 20;
 constexpr size_t QueueFiles = 64;
 
@@ -50,7 +51,7 @@ void BackgroundFileWriter::add(const QString& path, QByteArray contents)
         std::unique_lock lock(m_mutex);
         m_changed.wait(lock, [&] { return m_failure || !full(); });
         throwFailure();
-        m_queuedBytes += contents.size();
+        m_queuedBytes += contents.capacity();
         m_queue.push_back({path, std::move(contents)});
     }
     m_changed.notify_all();
@@ -84,13 +85,13 @@ void BackgroundFileWriter::work()
         }
         lock.lock();
         --m_writing;
-        m_queuedBytes -= job.contents.size();
+        m_queuedBytes -= job.contents.capacity();
         job.contents.resize(0); // keeps its memory
         m_spare.push_back(std::move(job.contents));
         if (failure && !m_failure) {
             m_failure = failure;
             for (const Job& dropped : m_queue)
-                m_queuedBytes -= dropped.contents.size();
+                m_queuedBytes -= dropped.contents.capacity();
             m_queue.clear();
         }
         m_changed.notify_all();

@@ -73,12 +73,18 @@ void PipelinedFileWriter::work()
         m_queue.pop_front();
         m_writing = true;
         lock.unlock();
-        const bool written = m_file.write(piece) == piece.size();
+        QString reason;
+        try {
+            if (m_file.write(piece) != piece.size())
+                reason = m_file.errorString();
+        } catch (const std::exception& error) { // out of memory, say: reported, not fatal
+            reason = QString::fromLocal8Bit(error.what());
+        }
         lock.lock();
         m_writing = false;
-        if (!written && !m_failure) {
+        if (!reason.isEmpty() && !m_failure) {
             m_failure = StoreError(QStringLiteral("The file %1 cannot be written: %2")
-                                       .arg(QDir::toNativeSeparators(m_file.path()), m_file.errorString()));
+                                       .arg(QDir::toNativeSeparators(m_file.path()), reason));
             m_queue.clear();
         }
         piece.resize(0); // keeps its memory
