@@ -18,7 +18,7 @@ BlobStream::BlobStream(const Database& db, const QString& table, const QString& 
         const QString message = db.lastErrorMessage();
         sqlite3_blob_close(m_blob);
         m_blob = nullptr;
-        throw StoreError(message);
+        throw StoreError(message, StoreError::kindOf(rc));
     }
 }
 

@@ -3,11 +3,13 @@
 #include "store/Statement.h"
 #include "store/StoreError.h"
 
+#include <atomic>
 #include <sqlite3.h>
 
 namespace {
 // A second copy of the program waits this long for the file before giving up.
-constexpr int BusyTimeoutMs = 10000;
+constexpr int DefaultBusyTimeoutMs = 10000;
+std::atomic<int> busyTimeoutMs{DefaultBusyTimeoutMs};
 // Statements kept prepared; past this many the cache starts again, so one-off statements
 // (the designer's, say) cannot pile up.
 constexpr size_t CacheLimit = 64;
@@ -42,7 +44,12 @@ Database::Database(const QString& path, bool create) : m_path(path)
         throw StoreError(QStringLiteral("Cannot open the database %1: %2").arg(path, message));
     }
     sqlite3_extended_result_codes(m_db, 1);
-    sqlite3_busy_timeout(m_db, BusyTimeoutMs);
+    sqlite3_busy_timeout(m_db, busyTimeoutMs.load());
+}
+
+void Database::setBusyTimeout(int milliseconds)
+{
+    busyTimeoutMs.store(milliseconds < 0 ? DefaultBusyTimeoutMs : milliseconds);
 }
 
 Database::~Database()
@@ -81,10 +88,11 @@ int Database::execute(const QString& sql, const QVariantList& params) const
 void Database::executeScript(const QString& sql) const
 {
     char* error = nullptr;
-    if (sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
+    const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error);
+    if (rc != SQLITE_OK) {
         const QString message = QString::fromUtf8(error ? error : sqlite3_errmsg(m_db));
         sqlite3_free(error);
-        throw StoreError(message);
+        throw StoreError(message, StoreError::kindOf(rc));
     }
 }
 
@@ -116,7 +124,7 @@ bool Database::inTransaction() const
 void Database::check(int resultCode) const
 {
     if (resultCode != SQLITE_OK && resultCode != SQLITE_ROW && resultCode != SQLITE_DONE)
-        throw StoreError(lastErrorMessage());
+        throw StoreError(lastErrorMessage(), StoreError::kindOf(resultCode));
 }
 
 QString Database::lastErrorMessage() const

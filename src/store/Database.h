@@ -39,6 +39,10 @@ public:
     // First column of the first row, or a null QVariant when there is no row.
     QVariant scalar(const QString& sql, const QVariantList& params = {}) const;
 
+    // How long connections opened from now on wait for a database another connection holds
+    // locked (10 s unless set; tests shorten it). A negative value restores the default.
+    static void setBusyTimeout(int milliseconds);
+
     qint64 lastInsertRowId() const;
     bool inTransaction() const;
     // The largest value, in bytes, one column of one row may hold.

@@ -21,11 +21,12 @@ Statement::Statement(sqlite3* db, const QString& sql) : m_db(db)
 {
     const QByteArray text = sql.toUtf8();
     const char* tail = nullptr;
-    if (sqlite3_prepare_v2(db, text.constData(), static_cast<int>(text.size()), &m_stmt, &tail) != SQLITE_OK) {
+    const int rc = sqlite3_prepare_v2(db, text.constData(), static_cast<int>(text.size()), &m_stmt, &tail);
+    if (rc != SQLITE_OK) {
         const QString message = engineMessage(db);
         sqlite3_finalize(m_stmt);
         m_stmt = nullptr;
-        throw StoreError(message);
+        throw StoreError(message, StoreError::kindOf(rc));
     }
     if (!m_stmt)
         throw StoreError(QStringLiteral("The SQL text holds no statement"));
@@ -152,7 +153,7 @@ bool Statement::step()
         return false;
     const QString message = engineMessage(m_db);
     sqlite3_reset(m_stmt);
-    throw StoreError(message);
+    throw StoreError(message, StoreError::kindOf(rc));
 }
 
 void Statement::reset()

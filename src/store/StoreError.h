@@ -8,10 +8,25 @@
 class StoreError : public std::runtime_error
 {
 public:
-    explicit StoreError(const QString& message);
+    // Busy: another connection (another copy of the program, another program) holds the
+    // database locked longer than the engine waits. Nothing is wrong with the data: the
+    // action can be tried again, and a window keeps what the user typed.
+    enum class Kind
+    {
+        Failure,
+        Busy
+    };
+
+    explicit StoreError(const QString& message, Kind kind = Kind::Failure);
+
+    // The kind of an engine result code (extended codes included).
+    static Kind kindOf(int resultCode);
 
     QString message() const { return m_message; }
+    Kind kind() const { return m_kind; }
+    bool isBusy() const { return m_kind == Kind::Busy; }
 
 private:
     QString m_message;
+    Kind m_kind;
 };

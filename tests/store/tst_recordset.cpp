@@ -10,6 +10,7 @@
 #include "store/Transaction.h"
 
 #include <QBuffer>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <optional>
@@ -259,6 +260,37 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(StoreError, db.execute(QStringLiteral("SELECT ?"), {}));
         QCOMPARE(db.scalar(QStringLiteral("SELECT ? IS NULL"), {QVariant()}).toInt(), 1);
         QCOMPARE(db.scalar(QStringLiteral("SELECT ? IS NULL"), {QString()}).toInt(), 0);
+    }
+
+    // A database another connection holds locked is reported as busy, not as a failure,
+    // whether the wait ends in a write, a read or the start of a transaction.
+    void lockedDatabaseIsReportedAsBusy()
+    {
+        Database::setBusyTimeout(50);
+        const auto restore = qScopeGuard([] { Database::setBusyTimeout(-1); });
+        CLsDataBaseConnection holder;
+        Transaction hold(holder.database());
+        holder.database().execute(QStringLiteral("UPDATE Security SET UserName = UserName"));
+        CLsDataBaseConnection other;
+        try {
+            Transaction write(other.database());
+            QFAIL("the lock was not noticed");
+        } catch (const StoreError& error) {
+            QVERIFY2(error.isBusy(), qPrintable(error.message()));
+        }
+        try {
+            other.database().execute(QStringLiteral("DELETE FROM Security WHERE 0"));
+            QFAIL("the lock was not noticed");
+        } catch (const StoreError& error) {
+            QVERIFY2(error.isBusy(), qPrintable(error.message()));
+        }
+        // Other failures stay failures.
+        try {
+            other.database().execute(QStringLiteral("SELECT * FROM NoSuchTable"));
+            QFAIL("no error");
+        } catch (const StoreError& error) {
+            QVERIFY(!error.isBusy());
+        }
     }
 
     // execute() and scalar() keep their statements prepared between calls.
