@@ -50,8 +50,12 @@ public:
 
     // Writes the version `version` of the client's document `name` into Temp under the
     // name's last component, readable and writable by the owner alone; returns the path.
+    // Whatever stands at that name (an earlier copy, a symbolic link) is replaced, never
+    // written through, and only once the copy is complete.
     QString fetchForViewing(const QString& name, int version) const;
-    // Writes it into `targetPath`, replacing that file.
+    // Writes it into `targetPath`, replacing that file once the copy is complete: when the copy
+    // fails, the file there is left as it was and the StoreError names it and the reason. A new
+    // file gets the mode the user's new files get; a file replaced keeps its mode.
     void saveCopy(const QString& name, int version, const QString& targetPath) const;
 
     // A version to copy into a file.
@@ -61,8 +65,9 @@ public:
         int version = 0;
         QString targetPath;
     };
-    // Writes each copy in turn, replacing the files, under one read lock of the database for
-    // all of them (other programs wait meanwhile to write), and stops at the first failure.
+    // Writes each copy in turn, replacing the files as saveCopy() does, under one read lock of
+    // the database for all of them (other programs wait meanwhile to write), and stops at the
+    // first failure. A file whose copy failed or was not made is left as it was.
     void saveCopies(const std::vector<Copy>& copies) const;
 
     // Deletes the one version `attachmentId`; false when no such row was there.
