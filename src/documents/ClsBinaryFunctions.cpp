@@ -11,6 +11,7 @@
 #include "store/Recordset.h"
 #include "store/Statement.h"
 #include "store/StoreError.h"
+#include "store/Transaction.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,11 +47,13 @@ bool ClsBinaryFunctions::UpLoadBinary(const QString& FileName, const QString& Fi
                                       bool VersionControl, const QString& UserId, const QString& FileDescription)
 {
     try {
-        int version = 0;
-        if (VersionControl) {
-            CLsDataBaseConnection connection;
-            version = countPlusOne(connection.database(), FileName);
-        }
+        const Database& db = rsUpLoad.database();
+        // The version is looked up in the transaction that adds the row, so that an upload of
+        // the same name by another copy of the program waits and then counts this row.
+        std::optional<Transaction> transaction;
+        if (!db.inTransaction())
+            transaction.emplace(db);
+        const int version = VersionControl ? countPlusOne(db, FileName) : 0;
         rsUpLoad.addNew();
         rsUpLoad.setField(QStringLiteral("PersonalInformationId"), UserId.toLongLong());
         rsUpLoad.setField(QStringLiteral("AttachmentsName"), FileName);
@@ -58,6 +61,8 @@ bool ClsBinaryFunctions::UpLoadBinary(const QString& FileName, const QString& Fi
         rsUpLoad.setField(QStringLiteral("AttachmentDescription"), FileDescription);
         rsUpLoad.setField(QStringLiteral("AttachmentExtension"), extensionOf(FileName));
         storeFile(rsUpLoad, QStringLiteral("Attachments"), FileLocation);
+        if (transaction)
+            transaction->commit();
         return true;
     } catch (const StoreError&) {
         rsUpLoad.cancelUpdate();

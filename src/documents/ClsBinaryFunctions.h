@@ -34,7 +34,8 @@ public:
 
     // Adds a row for the file at `FileLocation` to `rsUpLoad` (an updatable recordset over
     // Attachments) under `FileName`, for client `UserId`. With `VersionControl` the version
-    // is the count of stored rows of that name plus one, else 0. False when nothing was stored.
+    // is the count of stored rows of that name plus one, else 0; it is counted in the write
+    // transaction that adds the row. False when nothing was stored.
     bool UpLoadBinary(const QString& FileName, const QString& FileLocation, Recordset& rsUpLoad, bool VersionControl,
                       const QString& UserId, const QString& FileDescription);
     // Writes the Attachments value of the current row of `rsDownLoad` into the file `FileName`.

@@ -105,8 +105,11 @@ int ResourceLibrary::nextVersion(const QString& name) const
 qint64 ResourceLibrary::upload(qint64 folderId, const QString& filePath) const
 {
     const QString name = QFileInfo(filePath).fileName();
+    // The version is looked up in the transaction that adds the row: an upload of the same
+    // name by another copy of the program waits for this one and then counts its row.
+    Transaction transaction(*m_db);
     const int version = nextVersion(name);
-    Recordset rs(m_db, QStringLiteral("select * from Resources"));
+    Recordset rs(m_db, QStringLiteral("select * from Resources where 0"));
     rs.addNew();
     rs.setField(QStringLiteral("ObjectIndex"), folderId);
     rs.setField(QStringLiteral("DocumentName"), name);
@@ -117,6 +120,7 @@ qint64 ResourceLibrary::upload(qint64 folderId, const QString& filePath) const
         rs.cancelUpdate();
         throw;
     }
+    transaction.commit();
     return rs.newKey();
 }
 

@@ -54,8 +54,9 @@ public:
     // that name in any folder, 1 for a new name.
     int nextVersion(const QString& name) const;
     // Streams the file into a new resource of the folder under the file's name without its
-    // path. Returns its DocumentId. Throws StoreError, naming the file, when it cannot be
-    // read or stored; nothing is stored then.
+    // path, with the version nextVersion() gives inside the same write transaction, so that
+    // two uploads of one name never share a version. Returns its DocumentId. Throws StoreError, naming the file, when
+    // it cannot be read or stored; nothing is stored then.
     qint64 upload(qint64 folderId, const QString& filePath) const;
     // Fetches a resource into Temp under its name (its last path component only) for viewing;
     // returns the copy's path.
