@@ -46,6 +46,10 @@ void copyInto(TargetFile& file, const Copy& copy)
 bool ClsBinaryFunctions::UpLoadBinary(const QString& FileName, const QString& FileLocation, Recordset& rsUpLoad,
                                       bool VersionControl, const QString& UserId, const QString& FileDescription)
 {
+    // A document belongs to a client; text that names none would file it under no one.
+    const std::optional<qint64> client = clientIdFrom(UserId);
+    if (!client)
+        return false;
     try {
         const Database& db = rsUpLoad.database();
         // The version is looked up in the transaction that adds the row, so that an upload of
@@ -55,7 +59,7 @@ bool ClsBinaryFunctions::UpLoadBinary(const QString& FileName, const QString& Fi
             transaction.emplace(db);
         const int version = VersionControl ? countPlusOne(db, FileName) : 0;
         rsUpLoad.addNew();
-        rsUpLoad.setField(QStringLiteral("PersonalInformationId"), UserId.toLongLong());
+        rsUpLoad.setField(QStringLiteral("PersonalInformationId"), *client);
         rsUpLoad.setField(QStringLiteral("AttachmentsName"), FileName);
         rsUpLoad.setField(QStringLiteral("AttachmentVersion"), version);
         rsUpLoad.setField(QStringLiteral("AttachmentDescription"), FileDescription);
@@ -198,6 +202,15 @@ int ClsBinaryFunctions::highestPlusOne(const Database& db, const QString& name)
 int ClsBinaryFunctions::countPlusOne(const Database& db, const QString& name)
 {
     return db.scalar(QStringLiteral("select count(*) from Attachments where AttachmentsName = ?"), {name}).toInt() + 1;
+}
+
+std::optional<qint64> ClsBinaryFunctions::clientIdFrom(const QString& text)
+{
+    bool ok = false;
+    const qint64 id = text.toLongLong(&ok);
+    if (!ok || id <= 0)
+        return std::nullopt;
+    return id;
 }
 
 QString ClsBinaryFunctions::safeFilePath(const QString& folder, const QString& storedName)

@@ -35,7 +35,8 @@ public:
     // Adds a row for the file at `FileLocation` to `rsUpLoad` (an updatable recordset over
     // Attachments) under `FileName`, for client `UserId`. With `VersionControl` the version
     // is the count of stored rows of that name plus one, else 0; it is counted in the write
-    // transaction that adds the row. False when nothing was stored.
+    // transaction that adds the row. False when nothing was stored, and so when `UserId` is
+    // not a client identifier (see clientIdFrom).
     bool UpLoadBinary(const QString& FileName, const QString& FileLocation, Recordset& rsUpLoad, bool VersionControl,
                       const QString& UserId, const QString& FileDescription);
     // Writes the Attachments value of the current row of `rsDownLoad` into the file `FileName`.
@@ -68,6 +69,10 @@ public:
     // The version rules. Both count the rows of that name over all clients.
     static int highestPlusOne(const Database& db, const QString& name);
     static int countPlusOne(const Database& db, const QString& name);
+
+    // The client identifier written as decimal text: a whole number above 0. Nothing for any
+    // other text (empty, not a number, out of range).
+    static std::optional<qint64> clientIdFrom(const QString& text);
 
     // The path in `folder` for a stored name: only its last path component is used, so a
     // stored name such as "../../x" never leads outside the folder.

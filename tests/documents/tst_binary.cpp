@@ -154,6 +154,37 @@ private slots:
         QCOMPARE(connection.database().scalar(QStringLiteral("select count(*) from Attachments")).toInt(), 0);
     }
 
+    void uploadNeedsAClientIdentifier_data()
+    {
+        QTest::addColumn<QString>("userId");
+        QTest::addColumn<qint64>("client"); // the owner stored, 0 when the upload is refused
+        QTest::newRow("a client") << QStringLiteral("7") << qint64(7);
+        QTest::newRow("empty") << QString() << qint64(0);
+        QTest::newRow("a name") << QStringLiteral("Miller") << qint64(0);
+        QTest::newRow("digits and letters") << QStringLiteral("12abc") << qint64(0);
+        QTest::newRow("a fraction") << QStringLiteral("1.5") << qint64(0);
+        QTest::newRow("zero") << QStringLiteral("0") << qint64(0);
+        QTest::newRow("negative") << QStringLiteral("-3") << qint64(0);
+        QTest::newRow("out of range") << QStringLiteral("99999999999999999999") << qint64(0);
+    }
+
+    void uploadNeedsAClientIdentifier()
+    {
+        QFETCH(QString, userId);
+        QFETCH(qint64, client);
+        TestAppFolder app;
+        const QString source = writeFile(app.file(QStringLiteral("upload.bin")), "bytes");
+        CLsDataBaseConnection connection;
+        Recordset rs = connection.CreateRecordset(QStringLiteral("select * from Attachments"));
+        QCOMPARE(ClsBinaryFunctions().UpLoadBinary(QStringLiteral("a.txt"), source, rs, true, userId, QString()),
+                 client != 0);
+        rs.close();
+        const Database& db = connection.database();
+        QCOMPARE(db.scalar(QStringLiteral("select count(*) from Attachments")).toInt(), client != 0 ? 1 : 0);
+        if (client != 0)
+            QCOMPARE(db.scalar(QStringLiteral("select PersonalInformationId from Attachments")).toLongLong(), client);
+    }
+
     void storedNamesStayInsideTheFolder_data()
     {
         QTest::addColumn<QString>("stored");
