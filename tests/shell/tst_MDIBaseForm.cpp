@@ -14,10 +14,30 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPushButton>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QToolBar>
 
 namespace {
+
+// What the main window's scaling touches: the bars, one status panel and their sizes.
+struct BarLook
+{
+    qreal toolbarPoints = 0;
+    qreal statusPoints = 0;
+    qreal panelPoints = 0;
+    int toolbarHeight = 0;
+    int statusHeight = 0;
+
+    static BarLook of(const MDIBaseForm& main)
+    {
+        const auto* toolbar = main.findChild<QToolBar*>(QStringLiteral("Toolbar1"));
+        const auto* panel = main.statusBar()->findChild<QLabel*>(QStringLiteral("panelTime"));
+        return BarLook{toolbar->font().pointSizeF(), main.statusBar()->font().pointSizeF(), panel->font().pointSizeF(),
+                       toolbar->sizeHint().height(), main.statusBar()->sizeHint().height()};
+    }
+};
 
 QWidget* namedWindow(const QString& title)
 {
@@ -41,6 +61,7 @@ private slots:
     void windowsMenuListsAndActivatesChildren();
     void optionsOpensAsChildWithSecId();
     void resizingScalesBarsButNotChildWindows();
+    void maximizingAtStartLeavesBarsAsDesigned();
     void closingDeletesTempFiles();
     void commandsOpenTheirWindows_data();
     void commandsOpenTheirWindows();
@@ -182,6 +203,58 @@ void TestMainWindow::resizingScalesBarsButNotChildWindows()
 
     QCOMPARE(main.statusBar()->font().pointSizeF(), statusPointSize * 2);
     QCOMPARE(child->font().pointSizeF(), childPointSize);
+}
+
+// The desktop maximizes the main window as it starts: the show's own resize and the maximize
+// leave the bars as designed; later maximizing and restoring scale them from their designed
+// size, the same each time.
+void TestMainWindow::maximizingAtStartLeavesBarsAsDesigned()
+{
+    TestAppFolder folder;
+    MDIBaseForm main;
+    main.UserLevel = 1; // with the explorer, whose own resizing touches the shared flag
+    const BarLook designed = BarLook::of(main);
+    const QSize designedSize = main.size();
+
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    main.showMaximized();
+    QTRY_VERIFY(main.isMaximized());
+    QTRY_VERIFY(main.size() != designedSize);
+    const QSize maximized = main.size();
+    QCOMPARE(BarLook::of(main).toolbarPoints, designed.toolbarPoints);
+    QCOMPARE(BarLook::of(main).statusPoints, designed.statusPoints);
+    QCOMPARE(BarLook::of(main).panelPoints, designed.panelPoints);
+
+    const qreal factor =
+        (qreal(maximized.width()) / designedSize.width() + qreal(maximized.height()) / designedSize.height()) / 2;
+    BarLook firstScaled;
+    for (int round = 0; round < 3; ++round) {
+        main.showNormal();
+        QTRY_COMPARE(main.size(), designedSize);
+        const BarLook restored = BarLook::of(main);
+        QCOMPARE(restored.toolbarPoints, designed.toolbarPoints);
+        QCOMPARE(restored.statusPoints, designed.statusPoints);
+        QCOMPARE(restored.panelPoints, designed.panelPoints);
+        QCOMPARE(restored.toolbarHeight, designed.toolbarHeight);
+        QCOMPARE(restored.statusHeight, designed.statusHeight);
+
+        main.showMaximized();
+        QTRY_COMPARE(main.size(), maximized);
+        const BarLook scaled = BarLook::of(main);
+        QVERIFY(qAbs(scaled.statusPoints - designed.statusPoints * factor) < 0.01);
+        QVERIFY(qAbs(scaled.panelPoints - designed.panelPoints * factor) < 0.01);
+        if (round == 0) {
+            firstScaled = scaled;
+            continue;
+        }
+        // Not compounded: every maximize looks like the one before.
+        QCOMPARE(scaled.toolbarPoints, firstScaled.toolbarPoints);
+        QCOMPARE(scaled.statusPoints, firstScaled.statusPoints);
+        QCOMPARE(scaled.panelPoints, firstScaled.panelPoints);
+        QCOMPARE(scaled.toolbarHeight, firstScaled.toolbarHeight);
+        QCOMPARE(scaled.statusHeight, firstScaled.statusHeight);
+    }
 }
 
 void TestMainWindow::closingDeletesTempFiles()
