@@ -21,6 +21,12 @@
 
 namespace {
 
+// A control a person could see and use.
+bool seen(const QWidget* widget)
+{
+    return widget && widget->isVisible() && !widget->size().isEmpty();
+}
+
 // What the main window's scaling touches: the bars, one status panel and their sizes.
 struct BarLook
 {
@@ -62,6 +68,8 @@ private slots:
     void optionsOpensAsChildWithSecId();
     void resizingScalesBarsButNotChildWindows();
     void maximizingAtStartLeavesBarsAsDesigned();
+    void closingAChildBringsBackTheWindowItCameFrom_data();
+    void closingAChildBringsBackTheWindowItCameFrom();
     void closingDeletesTempFiles();
     void commandsOpenTheirWindows_data();
     void commandsOpenTheirWindows();
@@ -255,6 +263,75 @@ void TestMainWindow::maximizingAtStartLeavesBarsAsDesigned()
         QCOMPARE(scaled.toolbarHeight, firstScaled.toolbarHeight);
         QCOMPARE(scaled.statusHeight, firstScaled.statusHeight);
     }
+}
+
+void TestMainWindow::closingAChildBringsBackTheWindowItCameFrom_data()
+{
+    QTest::addColumn<QString>("opened");
+    QTest::newRow("event dialog") << QStringLiteral("frmMeeting");
+    QTest::newRow("search") << QStringLiteral("frmFindInfo");
+    QTest::newRow("client picker") << QStringLiteral("frmSelectClient");
+}
+
+// With the explorer open first, a record window opens a child window; closing that child
+// brings back the record window, not the explorer.
+void TestMainWindow::closingAChildBringsBackTheWindowItCameFrom()
+{
+    QFETCH(QString, opened);
+    TestAppFolder folder;
+    {
+        CLsDataBaseConnection db;
+        db.Execute(QStringLiteral(
+            "INSERT INTO [Personal Information] (PersonalInformationId, [Last Name]) VALUES (12, 'Lee')"));
+    }
+    MDIBaseForm main;
+    main.UserLevel = 1;
+    main.show();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    QCOMPARE(main.mdiArea()->subWindowList().size(), 1); // the explorer
+    QMdiSubWindow* explorer = main.mdiArea()->subWindowList().first();
+    main.openClient(12, QStringLiteral("Lee, Ann "));
+    QMdiSubWindow* record = main.mdiArea()->subWindowList().last();
+    auto* recordWindow = qobject_cast<DisplayExtendedInformation*>(record->widget());
+    QVERIFY(recordWindow);
+    QTRY_COMPARE(main.mdiArea()->activeSubWindow(), record);
+    // The explorer was used last before the record window.
+    main.mdiArea()->setActiveSubWindow(explorer);
+    QTRY_COMPARE(main.mdiArea()->activeSubWindow(), explorer);
+    main.mdiArea()->setActiveSubWindow(record);
+    QTRY_COMPARE(main.mdiArea()->activeSubWindow(), record);
+
+    if (opened == QLatin1String("frmMeeting")) {
+        auto* tabs = recordWindow->findChild<QTabBar*>(QStringLiteral("TabStrip1"));
+        int meetings = -1;
+        for (int i = 0; i < tabs->count(); ++i) {
+            if (tabs->tabText(i) == QLatin1String("Conferences/Meetings"))
+                meetings = i;
+        }
+        QVERIFY(meetings >= 0);
+        QVERIFY(seen(tabs));
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(meetings).center());
+        auto* edit = recordWindow->findChild<QPushButton*>(QStringLiteral("cmdEdit"));
+        QTRY_VERIFY(seen(edit));
+        QTest::mouseClick(edit, Qt::LeftButton);
+    } else if (opened == QLatin1String("frmFindInfo")) {
+        main.menuItem(QStringLiteral("Find"))->trigger();
+    } else {
+        emit recordWindow->reassignRequested(1);
+    }
+    QMdiSubWindow* child = main.mdiArea()->subWindowList().last();
+    QCOMPARE(QString::fromLatin1(child->widget()->metaObject()->className()), opened);
+    QTRY_COMPARE(main.mdiArea()->activeSubWindow(), child);
+
+    if (auto* cancel = child->widget()->findChild<QPushButton*>(QStringLiteral("cmdCancel"))) {
+        QVERIFY(seen(cancel));
+        QTest::mouseClick(cancel, Qt::LeftButton);
+    } else {
+        child->close(); // the picker has no Cancel: its title bar's close button
+    }
+
+    QTRY_VERIFY(!main.mdiArea()->subWindowList().contains(child));
+    QTRY_COMPARE(main.mdiArea()->activeSubWindow(), record);
 }
 
 void TestMainWindow::closingDeletesTempFiles()
