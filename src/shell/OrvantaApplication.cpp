@@ -5,7 +5,6 @@
 #include "store/StoreError.h"
 
 #include <QDir>
-
 #include <QScopedValueRollback>
 #include <exception>
 

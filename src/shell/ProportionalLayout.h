@@ -4,7 +4,6 @@
 #include <QtGlobal>
 
 class QRect;
-
 class QWidget;
 
 // Proportional layout of the main window and the splash window: when either is resized,
