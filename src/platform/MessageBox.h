@@ -22,14 +22,16 @@ public:
         Ok = 0x1,
         Cancel = 0x2,
         Yes = 0x4,
-        No = 0x8
+        No = 0x8,
+        Retry = 0x10
     };
     enum Buttons
     {
         OkOnly = Ok,
         OkCancel = Ok | Cancel,
         YesNo = Yes | No,
-        YesNoCancel = Yes | No | Cancel
+        YesNoCancel = Yes | No | Cancel,
+        RetryCancel = Retry | Cancel
     };
 
     virtual ~MessageBox() = default;

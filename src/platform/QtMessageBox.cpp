@@ -35,6 +35,8 @@ MessageBox::Button QtMessageBox::show(QWidget* parent, const QString& title, con
         qtButtons |= QMessageBox::Yes;
     if (offers(buttons, No))
         qtButtons |= QMessageBox::No;
+    if (offers(buttons, Retry))
+        qtButtons |= QMessageBox::Retry;
     if (offers(buttons, Cancel))
         qtButtons |= QMessageBox::Cancel;
     if (qtButtons == QMessageBox::NoButton)
@@ -49,7 +51,9 @@ MessageBox::Button QtMessageBox::show(QWidget* parent, const QString& title, con
     else
         box.setEscapeButton(offers(buttons, Ok) || !offers(buttons, Yes) ? QMessageBox::Ok : QMessageBox::Yes);
 
-    if (offers(buttons, Yes))
+    if (offers(buttons, Retry))
+        box.setDefaultButton(QMessageBox::Retry);
+    else if (offers(buttons, Yes))
         box.setDefaultButton(QMessageBox::Yes);
     else if (offers(buttons, Ok))
         box.setDefaultButton(QMessageBox::Ok);
@@ -64,6 +68,8 @@ MessageBox::Button QtMessageBox::show(QWidget* parent, const QString& title, con
         return No;
     case QMessageBox::Cancel:
         return Cancel;
+    case QMessageBox::Retry:
+        return Retry;
     default:
         break;
     }

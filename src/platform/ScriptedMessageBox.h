@@ -5,7 +5,8 @@
 #include <QList>
 
 // Test double: records every box shown and answers from a queue of preset answers.
-// With the queue empty it answers Ok if offered, else Yes if offered, else the first button offered.
+// With the queue empty it answers Ok if offered, else Yes, else No, else Cancel (never Retry,
+// so that a box that asks again ends when nothing more was scripted).
 class ScriptedMessageBox : public MessageBox
 {
 public:

@@ -54,6 +54,8 @@ MDIBaseForm::MDIBaseForm(QWidget* parent) : QMainWindow(parent)
     m_mdiArea->setObjectName(QStringLiteral("mdiArea"));
     m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Closing a child window brings back the one the user came from, not the oldest one.
+    m_mdiArea->setActivationOrder(QMdiArea::ActivationHistoryOrder);
     setCentralWidget(m_mdiArea);
 
     createMenus();

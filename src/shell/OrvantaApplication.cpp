@@ -1,8 +1,10 @@
 #include "shell/OrvantaApplication.h"
 
 #include "platform/MessageBox.h"
+#include "store/CLsDataBaseConnection.h"
 #include "store/StoreError.h"
 
+#include <QDir>
 #include <QScopedValueRollback>
 #include <exception>
 
@@ -18,7 +20,7 @@ bool OrvantaApplication::notify(QObject* receiver, QEvent* event)
     try {
         return QApplication::notify(receiver, event);
     } catch (const StoreError& error) {
-        message = error.message();
+        message = describe(error);
     } catch (const std::exception& error) {
         message = QString::fromLocal8Bit(error.what());
     } catch (...) {
@@ -39,4 +41,13 @@ void OrvantaApplication::reportError(const QString& message)
     } catch (...) {
         // Nothing more can be done about a failure to report a failure.
     }
+}
+
+QString OrvantaApplication::describe(const StoreError& error)
+{
+    if (!error.isBusy())
+        return error.message();
+    return QStringLiteral("Another program is using the database %1, so this could not be done and nothing was "
+                          "saved.\n\nPlease try again in a moment.")
+        .arg(QDir::toNativeSeparators(CLsDataBaseConnection::databasePath()));
 }

@@ -96,35 +96,39 @@ QList<QWidget*> ProportionalControls(QWidget* Window)
     return controls;
 }
 
+void ScaleControl(QWidget* control, const QRect& from, qreal fromPointSize, float FactorX, float FactorY)
+{
+    if (usableFactor(FactorX) && usableFactor(FactorY) && !placedByLayout(control)) {
+        const int height = qobject_cast<QComboBox*>(control) ? control->height() : scaled(from.height(), FactorY);
+        control->setGeometry(scaled(from.x(), FactorX), scaled(from.y(), FactorY), scaled(from.width(), FactorX),
+                             height);
+    }
+    // A font given in pixels has no point size to scale.
+    const float size = static_cast<float>(fromPointSize) * ((FactorX + FactorY) / 2.0f);
+    if (fromPointSize > 0 && std::isfinite(size) && size > 0.0f) {
+        QFont font = control->font();
+        font.setPointSizeF(size);
+        control->setFont(font);
+    }
+}
+
 void ResizeControls(float FactorX, float FactorY, QWidget* Window)
 {
     try {
-        const float fontFactor = (FactorX + FactorY) / 2.0f;
         const QList<QWidget*> controls = ProportionalControls(Window);
 
-        // Font sizes are read before any is changed: a control without a font of its own
-        // inherits its container's, which would otherwise be scaled twice.
+        // Geometry and font sizes are read before any is changed: a control without a font
+        // of its own inherits its container's, which would otherwise be scaled twice.
+        QList<QRect> geometries;
         QList<qreal> pointSizes;
+        geometries.reserve(controls.size());
         pointSizes.reserve(controls.size());
-        for (QWidget* control : controls)
+        for (QWidget* control : controls) {
+            geometries.append(control->geometry());
             pointSizes.append(control->font().pointSizeF());
-
-        for (qsizetype i = 0; i < controls.size(); ++i) {
-            QWidget* control = controls.at(i);
-            if (usableFactor(FactorX) && usableFactor(FactorY) && !placedByLayout(control)) {
-                const QRect g = control->geometry();
-                const int height = qobject_cast<QComboBox*>(control) ? g.height() : scaled(g.height(), FactorY);
-                control->setGeometry(scaled(g.x(), FactorX), scaled(g.y(), FactorY), scaled(g.width(), FactorX),
-                                     height);
-            }
-            // A font given in pixels has no point size to scale.
-            const float size = static_cast<float>(pointSizes.at(i)) * fontFactor;
-            if (pointSizes.at(i) > 0 && std::isfinite(size) && size > 0.0f) {
-                QFont font = control->font();
-                font.setPointSizeF(size);
-                control->setFont(font);
-            }
         }
+        for (qsizetype i = 0; i < controls.size(); ++i)
+            ScaleControl(controls.at(i), geometries.at(i), pointSizes.at(i), FactorX, FactorY);
     } catch (...) {
         // Layout is cosmetic: a failure leaves the controls as far as they got.
     }

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QList>
+#include <QtGlobal>
 
+class QRect;
 class QWidget;
 
 // Proportional layout of the main window and the splash window: when either is resized,
@@ -17,6 +19,12 @@ extern bool ResizeArmed;
 // font), font sizes by the mean of the two factors. A property a control lacks is skipped
 // for that control; nothing here throws.
 void ResizeControls(float FactorX, float FactorY, QWidget* Window);
+
+// Gives one control the geometry `from` scaled by FactorX and FactorY (a combo box keeps
+// its current height; a control placed by its parent's layout keeps its place) and the
+// font size `fromPointSize` scaled by the mean of the two. A font size of 0 or less (a font
+// given in pixels) is left alone.
+void ScaleControl(QWidget* control, const QRect& from, qreal fromPointSize, float FactorX, float FactorY);
 
 // The controls of `Window` in the order ResizeControls visits them.
 QList<QWidget*> ProportionalControls(QWidget* Window);

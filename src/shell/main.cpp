@@ -1,9 +1,9 @@
 #include "shell/MDIBaseForm.h"
 #include "shell/OrvantaApplication.h"
+#include "shell/StartupDatabase.h"
 #include "shell/frmLogin.h"
 #include "store/ApplicationFolder.h"
 #include "store/CLsDataBaseConnection.h"
-#include "store/DatabaseSchema.h"
 #include "store/StoreError.h"
 
 #include <exception>
@@ -18,7 +18,7 @@ bool ranWithoutError(Step step)
         step();
         return true;
     } catch (const StoreError& error) {
-        OrvantaApplication::reportError(error.message());
+        OrvantaApplication::reportError(OrvantaApplication::describe(error));
     } catch (const std::exception& error) {
         OrvantaApplication::reportError(QString::fromLocal8Bit(error.what()));
     }
@@ -30,11 +30,13 @@ bool ranWithoutError(Step step)
 int main(int argc, char** argv)
 {
     OrvantaApplication app(argc, argv);
-    // A file that is not our database is reported and left as it is.
     if (!ranWithoutError([&app] {
             ApplicationFolder::setPath(ApplicationFolder::resolve(app.arguments(), app.applicationDirPath()));
-            DatabaseSchema::ensure(CLsDataBaseConnection::databasePath());
         }))
+        return 1;
+    // A file that is not our database is reported and left as it is; one that another
+    // program holds locked can be tried again.
+    if (!StartupDatabase::open(CLsDataBaseConnection::databasePath()))
         return 1;
 
     MDIBaseForm mainWindow;

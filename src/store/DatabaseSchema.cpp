@@ -252,6 +252,12 @@ void DatabaseSchema::ensure(const QString& path)
         Database db(path);
         verify(db);
     } catch (const StoreError& error) {
+        // Held locked by another program past the wait: the data is fine and must not be
+        // called damaged (moving the file away would lose it); the caller may try again.
+        if (error.isBusy())
+            throw StoreError(
+                QStringLiteral("Another program is using the database %1.").arg(QDir::toNativeSeparators(path)),
+                StoreError::Kind::Busy);
         throw StoreError(QStringLiteral("The file %1 is not a database of this program, or it is damaged.\n\n%2\n\n"
                                         "It has been left as it is. Move it away to start with a new database.")
                              .arg(QDir::toNativeSeparators(path), error.message()));

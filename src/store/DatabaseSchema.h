@@ -16,7 +16,8 @@ public:
 
     // Creates the file with its installed content when it is missing. Throws StoreError
     // with a clear message when the file exists but is not a database of this program;
-    // such a file is never overwritten.
+    // such a file is never overwritten. A file another program holds locked throws a busy
+    // StoreError that names the file instead.
     static void ensure(const QString& path);
 
     // Throws StoreError when `db` lacks one of the fixed tables.

@@ -14,10 +14,36 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPushButton>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QToolBar>
 
 namespace {
+
+// A control a person could see and use.
+bool seen(const QWidget* widget)
+{
+    return widget && widget->isVisible() && !widget->size().isEmpty();
+}
+
+// What the main window's scaling touches: the bars, one status panel and their sizes.
+struct BarLook
+{
+    qreal toolbarPoints = 0;
+    qreal statusPoints = 0;
+    qreal panelPoints = 0;
+    int toolbarHeight = 0;
+    int statusHeight = 0;
+
+    static BarLook of(const MDIBaseForm& main)
+    {
+        const auto* toolbar = main.findChild<QToolBar*>(QStringLiteral("Toolbar1"));
+        const auto* panel = main.statusBar()->findChild<QLabel*>(QStringLiteral("panelTime"));
+        return BarLook{toolbar->font().pointSizeF(), main.statusBar()->font().pointSizeF(), panel->font().pointSizeF(),
+                       toolbar->sizeHint().height(), main.statusBar()->sizeHint().height()};
+    }
+};
 
 QWidget* namedWindow(const QString& title)
 {
@@ -41,6 +67,9 @@ private slots:
     void windowsMenuListsAndActivatesChildren();
     void optionsOpensAsChildWithSecId();
     void resizingScalesBarsButNotChildWindows();
+    void maximizingAtStartLeavesBarsAsDesigned();
+    void closingAChildBringsBackTheWindowItCameFrom_data();
+    void closingAChildBringsBackTheWindowItCameFrom();
     void closingDeletesTempFiles();
     void commandsOpenTheirWindows_data();
     void commandsOpenTheirWindows();
@@ -182,6 +211,127 @@ void TestMainWindow::resizingScalesBarsButNotChildWindows()
 
     QCOMPARE(main.statusBar()->font().pointSizeF(), statusPointSize * 2);
     QCOMPARE(child->font().pointSizeF(), childPointSize);
+}
+
+// The desktop maximizes the main window as it starts: the show's own resize and the maximize
+// leave the bars as designed; later maximizing and restoring scale them from their designed
+// size, the same each time.
+void TestMainWindow::maximizingAtStartLeavesBarsAsDesigned()
+{
+    TestAppFolder folder;
+    MDIBaseForm main;
+    main.UserLevel = 1; // with the explorer, whose own resizing touches the shared flag
+    const BarLook designed = BarLook::of(main);
+    const QSize designedSize = main.size();
+
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    main.showMaximized();
+    QTRY_VERIFY(main.isMaximized());
+    QTRY_VERIFY(main.size() != designedSize);
+    const QSize maximized = main.size();
+    QCOMPARE(BarLook::of(main).toolbarPoints, designed.toolbarPoints);
+    QCOMPARE(BarLook::of(main).statusPoints, designed.statusPoints);
+    QCOMPARE(BarLook::of(main).panelPoints, designed.panelPoints);
+
+    const qreal factor =
+        (qreal(maximized.width()) / designedSize.width() + qreal(maximized.height()) / designedSize.height()) / 2;
+    BarLook firstScaled;
+    for (int round = 0; round < 3; ++round) {
+        main.showNormal();
+        QTRY_COMPARE(main.size(), designedSize);
+        const BarLook restored = BarLook::of(main);
+        QCOMPARE(restored.toolbarPoints, designed.toolbarPoints);
+        QCOMPARE(restored.statusPoints, designed.statusPoints);
+        QCOMPARE(restored.panelPoints, designed.panelPoints);
+        QCOMPARE(restored.toolbarHeight, designed.toolbarHeight);
+        QCOMPARE(restored.statusHeight, designed.statusHeight);
+
+        main.showMaximized();
+        QTRY_COMPARE(main.size(), maximized);
+        const BarLook scaled = BarLook::of(main);
+        QVERIFY(qAbs(scaled.statusPoints - designed.statusPoints * factor) < 0.01);
+        QVERIFY(qAbs(scaled.panelPoints - designed.panelPoints * factor) < 0.01);
+        if (round == 0) {
+            firstScaled = scaled;
+            continue;
+        }
+        // Not compounded: every maximize looks like the one before.
+        QCOMPARE(scaled.toolbarPoints, firstScaled.toolbarPoints);
+        QCOMPARE(scaled.statusPoints, firstScaled.statusPoints);
+        QCOMPARE(scaled.panelPoints, firstScaled.panelPoints);
+        QCOMPARE(scaled.toolbarHeight, firstScaled.toolbarHeight);
+        QCOMPARE(scaled.statusHeight, firstScaled.statusHeight);
+    }
+}
+
+void TestMainWindow::closingAChildBringsBackTheWindowItCameFrom_data()
+{
+    QTest::addColumn<QString>("opened");
+    QTest::newRow("event dialog") << QStringLiteral("frmMeeting");
+    QTest::newRow("search") << QStringLiteral("frmFindInfo");
+    QTest::newRow("client picker") << QStringLiteral("frmSelectClient");
+}
+
+// With the explorer open first, a record window opens a child window; closing that child
+// brings back the record window, not the explorer.
+void TestMainWindow::closingAChildBringsBackTheWindowItCameFrom()
+{
+    QFETCH(QString, opened);
+    TestAppFolder folder;
+    {
+        CLsDataBaseConnection db;
+        db.Execute(QStringLiteral(
+            "INSERT INTO [Personal Information] (PersonalInformationId, [Last Name]) VALUES (12, 'Lee')"));
+    }
+    MDIBaseForm main;
+    main.UserLevel = 1;
+    main.show();
+    QVERIFY(QTest::qWaitForWindowActive(&main));
+    QCOMPARE(main.mdiArea()->subWindowList().size(), 1); // the explorer
+    QMdiSubWindow* explorer = main.mdiArea()->subWindowList().first();
+    main.openClient(12, QStringLiteral("Lee, Ann "));
+    QMdiSubWindow* record = main.mdiArea()->subWindowList().last();
+    auto* recordWindow = qobject_cast<DisplayExtendedInformation*>(record->widget());
+    QVERIFY(recordWindow);
+    QTRY_COMPARE(main.mdiArea()->activeSubWindow(), record);
+    // The explorer was used last before the record window.
+    main.mdiArea()->setActiveSubWindow(explorer);
+    QTRY_COMPARE(main.mdiArea()->activeSubWindow(), explorer);
+    main.mdiArea()->setActiveSubWindow(record);
+    QTRY_COMPARE(main.mdiArea()->activeSubWindow(), record);
+
+    if (opened == QLatin1String("frmMeeting")) {
+        auto* tabs = recordWindow->findChild<QTabBar*>(QStringLiteral("TabStrip1"));
+        int meetings = -1;
+        for (int i = 0; i < tabs->count(); ++i) {
+            if (tabs->tabText(i) == QLatin1String("Conferences/Meetings"))
+                meetings = i;
+        }
+        QVERIFY(meetings >= 0);
+        QVERIFY(seen(tabs));
+        QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(meetings).center());
+        auto* edit = recordWindow->findChild<QPushButton*>(QStringLiteral("cmdEdit"));
+        QTRY_VERIFY(seen(edit));
+        QTest::mouseClick(edit, Qt::LeftButton);
+    } else if (opened == QLatin1String("frmFindInfo")) {
+        main.menuItem(QStringLiteral("Find"))->trigger();
+    } else {
+        emit recordWindow->reassignRequested(1);
+    }
+    QMdiSubWindow* child = main.mdiArea()->subWindowList().last();
+    QCOMPARE(QString::fromLatin1(child->widget()->metaObject()->className()), opened);
+    QTRY_COMPARE(main.mdiArea()->activeSubWindow(), child);
+
+    if (auto* cancel = child->widget()->findChild<QPushButton*>(QStringLiteral("cmdCancel"))) {
+        QVERIFY(seen(cancel));
+        QTest::mouseClick(cancel, Qt::LeftButton);
+    } else {
+        child->close(); // the picker has no Cancel: its title bar's close button
+    }
+
+    QTRY_VERIFY(!main.mdiArea()->subWindowList().contains(child));
+    QTRY_COMPARE(main.mdiArea()->activeSubWindow(), record);
 }
 
 void TestMainWindow::closingDeletesTempFiles()

@@ -50,6 +50,7 @@ private slots:
     void resizeControls_data();
     void resizeControls();
     void firstResizeAfterLoadIsSkipped();
+    void repeatedResizingDoesNotDrift();
     void splashScalesItsControls();
 };
 
@@ -114,17 +115,53 @@ void TestProportionalLayout::firstResizeAfterLoadIsSkipped()
     QCOMPARE(w.label->geometry(), QRect(100, 50, 200, 30));
 }
 
+// Every scaling starts from the designed layout: going wide, then tall, then back neither
+// compounds the font factors nor drifts.
+void TestProportionalLayout::repeatedResizingDoesNotDrift()
+{
+    Window w;
+    ProportionalResizer resizer;
+    resizer.load(&w.window);
+    w.window.resize(400, 600);
+    resizer.resized(&w.window); // the first one, left as designed
+
+    for (int round = 0; round < 3; ++round) {
+        w.window.resize(800, 300);
+        resizer.resized(&w.window);
+        QCOMPARE(w.label->geometry(), QRect(200, 50, 400, 30));
+        QCOMPARE(w.label->font().pointSizeF(), 15.0);
+        w.window.resize(400, 600);
+        resizer.resized(&w.window);
+        QCOMPARE(w.label->geometry(), QRect(100, 100, 200, 60));
+        QCOMPARE(w.label->font().pointSizeF(), 15.0);
+        QCOMPARE(w.inner->font().pointSizeF(), 15.0);
+        w.window.resize(400, 300);
+        resizer.resized(&w.window);
+        QCOMPARE(w.label->geometry(), QRect(100, 50, 200, 30));
+        QCOMPARE(w.label->font().pointSizeF(), 10.0);
+        QCOMPARE(w.inner->font().pointSizeF(), 10.0);
+        QCOMPARE(w.combo->geometry(), QRect(100, 100, 150, w.comboHeight));
+    }
+}
+
 void TestProportionalLayout::splashScalesItsControls()
 {
     frmSplash splash;
-    splash.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&splash));
-    QVERIFY(ResizeArmed); // by the resize that came with showing
     auto* product = splash.findChild<QLabel*>(QStringLiteral("lblProductName"));
     const QRect before = product->geometry();
     const qreal pointSize = product->font().pointSizeF();
+    const QSize designed = splash.size();
+    splash.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&splash));
+    QVERIFY(!ResizeArmed); // showing at its own size is no resize
 
-    splash.resize(splash.width() * 2, splash.height());
+    // The first resize after showing leaves the controls as designed.
+    splash.resize(designed.width() * 3, designed.height());
+    QTRY_VERIFY(ResizeArmed);
+    QCOMPARE(product->geometry(), before);
+    QCOMPARE(product->font().pointSizeF(), pointSize);
+
+    splash.resize(designed.width() * 2, designed.height());
 
     QTRY_COMPARE(product->geometry(), QRect(before.x() * 2, before.y(), before.width() * 2, before.height()));
     QCOMPARE(product->font().pointSizeF(), pointSize * 1.5);

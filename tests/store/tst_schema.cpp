@@ -7,7 +7,9 @@
 #include "store/StoreError.h"
 
 #include <QDate>
+#include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -134,9 +136,37 @@ private slots:
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(content);
         file.close();
-        QVERIFY_THROWS_EXCEPTION(StoreError, DatabaseSchema::ensure(path));
+        try {
+            DatabaseSchema::ensure(path);
+            QFAIL("no error");
+        } catch (const StoreError& error) {
+            QVERIFY(!error.isBusy());
+            QVERIFY2(error.message().contains(QStringLiteral("not a database of this program, or it is damaged")),
+                     qPrintable(error.message()));
+        }
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), content);
+    }
+
+    // A database another program holds locked is in use, not damaged; once the lock is gone
+    // it opens as before.
+    void lockedDatabaseIsInUseNotDamaged()
+    {
+        Database::setBusyTimeout(50);
+        const auto restore = qScopeGuard([] { Database::setBusyTimeout(-1); });
+        const QString path = CLsDataBaseConnection::databasePath();
+        Database holder(path);
+        holder.execute(QStringLiteral("BEGIN EXCLUSIVE"));
+        try {
+            DatabaseSchema::ensure(path);
+            QFAIL("the lock was not noticed");
+        } catch (const StoreError& error) {
+            QVERIFY2(error.isBusy(), qPrintable(error.message()));
+            QCOMPARE(error.message(),
+                     QStringLiteral("Another program is using the database %1.").arg(QDir::toNativeSeparators(path)));
+        }
+        holder.execute(QStringLiteral("ROLLBACK"));
+        DatabaseSchema::ensure(path);
     }
 
     void databaseWithoutFixedTablesIsRefused()
