@@ -2,6 +2,7 @@
 
 #include "store/Database.h"
 #include "store/SchemaCatalog.h"
+#include "store/SchemaUpgrade.h"
 #include "store/StoreError.h"
 #include "store/Transaction.h"
 
@@ -225,6 +226,7 @@ void DatabaseSchema::install(const Database& db)
     Transaction transaction(db);
     db.executeScript(QString::fromLatin1(Tables));
     insertInstalledRows(db);
+    SchemaUpgrade::setVersion(db, SchemaUpgrade::currentVersion());
     transaction.commit();
 }
 
@@ -256,6 +258,8 @@ void DatabaseSchema::ensure(const QString& path)
                                         "It has been left as it is. Move it away to start with a new database.")
                              .arg(QDir::toNativeSeparators(path), error.message()));
     }
+    Database db(path);
+    SchemaUpgrade::upgrade(db);
 }
 
 void DatabaseSchema::verify(const Database& db)
