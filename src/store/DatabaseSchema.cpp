@@ -2,6 +2,7 @@
 
 #include "store/Database.h"
 #include "store/SchemaCatalog.h"
+#include "store/SchemaUpgrade.h"
 #include "store/StoreError.h"
 #include "store/Transaction.h"
 
@@ -225,6 +226,7 @@ void DatabaseSchema::install(const Database& db)
     Transaction transaction(db);
     db.executeScript(QString::fromLatin1(Tables));
     insertInstalledRows(db);
+    SchemaUpgrade::setVersion(db, SchemaUpgrade::currentVersion());
     transaction.commit();
 }
 
@@ -248,19 +250,30 @@ void DatabaseSchema::ensure(const QString& path)
         }
         return;
     }
+    // Held locked by another program past the wait: the data is fine and must not be
+    // called damaged (moving the file away would lose it); the caller may try again.
+    const auto inUse = [&path] {
+        return StoreError(
+            QStringLiteral("Another program is using the database %1.").arg(QDir::toNativeSeparators(path)),
+            StoreError::Kind::Busy);
+    };
     try {
         Database db(path);
         verify(db);
     } catch (const StoreError& error) {
-        // Held locked by another program past the wait: the data is fine and must not be
-        // called damaged (moving the file away would lose it); the caller may try again.
         if (error.isBusy())
-            throw StoreError(
-                QStringLiteral("Another program is using the database %1.").arg(QDir::toNativeSeparators(path)),
-                StoreError::Kind::Busy);
+            throw inUse();
         throw StoreError(QStringLiteral("The file %1 is not a database of this program, or it is damaged.\n\n%2\n\n"
                                         "It has been left as it is. Move it away to start with a new database.")
                              .arg(QDir::toNativeSeparators(path), error.message()));
+    }
+    try {
+        Database db(path);
+        SchemaUpgrade::upgrade(db);
+    } catch (const StoreError& error) {
+        if (error.isBusy())
+            throw inUse();
+        throw;
     }
 }
 

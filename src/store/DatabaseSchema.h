@@ -14,9 +14,10 @@ public:
     // Creates the tables and installed rows in an empty database.
     static void install(const Database& db);
 
-    // Creates the file with its installed content when it is missing. Throws StoreError
-    // with a clear message when the file exists but is not a database of this program;
-    // such a file is never overwritten. A file another program holds locked throws a busy
+    // Creates the file with its installed content when it is missing, and brings a file made
+    // by an earlier build up to this build's schema. Throws StoreError with a clear message
+    // when the file exists but is not a database of this program, or was made by a newer
+    // build; such a file is never written. A file another program holds locked throws a busy
     // StoreError that names the file instead.
     static void ensure(const QString& path);
 

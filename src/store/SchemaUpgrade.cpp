@@ -1,0 +1,74 @@
+#include "store/SchemaUpgrade.h"
+
+#include "store/Database.h"
+#include "store/StoreError.h"
+#include "store/Transaction.h"
+
+#include <QDir>
+
+namespace {
+
+// Version 1: the client documents' index also covers the name and version, so that the
+// attachment list and the next version number are read from the index alone.
+void indexAttachmentsByClientNameAndVersion(const Database& db)
+{
+    db.execute(QStringLiteral("DROP INDEX IF EXISTS AttachmentsClient"));
+    db.execute(QStringLiteral(
+        "CREATE INDEX AttachmentsClient ON Attachments (PersonalInformationId, AttachmentsName, AttachmentVersion)"));
+}
+
+} // namespace
+
+const std::vector<SchemaUpgrade::Step>& SchemaUpgrade::steps()
+{
+    static const std::vector<Step> all = {
+        {1, indexAttachmentsByClientNameAndVersion},
+    };
+    return all;
+}
+
+int SchemaUpgrade::currentVersion()
+{
+    return steps().back().version;
+}
+
+int SchemaUpgrade::version(const Database& db)
+{
+    return db.scalar(QStringLiteral("PRAGMA user_version")).toInt();
+}
+
+void SchemaUpgrade::setVersion(const Database& db, int version)
+{
+    // A pragma takes no bound values; the number is the program's own.
+    db.executeScript(QStringLiteral("PRAGMA user_version = %1").arg(version));
+}
+
+int SchemaUpgrade::upgrade(const Database& db, const std::vector<Step>& steps)
+{
+    const int newest = steps.empty() ? 0 : steps.back().version;
+    const auto refuseNewer = [&db, newest](int found) {
+        throw StoreError(QStringLiteral("The database %1 was made by a newer version of Orvanta (schema version %2; "
+                                        "this program knows versions up to %3).\n\n"
+                                        "It has been left as it is. Start it with a newer version of the program.")
+                             .arg(QDir::toNativeSeparators(db.path()))
+                             .arg(found)
+                             .arg(newest));
+    };
+    const int before = version(db);
+    if (before > newest)
+        refuseNewer(before);
+    if (before == newest)
+        return before;
+    Transaction transaction(db);
+    // Another copy of the program may have upgraded the file while this one waited.
+    const int found = version(db);
+    if (found > newest)
+        refuseNewer(found);
+    for (const Step& step : steps) {
+        if (step.version > found)
+            step.apply(db);
+    }
+    setVersion(db, newest);
+    transaction.commit();
+    return found;
+}
