@@ -64,12 +64,13 @@ private slots:
         QTest::newRow("content, client and version")
             << true << false << int(Scope::Current) << QString() << true
             << "SELECT * FROM Attachments WHERE PersonalInformationId = ? AND AttachmentVersion = ?" << 2;
-        QTest::newRow("summary exact") << false << true << int(Scope::All) << QString() << false
-                                       << "SELECT * FROM Attachments WHERE AttachmentDescription = ?" << 1;
+        QTest::newRow("summary exact")
+            << false << true << int(Scope::All) << QString() << false
+            << "SELECT * FROM Attachments WHERE casefold(AttachmentDescription) = casefold(?)" << 1;
         QTest::newRow("summary contains, all filters")
             << false << false << int(Scope::Specified) << "doc" << true
-            << "SELECT * FROM Attachments WHERE AttachmentDescription like ? ESCAPE '\\' AND PersonalInformationId = ? "
-               "AND AttachmentExtension = ? AND AttachmentVersion = ?"
+            << "SELECT * FROM Attachments WHERE casefold(AttachmentDescription) like casefold(?) ESCAPE '\\' AND "
+               "PersonalInformationId = ? AND AttachmentExtension = ? AND AttachmentVersion = ?"
             << 4;
     }
 
@@ -94,6 +95,63 @@ private slots:
         QCOMPARE(statement.params.size(), params);
         if (!content && !exact)
             QCOMPARE(statement.params.first().toString(), QStringLiteral("%50\\%\\_off%"));
+    }
+
+    // Which summaries the statement finds, run as the dialog runs it (values bound).
+    void summaryIgnoresCaseOfEveryLetter_data()
+    {
+        QTest::addColumn<QString>("summary");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("exact");
+        QTest::addColumn<bool>("found");
+        QTest::newRow("ASCII") << "Invoice March"
+                               << "INVOICE" << false << true;
+        QTest::newRow("umlaut in capitals") << "MÜLLER Notizen"
+                                            << "müller" << false << true;
+        QTest::newRow("umlaut in small letters") << "Rückruf müller"
+                                                 << "MÜLLER" << false << true;
+        QTest::newRow("mixed case") << "Brief an Frau ÖzDemir"
+                                    << "özdEMIR" << false << true;
+        QTest::newRow("sharp s") << "Akte Straße 5"
+                                 << "STRAßE" << false << true;
+        QTest::newRow("capital sharp s") << "GROẞE Akte"
+                                         << "große" << false << true;
+        QTest::newRow("accents") << "CAFÉ Crème Brûlée"
+                                 << "café crème brûlée" << false << true;
+        QTest::newRow("Greek") << "ΣΥΜΒΟΛΑΙΟ"
+                               << "συμβολαιο" << false << true;
+        QTest::newRow("Cyrillic") << "Договор ПОСТАВКИ"
+                                  << "договор поставки" << false << true;
+        QTest::newRow("accent kept") << "Muller"
+                                     << "müller" << false << false;
+        QTest::newRow("exact, other case") << "MÜLLER Notizen"
+                                           << "müller notizen" << true << true;
+        QTest::newRow("exact, part only") << "MÜLLER Notizen"
+                                          << "müller" << true << false;
+        QTest::newRow("percent taken as typed") << "500 ÄPFEL"
+                                                << "50%" << false << false;
+        QTest::newRow("percent found") << "50% ÄPFEL"
+                                       << "50% äpfel" << false << true;
+    }
+
+    void summaryIgnoresCaseOfEveryLetter()
+    {
+        QFETCH(QString, summary);
+        QFETCH(QString, text);
+        QFETCH(bool, exact);
+        QFETCH(bool, found);
+        TestAppFolder app;
+        CLsDataBaseConnection connection;
+        connection.Execute(QStringLiteral("INSERT INTO Attachments (PersonalInformationId, AttachmentsName, "
+                                          "AttachmentVersion, AttachmentDescription) VALUES (1, 'a.doc', 1, ?)"),
+                           {summary});
+        connection.DbClose();
+        SearchStatement::Options options;
+        options.text = text;
+        options.exactPhrase = exact;
+        const SearchStatement statement = SearchStatement::build(options);
+        Recordset rs = connection.CreateRecordset(statement.sql, statement.params);
+        QCOMPARE(!rs.eof(), found);
     }
 
     void withoutCurrentClientSearchesAllClients()
