@@ -13,11 +13,13 @@ SearchStatement SearchStatement::build(const Options& options)
         hasWhere = true;
     };
 
+    // The summary is compared without regard to case, for every letter as the content
+    // search does: both sides are folded by the connection's casefold().
     if (!options.content) {
         if (options.exactPhrase)
-            condition(QStringLiteral("AttachmentDescription = ?"), options.text);
+            condition(QStringLiteral("casefold(AttachmentDescription) = casefold(?)"), options.text);
         else
-            condition(QStringLiteral("AttachmentDescription like ? ESCAPE '\\'"),
+            condition(QStringLiteral("casefold(AttachmentDescription) like casefold(?) ESCAPE '\\'"),
                       QLatin1Char('%') + escapeLike(options.text) + QLatin1Char('%'));
     }
     if (options.scope != ClientScope::All)

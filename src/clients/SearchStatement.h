@@ -4,7 +4,8 @@
 #include <QVariantList>
 
 // The statement the document search runs, built from the dialog's choices. Every value
-// travels as a bound parameter.
+// travels as a bound parameter. A summary matches without regard to the case of any letter
+// ("müller" finds "MÜLLER Notizen"), in both match types.
 class SearchStatement
 {
 public:

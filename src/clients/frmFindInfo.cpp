@@ -12,7 +12,6 @@
 #include <QButtonGroup>
 #include <QComboBox>
 #include <QGroupBox>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -21,22 +20,85 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeWidget>
-#include <QVBoxLayout>
 
 namespace {
 
-QRadioButton* option(QWidget* parent, QLayout* layout, const QString& name, const QString& caption)
+// The dialog's fixed size and its controls' places, in twips. The seven frames of "Search
+// Parameters" sit in five bands; each control has the height its kind needs, so nothing
+// overlaps and every control can be seen at the dialog's fixed size.
+constexpr double WindowWidth = 5535;
+constexpr double WindowHeight = 9360;
+
+struct Place
 {
-    auto* button = new QRadioButton(caption, parent);
-    button->setObjectName(name);
-    layout->addWidget(button);
-    return button;
+    double left;
+    double top;
+    double width;
+    double height;
+};
+
+constexpr double OptionHeight = 300; // an option button's line
+constexpr double BoxHeight = 345;    // a text box or a combo box
+constexpr double FirstRow = 270;     // below a frame's caption
+constexpr double RowStep = 315;      // from one option to the next
+
+constexpr Place ParametersPlace{60, 60, 5415, 5955};
+constexpr double HalfWidth = 2565;
+constexpr double LeftColumn = 90;
+constexpr double RightColumn = 2760;
+constexpr double FullWidth = 5235;
+
+constexpr Place StringFramePlace{LeftColumn, 240, FullWidth, 720};
+constexpr Place StringLabelPlace{120, FirstRow + 45, 1215, 255};
+constexpr Place StringBoxPlace{1380, FirstRow, 3735, BoxHeight};
+
+constexpr Place ContentFramePlace{LeftColumn, 1020, HalfWidth, 960};
+constexpr Place MatchFramePlace{RightColumn, 1020, HalfWidth, 960};
+constexpr double HalfOptionWidth = 2325;
+
+constexpr Place ClientFramePlace{LeftColumn, 2040, FullWidth, 1650};
+constexpr double ClientOptionWidth = 3000;
+constexpr Place ClientListPlace{120, FirstRow + 3 * RowStep + 15, 4995, BoxHeight};
+
+constexpr Place TypeFramePlace{LeftColumn, 3750, HalfWidth, 1380};
+constexpr Place TypeListPlace{120, FirstRow, 2325, BoxHeight};
+constexpr Place CategoryFramePlace{RightColumn, 3750, HalfWidth, 1380};
+constexpr Place CategoryListPlace{120, FirstRow, 2325, 1050};
+
+constexpr Place VersionFramePlace{LeftColumn, 5190, FullWidth, 705};
+constexpr Place AllVersionsPlace{120, FirstRow + 15, 1800, OptionHeight};
+constexpr Place SpecifyVersionPlace{1980, FirstRow + 15, 1950, OptionHeight};
+constexpr Place VersionBoxPlace{3990, FirstRow, 1125, BoxHeight};
+
+constexpr Place ResultsPlace{60, 6090, 5415, 2760};
+constexpr Place SearchButtonPlace{2985, 8925, 1215, 375};
+constexpr Place CancelButtonPlace{4260, 8925, 1215, 375};
+
+QRect pixels(const Place& place)
+{
+    return Twips::rect(place.left, place.top, place.width, place.height);
 }
 
-QGroupBox* frame(QWidget* parent, QLayout* layout, const QString& caption)
+template <typename T>
+T* placed(T* widget, const QString& name, const Place& place)
+{
+    widget->setObjectName(name);
+    widget->setGeometry(pixels(place));
+    return widget;
+}
+
+// An option of a frame's group, on line `row` (from 0) of its column.
+QRadioButton* option(QWidget* frame, const QString& name, const QString& caption, double width, int row)
+{
+    return placed(new QRadioButton(caption, frame), name, {120, FirstRow + row * RowStep, width, OptionHeight});
+}
+
+// A frame names itself to assistive tools by its own caption, not by the frame around it.
+QGroupBox* frame(QWidget* parent, const QString& caption, const Place& place)
 {
     auto* box = new QGroupBox(caption, parent);
-    layout->addWidget(box);
+    box->setAccessibleName(caption);
+    box->setGeometry(pixels(place));
     return box;
 }
 
@@ -48,71 +110,52 @@ frmFindInfo::frmFindInfo(QWidget* parent) : QWidget(parent)
     setWindowTitle(QStringLiteral("Find"));
     setAttribute(Qt::WA_DeleteOnClose);
 
-    auto* outer = new QVBoxLayout(this);
-    auto* parameters = new QGroupBox(QStringLiteral("Search Parameters"), this);
-    outer->addWidget(parameters);
-    auto* inner = new QVBoxLayout(parameters);
+    auto* parameters = frame(this, QStringLiteral("Search Parameters"), ParametersPlace);
 
-    auto* stringFrame = frame(parameters, inner, QStringLiteral("Search String"));
-    auto* stringLayout = new QHBoxLayout(stringFrame);
-    auto* label = new QLabel(QStringLiteral("Search &String"), stringFrame);
-    label->setObjectName(QStringLiteral("lblSearchString"));
-    m_searchString = new QLineEdit(stringFrame);
-    m_searchString->setObjectName(QStringLiteral("txtSearchString"));
+    auto* stringFrame = frame(parameters, QStringLiteral("Search String"), StringFramePlace);
+    auto* label = placed(new QLabel(QStringLiteral("Search &String"), stringFrame), QStringLiteral("lblSearchString"),
+                         StringLabelPlace);
+    m_searchString = placed(new QLineEdit(stringFrame), QStringLiteral("txtSearchString"), StringBoxPlace);
     m_searchString->setAccessibleName(QStringLiteral("Search String"));
     label->setBuddy(m_searchString);
-    stringLayout->addWidget(label);
-    stringLayout->addWidget(m_searchString);
 
-    auto* contentFrame = frame(parameters, inner, QStringLiteral("Search Content"));
-    auto* contentLayout = new QHBoxLayout(contentFrame);
-    m_summary = option(contentFrame, contentLayout, QStringLiteral("optSearchSummary_0"), QStringLiteral("Summary"));
-    m_content = option(contentFrame, contentLayout, QStringLiteral("optSearchSummary_1"), QStringLiteral("Content"));
+    auto* contentFrame = frame(parameters, QStringLiteral("Search Content"), ContentFramePlace);
+    m_summary =
+        option(contentFrame, QStringLiteral("optSearchSummary_0"), QStringLiteral("Summary"), HalfOptionWidth, 0);
+    m_content =
+        option(contentFrame, QStringLiteral("optSearchSummary_1"), QStringLiteral("Content"), HalfOptionWidth, 1);
 
-    auto* matchFrame = frame(parameters, inner, QStringLiteral("Search Match Type"));
-    auto* matchLayout = new QHBoxLayout(matchFrame);
-    m_exactPhrase =
-        option(matchFrame, matchLayout, QStringLiteral("optSearchExactPhrase_0"), QStringLiteral("Exact Phrase"));
-    m_contains = option(matchFrame, matchLayout, QStringLiteral("optSearchExactPhrase_1"), QStringLiteral("Contains"));
+    auto* matchFrame = frame(parameters, QStringLiteral("Search Match Type"), MatchFramePlace);
+    m_exactPhrase = option(matchFrame, QStringLiteral("optSearchExactPhrase_0"), QStringLiteral("Exact Phrase"),
+                           HalfOptionWidth, 0);
+    m_contains =
+        option(matchFrame, QStringLiteral("optSearchExactPhrase_1"), QStringLiteral("Contains"), HalfOptionWidth, 1);
 
-    auto* clientFrame = frame(parameters, inner, QStringLiteral("Search Client"));
-    auto* clientLayout = new QVBoxLayout(clientFrame);
-    m_allClients =
-        option(clientFrame, clientLayout, QStringLiteral("optSearchClient_0"), QStringLiteral("Search All Clients"));
-    m_currentClient =
-        option(clientFrame, clientLayout, QStringLiteral("optSearchClient_1"), QStringLiteral("Search Current Client"));
-    m_specifyClient =
-        option(clientFrame, clientLayout, QStringLiteral("optSearchClient_2"), QStringLiteral("Specify Client"));
-    m_clientList = new QComboBox(clientFrame);
-    m_clientList->setObjectName(QStringLiteral("lstSearchClient"));
+    auto* clientFrame = frame(parameters, QStringLiteral("Search Client"), ClientFramePlace);
+    m_allClients = option(clientFrame, QStringLiteral("optSearchClient_0"), QStringLiteral("Search All Clients"),
+                          ClientOptionWidth, 0);
+    m_currentClient = option(clientFrame, QStringLiteral("optSearchClient_1"), QStringLiteral("Search Current Client"),
+                             ClientOptionWidth, 1);
+    m_specifyClient = option(clientFrame, QStringLiteral("optSearchClient_2"), QStringLiteral("Specify Client"),
+                             ClientOptionWidth, 2);
+    m_clientList = placed(new QComboBox(clientFrame), QStringLiteral("lstSearchClient"), ClientListPlace);
     m_clientList->setAccessibleName(QStringLiteral("Client"));
-    clientLayout->addWidget(m_clientList);
 
-    auto* typeFrame = frame(parameters, inner, QStringLiteral("Search File Type"));
-    auto* typeLayout = new QVBoxLayout(typeFrame);
-    m_fileType = new QComboBox(typeFrame);
-    m_fileType->setObjectName(QStringLiteral("lstSearchFileType"));
+    auto* typeFrame = frame(parameters, QStringLiteral("Search File Type"), TypeFramePlace);
+    m_fileType = placed(new QComboBox(typeFrame), QStringLiteral("lstSearchFileType"), TypeListPlace);
     m_fileType->setAccessibleName(QStringLiteral("File Type"));
-    typeLayout->addWidget(m_fileType);
 
-    auto* categoryFrame = frame(parameters, inner, QStringLiteral("Search Category"));
-    auto* categoryLayout = new QVBoxLayout(categoryFrame);
-    m_category = new QListWidget(categoryFrame);
-    m_category->setObjectName(QStringLiteral("lstSearchCategory"));
+    auto* categoryFrame = frame(parameters, QStringLiteral("Search Category"), CategoryFramePlace);
+    m_category = placed(new QListWidget(categoryFrame), QStringLiteral("lstSearchCategory"), CategoryListPlace);
     m_category->setAccessibleName(QStringLiteral("Category"));
-    m_category->setMaximumHeight(Twips::toPixelsY(600));
-    categoryLayout->addWidget(m_category);
 
-    auto* versionFrame = frame(parameters, inner, QStringLiteral("Search Version"));
-    auto* versionLayout = new QHBoxLayout(versionFrame);
-    m_allVersions =
-        option(versionFrame, versionLayout, QStringLiteral("optSearchVersion_0"), QStringLiteral("All Versions"));
-    m_specifyVersion =
-        option(versionFrame, versionLayout, QStringLiteral("optSearchVersion_1"), QStringLiteral("Specify Version"));
-    m_versionText = new QLineEdit(versionFrame);
-    m_versionText->setObjectName(QStringLiteral("txtSpecifyVersion"));
+    auto* versionFrame = frame(parameters, QStringLiteral("Search Version"), VersionFramePlace);
+    m_allVersions = placed(new QRadioButton(QStringLiteral("All Versions"), versionFrame),
+                           QStringLiteral("optSearchVersion_0"), AllVersionsPlace);
+    m_specifyVersion = placed(new QRadioButton(QStringLiteral("Specify Version"), versionFrame),
+                              QStringLiteral("optSearchVersion_1"), SpecifyVersionPlace);
+    m_versionText = placed(new QLineEdit(versionFrame), QStringLiteral("txtSpecifyVersion"), VersionBoxPlace);
     m_versionText->setAccessibleName(QStringLiteral("Version"));
-    versionLayout->addWidget(m_versionText);
 
     // Each frame is its own group of options.
     for (QGroupBox* box : {contentFrame, matchFrame, clientFrame, versionFrame}) {
@@ -121,25 +164,18 @@ frmFindInfo::frmFindInfo(QWidget* parent) : QWidget(parent)
             group->addButton(button);
     }
 
-    m_results = new QTreeWidget(this);
-    m_results->setObjectName(QStringLiteral("lstViewResults"));
+    m_results = placed(new QTreeWidget(this), QStringLiteral("lstViewResults"), ResultsPlace);
     m_results->setAccessibleName(QStringLiteral("Results"));
     m_results->setRootIsDecorated(false);
     m_results->setHeaderLabels(
         {QStringLiteral("File Id"), QStringLiteral("File Name"), QStringLiteral("File Version")});
-    outer->addWidget(m_results, 1);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch();
-    auto* findButton = new QPushButton(QStringLiteral("Find"), this);
-    findButton->setObjectName(QStringLiteral("cmdSearch"));
+    auto* findButton =
+        placed(new QPushButton(QStringLiteral("Find"), this), QStringLiteral("cmdSearch"), SearchButtonPlace);
     findButton->setDefault(true);
-    auto* cancelButton = new QPushButton(QStringLiteral("Cancel"), this);
-    cancelButton->setObjectName(QStringLiteral("cmdCancel"));
+    auto* cancelButton =
+        placed(new QPushButton(QStringLiteral("Cancel"), this), QStringLiteral("cmdCancel"), CancelButtonPlace);
     cancelButton->setShortcut(Qt::Key_Escape);
-    buttons->addWidget(findButton);
-    buttons->addWidget(cancelButton);
-    outer->addLayout(buttons);
 
     m_summary->setChecked(true);
     m_contains->setChecked(true);
@@ -156,7 +192,7 @@ frmFindInfo::frmFindInfo(QWidget* parent) : QWidget(parent)
     connect(cancelButton, &QPushButton::clicked, this, [this] { ChildWindow::close(this); });
     connect(m_results, &QTreeWidget::itemDoubleClicked, this, &frmFindInfo::openResult);
 
-    setFixedSize(Twips::size(5535, 9360));
+    setFixedSize(Twips::size(WindowWidth, WindowHeight));
 }
 
 void frmFindInfo::showEvent(QShowEvent* event)

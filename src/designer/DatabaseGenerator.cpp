@@ -4,6 +4,7 @@
 #include "designer/DesignerGrid.h"
 #include "designer/DesignerNameRules.h"
 #include "designer/TabDefinitionStore.h"
+#include "designer/TabDesignWriter.h"
 #include "designer/TabTableGenerator.h"
 #include "shell/ChildWindow.h"
 #include "shell/Twips.h"
@@ -521,7 +522,8 @@ void DatabaseGenerator::addField()
         return;
     }
     const QString tab = shownPage();
-    if (const auto problem = DesignerNameRules::fieldNameProblem(name, tab, fieldNamesOf(tab))) {
+    if (const auto problem =
+            DesignerNameRules::fieldNameProblem(name, tab, TabDesignWriter::fieldNamesOf(m_fields, tab))) {
         inform(*problem, MessageBox::Critical);
         return;
     }
@@ -718,16 +720,6 @@ QString DatabaseGenerator::shownPage() const
     return m_pages.at(static_cast<size_t>(m_shownPage)).name;
 }
 
-QStringList DatabaseGenerator::fieldNamesOf(const QString& tabName) const
-{
-    QStringList names;
-    for (const DesignerFieldEntry& entry : m_fields) {
-        if (entry.tabName == tabName)
-            names.append(entry.fieldName);
-    }
-    return names;
-}
-
 void DatabaseGenerator::pageChanged(int index)
 {
     if (m_shownPage >= 0)
@@ -764,10 +756,15 @@ bool DatabaseGenerator::SaveTabDefinitions()
     try {
         CLsDataBaseConnection connection;
         const QList<qint64> written =
-            TabDefinitionStore(connection.database()).save(m_pages, m_fields, EMode, m_writtenTabs);
+            TabDesignWriter(connection.database()).write(m_pages, m_fields, EMode, m_writtenTabs);
         connection.DbClose();
         if (!EMode)
             m_writtenTabs = written;
+    } catch (const TabDesignWriter::TableError& error) {
+        reportFailure(
+            QStringLiteral("The table \"%1\" could not receive its new fields; nothing was saved.").arg(error.table()),
+            error);
+        return false;
     } catch (const StoreError& error) {
         reportFailure(QStringLiteral("The tab definitions could not be saved; the previous ones are kept."), error);
         return false;
@@ -777,28 +774,25 @@ bool DatabaseGenerator::SaveTabDefinitions()
 
 bool DatabaseGenerator::CreateAccessTable()
 {
-    bool extended = true;
-    for (const DesignerTabPage& page : m_pages) {
-        try {
-            CLsDataBaseConnection connection;
-            const TabTableGenerator generator(connection.database());
-            if (const auto table = generator.existingTable(page.name))
-                generator.extend(*table, fieldNamesOf(page.name));
-            connection.DbClose();
-        } catch (const StoreError& error) {
-            reportFailure(QStringLiteral("The table \"%1\" could not receive its new fields.").arg(page.name), error);
-            extended = false;
-        }
-        Cdcd(page.name);
+    try {
+        CLsDataBaseConnection connection;
+        TabDesignWriter(connection.database()).writeTables(m_pages, m_fields);
+        connection.DbClose();
+    } catch (const TabDesignWriter::TableError& error) {
+        reportFailure(QStringLiteral("The table \"%1\" could not receive its new fields.").arg(error.table()), error);
+        return false;
+    } catch (const StoreError& error) {
+        reportFailure(QStringLiteral("The tab tables could not be written."), error);
+        return false;
     }
-    return extended;
+    return true;
 }
 
 void DatabaseGenerator::Cdcd(const QString& TableName)
 {
     try {
         CLsDataBaseConnection connection;
-        TabTableGenerator(connection.database()).create(TableName, fieldNamesOf(TableName));
+        TabTableGenerator(connection.database()).create(TableName, TabDesignWriter::fieldNamesOf(m_fields, TableName));
         connection.DbClose();
     } catch (const StoreError&) {
         // A table that cannot be made is simply missing.
@@ -807,15 +801,13 @@ void DatabaseGenerator::Cdcd(const QString& TableName)
 
 void DatabaseGenerator::saveLayout()
 {
-    if (SaveTabDefinitions())
-        CreateAccessTable();
+    SaveTabDefinitions();
 }
 
 void DatabaseGenerator::generateDatabase()
 {
-    if (!CreateAccessTable() || !SaveTabDefinitions())
-        return;
-    inform(QStringLiteral("Operation Complete"));
+    if (SaveTabDefinitions())
+        inform(QStringLiteral("Operation Complete"));
 }
 
 void DatabaseGenerator::inform(const QString& text, MessageBox::Icon icon)

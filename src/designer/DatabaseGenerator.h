@@ -53,7 +53,9 @@ public:
     bool isLoaded() const { return m_loaded; }
 
     // Creates each page's table when it is missing and adds the missing field columns to an
-    // existing one. A table that cannot be extended is reported; returns false then.
+    // existing one, in one transaction. A table that cannot be extended is reported and
+    // nothing is written; returns false then. (The window's buttons write the tables and
+    // the definitions together, see SaveTabDefinitions.)
     bool CreateAccessTable();
     // Creates the table `TableName` from the field list; does nothing when it exists.
     // Failures leave the table missing, without a message.
@@ -84,6 +86,8 @@ private:
 
     void FillClientList();
     void LoadEditableTabs();
+    // Writes the tab tables and the TabInfo and FieldInfo rows in one transaction, so that
+    // no table is ever left without its definitions. Reports a failure; returns false then.
     bool SaveTabDefinitions();
     void StoreTabFields();
     void ShowTabFields();
@@ -109,7 +113,6 @@ private:
     int boxIndex(const QObject* object) const;
     int labelIndex(const QObject* object) const;
     QString shownPage() const;
-    QStringList fieldNamesOf(const QString& tabName) const;
     void inform(const QString& text, MessageBox::Icon icon = MessageBox::NoIcon);
     void reportFailure(const QString& what, const StoreError& error);
 

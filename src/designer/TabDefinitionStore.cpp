@@ -2,7 +2,6 @@
 
 #include "store/Database.h"
 #include "store/Statement.h"
-#include "store/Transaction.h"
 
 namespace {
 
@@ -70,11 +69,10 @@ QStringList TabDefinitionStore::tabNames() const
     return names;
 }
 
-QList<qint64> TabDefinitionStore::save(const std::vector<DesignerTabPage>& pages,
-                                       const std::vector<DesignerFieldEntry>& fields, bool editMode,
-                                       const QList<qint64>& replacing) const
+QList<qint64> TabDefinitionStore::write(const std::vector<DesignerTabPage>& pages,
+                                        const std::vector<DesignerFieldEntry>& fields, bool editMode,
+                                        const QList<qint64>& replacing) const
 {
-    Transaction transaction(m_db);
     if (editMode) {
         m_db.execute(QStringLiteral("DELETE FROM FieldInfo WHERE FieldEdit = 1"));
         m_db.execute(QStringLiteral("DELETE FROM TabInfo WHERE TabEdit = 1"));
@@ -103,6 +101,5 @@ QList<qint64> TabDefinitionStore::save(const std::vector<DesignerTabPage>& pages
                           position(entry.fieldWidth)});
         }
     }
-    transaction.commit();
     return written;
 }

@@ -27,12 +27,12 @@ public:
     QStringList tabNames() const;
 
     // Writes one TabInfo row per page (in page order) and one FieldInfo row per field-list
-    // entry of that page (in list order), all in one transaction. In edit mode it first
-    // removes every editable definition; otherwise it removes the tabs `replacing` (those
-    // this window wrote before) and their fields. Returns the TabId of each page. Throws
-    // StoreError, leaving the previous definitions as they were.
-    QList<qint64> save(const std::vector<DesignerTabPage>& pages, const std::vector<DesignerFieldEntry>& fields,
-                       bool editMode, const QList<qint64>& replacing) const;
+    // entry of that page (in list order), inside the caller's transaction (the tab tables
+    // are written in the same one, see TabDesignWriter). In edit mode it first removes every
+    // editable definition; otherwise it removes the tabs `replacing` (those this window
+    // wrote before) and their fields. Returns the TabId of each page. Throws StoreError.
+    QList<qint64> write(const std::vector<DesignerTabPage>& pages, const std::vector<DesignerFieldEntry>& fields,
+                        bool editMode, const QList<qint64>& replacing) const;
 
 private:
     const Database& m_db;

@@ -25,6 +25,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QTreeWidget>
+#include <utility>
 
 #include <cmath>
 
@@ -128,8 +129,14 @@ void frmDocumentExp::createControls()
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_tree->installEventFilter(this);
     m_tree->viewport()->installEventFilter(this);
+    // A node becomes selected by the keyboard or by a press; a click on the node that was
+    // selected already changes nothing, so it is followed as well, to refresh the list.
     connect(m_tree, &QTreeWidget::currentItemChanged, this,
             [this](QTreeWidgetItem* current) { nodeSelected(current); });
+    connect(m_tree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* item) {
+        if (item && item == std::exchange(m_pressedCurrent, nullptr))
+            nodeSelected(item);
+    });
     connect(m_tree->itemDelegate(), &QAbstractItemDelegate::closeEditor, this, &frmDocumentExp::labelEditEnded);
 
     m_list = new QTreeWidget(m_area);
@@ -283,6 +290,7 @@ QTreeWidgetItem* frmDocumentExp::selectedResource() const
 void frmDocumentExp::fillTree()
 {
     m_editedNode = nullptr;
+    m_pressedCurrent = nullptr;
     m_tree->clear();
     const QIcon icon = folderIcon(style());
     auto* root = new QTreeWidgetItem(m_tree, QStringList{RootText});
@@ -597,7 +605,9 @@ bool frmDocumentExp::eventFilter(QObject* watched, QEvent* event)
     if (watched == m_tree->viewport() && event->type() == QEvent::MouseButtonPress) {
         // The pressed node becomes the selected one before the press is handled.
         const auto* press = static_cast<QMouseEvent*>(event);
-        if (QTreeWidgetItem* node = m_tree->itemAt(press->position().toPoint()))
+        QTreeWidgetItem* node = m_tree->itemAt(press->position().toPoint());
+        m_pressedCurrent = node && node == m_tree->currentItem() ? node : nullptr;
+        if (node)
             m_tree->setCurrentItem(node);
         treeMousePressed(press->button(), press->globalPosition().toPoint());
     } else if (watched == m_tree && isKey(event, QEvent::KeyPress, Qt::Key_F2)) {

@@ -131,5 +131,7 @@ private:
 
     // The node whose label was edited last and its text when the edit began.
     QTreeWidgetItem* m_editedNode = nullptr;
+    // The node pressed last was already the selected one: its click refreshes the list.
+    QTreeWidgetItem* m_pressedCurrent = nullptr;
     QString m_savedLabel;
 };

@@ -13,6 +13,20 @@ std::atomic<int> busyTimeoutMs{DefaultBusyTimeoutMs};
 // Statements kept prepared; past this many the cache starts again, so one-off statements
 // (the designer's, say) cannot pile up.
 constexpr size_t CacheLimit = 64;
+
+// casefold(text): the text with every letter in lower case. The engine's own lower() and
+// LIKE fold only A to Z, so "müller" would not find "MÜLLER".
+void caseFold(sqlite3_context* context, int, sqlite3_value** values)
+{
+    if (sqlite3_value_type(values[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(values[0]));
+    const QByteArray folded = QString::fromUtf8(text, sqlite3_value_bytes(values[0])).toLower().toUtf8();
+    sqlite3_result_text64(context, folded.constData(), static_cast<sqlite3_uint64>(folded.size()), SQLITE_TRANSIENT,
+                          SQLITE_UTF8);
+}
 } // namespace
 
 // A cached statement in use: reset and its values cleared when the call is done, however it
@@ -45,6 +59,15 @@ Database::Database(const QString& path, bool create) : m_path(path)
     }
     sqlite3_extended_result_codes(m_db, 1);
     sqlite3_busy_timeout(m_db, busyTimeoutMs.load());
+    const int fold =
+        sqlite3_create_function_v2(m_db, "casefold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+                                   caseFold, nullptr, nullptr, nullptr);
+    if (fold != SQLITE_OK) {
+        const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
+        sqlite3_close_v2(m_db);
+        m_db = nullptr;
+        throw StoreError(QStringLiteral("Cannot open the database %1: %2").arg(path, message));
+    }
 }
 
 void Database::setBusyTimeout(int milliseconds)

@@ -12,6 +12,9 @@ class Statement;
 // One open database file. Owns the engine handle and closes it on destruction.
 // Statements prepared on it may outlive a close request: the handle is released
 // once the last of them is finalized.
+//
+// Besides the engine's own SQL functions every connection knows casefold(text): the text
+// with all its letters in lower case, not only A to Z (Null stays Null).
 class Database
 {
 public:

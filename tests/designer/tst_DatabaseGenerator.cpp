@@ -44,15 +44,27 @@ T* control(QWidget* window, const QString& name)
     return found;
 }
 
+// Whether a person could see `widget` to click or type into it.
+bool seen(const QWidget* widget)
+{
+    return widget && widget->isVisible() && !widget->size().isEmpty();
+}
+
 void click(QWidget* window, const QString& button)
 {
-    QTest::mouseClick(control<QPushButton>(window, button), Qt::LeftButton);
+    auto* target = control<QPushButton>(window, button);
+    if (!seen(target))
+        QFAIL(qPrintable(button + QStringLiteral(" cannot be seen")));
+    QTest::mouseClick(target, Qt::LeftButton);
 }
 
 void type(QWidget* window, const QString& box, const QString& text)
 {
-    control<QLineEdit>(window, box)->clear();
-    QTest::keyClicks(control<QLineEdit>(window, box), text);
+    auto* target = control<QLineEdit>(window, box);
+    if (!seen(target))
+        QFAIL(qPrintable(box + QStringLiteral(" cannot be seen")));
+    target->clear();
+    QTest::keyClicks(target, text);
 }
 
 void addTab(QWidget* window, const QString& name, const QString& description = {})
@@ -157,6 +169,8 @@ private slots:
     void secondSaveReplacesFirst();
     void editModeAddsColumnAndKeepsRows();
     void failedSaveKeepsPreviousDefinitions();
+    void failureBeforeDefinitionsLeavesNoTable_data();
+    void failureBeforeDefinitionsLeavesNoTable();
     void editModeWithoutTabsCloses();
     void fieldsStackOnCanvas();
     void draggedLabelMovesNextLabelRowOnly();
@@ -393,6 +407,51 @@ void TestDatabaseGenerator::failedSaveKeepsPreviousDefinitions()
     QVERIFY(app.messages->last().text.contains(QStringLiteral("no booms here")));
     QCOMPARE(rows(QStringLiteral("SELECT * FROM TabInfo")), tabsBefore);
     QCOMPARE(rows(QStringLiteral("SELECT * FROM FieldInfo")), fieldsBefore);
+    QVERIFY(!columnNames(QStringLiteral("Client Notes")).contains(QStringLiteral("Boom")));
+}
+
+void TestDatabaseGenerator::failureBeforeDefinitionsLeavesNoTable_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::newRow("Generate Database") << QStringLiteral("cmdGenerateDatebase");
+    QTest::newRow("Save Layout") << QStringLiteral("cmdSave");
+}
+
+// The program stops (here: the database refuses) after the tab's table is made and before
+// its fields are defined.
+void TestDatabaseGenerator::failureBeforeDefinitionsLeavesNoTable()
+{
+    QFETCH(QString, button);
+    TestAppFolder app;
+    execute(QStringLiteral("CREATE TRIGGER StopHere BEFORE INSERT ON FieldInfo "
+                           "BEGIN SELECT RAISE(ABORT, 'stopped before the fields'); END"));
+    {
+        auto window = openDesigner(false);
+        addTab(window.get(), QStringLiteral("Client Notes"));
+        addField(window.get(), QStringLiteral("Notes"));
+        click(window.get(), button);
+        QCOMPARE(app.messages->last().icon, MessageBox::Critical);
+        QVERIFY(app.messages->last().text.contains(QStringLiteral("stopped before the fields")));
+    }
+    {
+        Database db(CLsDataBaseConnection::databasePath());
+        QVERIFY(!SchemaCatalog(db).hasTable(QStringLiteral("Client Notes")));
+    }
+    QVERIFY(rows(QStringLiteral("SELECT * FROM TabInfo WHERE TabNam = 'Client Notes'")).isEmpty());
+    QVERIFY(rows(QStringLiteral("SELECT * FROM FieldInfo WHERE FieldEdit = 1")).isEmpty());
+
+    // The name is free for the next try.
+    execute(QStringLiteral("DROP TRIGGER StopHere"));
+    app.messages->clear();
+    auto window = openDesigner(false);
+    addTab(window.get(), QStringLiteral("Client Notes"));
+    QVERIFY2(app.messages->shown().isEmpty(), qPrintable(app.messages->last().text));
+    QCOMPARE(control<QTabBar>(window.get(), QStringLiteral("TabStrip1"))->count(), 1);
+    addField(window.get(), QStringLiteral("Notes"));
+    click(window.get(), QStringLiteral("cmdGenerateDatebase"));
+    QCOMPARE(app.messages->last().text, QStringLiteral("Operation Complete"));
+    QCOMPARE(columnNames(QStringLiteral("Client Notes")).value(3), QStringLiteral("Notes"));
+    QCOMPARE(recordWindowFields(QStringLiteral("Client Notes")).size(), 1);
 }
 
 void TestDatabaseGenerator::editModeWithoutTabsCloses()

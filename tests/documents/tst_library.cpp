@@ -216,6 +216,38 @@ private slots:
         QCOMPARE(scalar(QStringLiteral("SELECT ObjectIndex FROM Resources")).toLongLong(), folder);
     }
 
+    // A click on the folder already selected shows what was added to it since (by another
+    // window or another copy of the program); a click on a new folder fills the list once.
+    void clickOnSelectedFolderRefreshesList()
+    {
+        TestAppFolder app;
+        const qint64 manuals = library().addFolder(QStringLiteral("Manuals"), 2);
+        const qint64 forms = library().addFolder(QStringLiteral("Forms"), 3);
+        store(app, manuals, QStringLiteral("guide.pdf"));
+        const Window w = open(false);
+        QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
+        const auto clickFolder = [&w](qint64 folder) {
+            const QRect place = w.tree->visualItemRect(node(w, folder));
+            QVERIFY(w.tree->isVisible() && w.tree->viewport()->rect().contains(place));
+            QTest::mouseClick(w.tree->viewport(), Qt::LeftButton, {}, place.center());
+        };
+        QSignalSpy fills(w.list->model(), &QAbstractItemModel::modelReset);
+
+        clickFolder(manuals);
+        QCOMPARE(fills.size(), 1);
+        QCOMPARE(rows(w),
+                 (QList<QStringList>{{QStringLiteral("1"), QStringLiteral("guide.pdf"), QStringLiteral("1")}}));
+
+        store(app, manuals, QStringLiteral("form.pdf"));
+        clickFolder(manuals);
+        QCOMPARE(fills.size(), 2);
+        QCOMPARE(rows(w).size(), 2);
+
+        clickFolder(forms);
+        QCOMPARE(fills.size(), 3);
+        QVERIFY(rows(w).isEmpty());
+    }
+
     void doubleClickAssigns_data()
     {
         QTest::addColumn<bool>("admin");
