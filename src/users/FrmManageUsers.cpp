@@ -16,13 +16,18 @@ namespace {
 
 const QString Title = QStringLiteral("Orvanta");
 
+QSize designedSize()
+{
+    return Twips::size(11055, 4095);
+}
+
 } // namespace
 
 FrmManageUsers::FrmManageUsers(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("FrmManageUsers"));
     setWindowTitle(QStringLiteral("Manage Users"));
-    resize(Twips::size(11055, 4095));
+    resize(designedSize());
 
     m_tree = new QTreeWidget(this);
     m_tree->setObjectName(QStringLiteral("TreClassView"));
@@ -65,6 +70,11 @@ void FrmManageUsers::setVisible(bool visible)
         load();
     }
     QWidget::setVisible(visible);
+}
+
+QSize FrmManageUsers::sizeHint() const
+{
+    return designedSize();
 }
 
 void FrmManageUsers::load()
