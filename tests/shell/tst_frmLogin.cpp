@@ -1,3 +1,4 @@
+#include "AccessibleTextCheck.h"
 #include "ShellTestHelpers.h"
 #include "TestSupport.h"
 #include "shell/MDIBaseForm.h"
@@ -50,6 +51,7 @@ private slots:
     void everyAttemptChecksOneHash_data();
     void everyAttemptChecksOneHash();
     void loginAsDifferentUserOnlyChangesTheUser();
+    void screenReadersAreToldWhatIsShown();
 };
 
 void TestLogin::missingSettingsAreCreatedAndOnlyAdminReported()
@@ -286,6 +288,18 @@ void TestLogin::loginAsDifferentUserOnlyChangesTheUser()
     start.main.menuItem(QStringLiteral("mnuDifferentUser"))->trigger();
     QCOMPARE(start.main.windowTitle(), QStringLiteral("Orvanta : Quick Loging"));
     QCOMPARE(start.main.UserId(), QStringLiteral("1"));
+}
+
+void TestLogin::screenReadersAreToldWhatIsShown()
+{
+    TestAppFolder folder;
+    Start start;
+    start.login.load();
+    QTest::keyClicks(start.login.findChild<QLineEdit*>(QStringLiteral("txtUserName")), QStringLiteral("ann"));
+    QTest::keyClicks(start.login.findChild<QLineEdit*>(QStringLiteral("txtPassword")), QStringLiteral("pw"));
+    QCOMPARE(AccessibleTextCheck::mismatches(start.login).join(QLatin1Char('\n')), QString());
+    QCOMPARE(AccessibleTextCheck::told(start.login.findChild<QLineEdit*>(QStringLiteral("txtPassword"))),
+             QStringLiteral("Password:"));
 }
 
 QTEST_MAIN(TestLogin)

@@ -1,5 +1,6 @@
 // The user management window driven through its tree and form, by control name.
 
+#include "AccessibleTextCheck.h"
 #include "UsersTestHelpers.h"
 #include "shell/MDIBaseForm.h"
 #include "shell/Twips.h"
@@ -44,6 +45,7 @@ class tst_FrmManageUsers : public QObject
 private slots:
     void opensAtItsDesignedSizeInTheMainWindow();
     void treeAndDoubleClick();
+    void screenReadersAreToldWhatIsShown();
     void passwordInvalidThenSaveKeepingTheHash();
     void failedSaveReportsTheDatabaseMessage();
 };
@@ -104,6 +106,15 @@ void tst_FrmManageUsers::treeAndDoubleClick()
     QTRY_COMPARE(box(f.window, "txtUserName")->text(), QStringLiteral("BLee"));
     QVERIFY(box(f.window, "txtMiddleName")->text().isEmpty());
     QVERIFY(f.save()->isEnabled());
+}
+
+void tst_FrmManageUsers::screenReadersAreToldWhatIsShown()
+{
+    Fixture f;
+    QCOMPARE(AccessibleTextCheck::mismatches(f.window).join(QLatin1Char('\n')), QString());
+    f.doubleClick(0);
+    QTRY_COMPARE(box(f.window, "txtMiddleName")->text(), QStringLiteral("Marie"));
+    QCOMPARE(AccessibleTextCheck::mismatches(f.window).join(QLatin1Char('\n')), QString());
 }
 
 void tst_FrmManageUsers::passwordInvalidThenSaveKeepingTheHash()
