@@ -3,6 +3,7 @@
 #include "platform/MessageBox.h"
 #include "shell/Twips.h"
 #include "store/StoreError.h"
+#include "users/InformationLabel.h"
 #include "users/UserAccounts.h"
 #include "users/UserInformationFrame.h"
 
@@ -16,13 +17,18 @@ namespace {
 
 const QString Title = QStringLiteral("Orvanta");
 
+QSize designedSize()
+{
+    return Twips::size(11055, 4095);
+}
+
 } // namespace
 
 FrmManageUsers::FrmManageUsers(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("FrmManageUsers"));
     setWindowTitle(QStringLiteral("Manage Users"));
-    resize(Twips::size(11055, 4095));
+    resize(designedSize());
 
     m_tree = new QTreeWidget(this);
     m_tree->setObjectName(QStringLiteral("TreClassView"));
@@ -34,7 +40,7 @@ FrmManageUsers::FrmManageUsers(QWidget* parent) : QWidget(parent)
     m_frame = new UserInformationFrame(2280, this);
     m_frame->setGeometry(Twips::rect(2700, 60, 8295, 3975));
     // Kept from the add-user form's layout; this window generates no password.
-    m_generatedPassword = new QLabel(m_frame);
+    m_generatedPassword = new InformationLabel(m_frame);
     m_generatedPassword->setObjectName(QStringLiteral("lblGeneratedPassword"));
     m_generatedPassword->setGeometry(Twips::rect(5340, 2280, 2775, 255));
     m_save = new QPushButton(QStringLiteral("Save"), m_frame);
@@ -65,6 +71,11 @@ void FrmManageUsers::setVisible(bool visible)
         load();
     }
     QWidget::setVisible(visible);
+}
+
+QSize FrmManageUsers::sizeHint() const
+{
+    return designedSize();
 }
 
 void FrmManageUsers::load()

@@ -25,6 +25,10 @@ public:
     // The first showing fills the tree.
     void setVisible(bool visible) override;
 
+    // The designed size. Its controls are placed without a layout, so a child window
+    // that holds it sizes itself from this.
+    QSize sizeHint() const override;
+
     // SecurityId of the user being edited; empty when none is.
     QString editedUserId() const { return m_editedUserId; }
 

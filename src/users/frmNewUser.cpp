@@ -4,6 +4,7 @@
 #include "shell/ChildWindow.h"
 #include "shell/Twips.h"
 #include "store/StoreError.h"
+#include "users/InformationLabel.h"
 #include "users/NewUserCheck.h"
 #include "users/UserAccounts.h"
 #include "users/UserInformationFrame.h"
@@ -42,10 +43,10 @@ frmNewUser::frmNewUser(QWidget* parent) : QWidget(parent)
                                 Twips::rect(3840, 1800, 1935, 375));
     m_generatePassword = button(m_frame, QStringLiteral("CmdPassword"), QStringLiteral("Generate Password"),
                                 Twips::rect(360, 2220, 1995, 375));
-    m_generatedPassword = new QLabel(m_frame);
+    m_generatedPassword = new InformationLabel(m_frame);
     m_generatedPassword->setObjectName(QStringLiteral("lblGeneratedPassword"));
     m_generatedPassword->setGeometry(Twips::rect(5340, 2280, 2775, 255));
-    m_generatedPassword->setAccessibleName(QStringLiteral("Generated Password"));
+    m_generatedPassword->setAccessibleDescription(QStringLiteral("Generated password"));
     m_administrator = new QCheckBox(QStringLiteral("Administrator"), m_frame);
     m_administrator->setObjectName(QStringLiteral("Check1"));
     m_administrator->setGeometry(Twips::rect(360, 3360, 3195, 255));
@@ -129,7 +130,7 @@ void frmNewUser::generatePassword()
     const QString password = m_passwords.generate(m_frame->lastName()->text());
     m_frame->password()->setText(password);
     m_frame->passwordRetyped()->setText(password);
-    m_generatedPassword->setText(password);
+    m_generatedPassword->setValue(password);
 }
 
 void frmNewUser::save()
@@ -177,7 +178,7 @@ void frmNewUser::clear()
     for (QLineEdit* box : {m_frame->firstName(), m_frame->middleName(), m_frame->lastName(), m_frame->eMailAddress(),
                            m_frame->userName(), m_frame->password(), m_frame->passwordRetyped()})
         box->clear();
-    m_generatedPassword->clear();
+    m_generatedPassword->setValue(QString());
 }
 
 void frmNewUser::reportFailure(const QString& message)

@@ -6,7 +6,7 @@
 #include <QWidget>
 
 class QCheckBox;
-class QLabel;
+class InformationLabel;
 class QPushButton;
 class UserInformationFrame;
 
@@ -45,7 +45,7 @@ private:
     UserInformationFrame* m_frame = nullptr;
     QPushButton* m_generateUserName = nullptr;
     QPushButton* m_generatePassword = nullptr;
-    QLabel* m_generatedPassword = nullptr;
+    InformationLabel* m_generatedPassword = nullptr;
     QCheckBox* m_administrator = nullptr;
     QPushButton* m_ok = nullptr;
     QPushButton* m_clear = nullptr;

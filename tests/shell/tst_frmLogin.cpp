@@ -1,6 +1,8 @@
+#include "AccessibleTextCheck.h"
 #include "ShellTestHelpers.h"
 #include "TestSupport.h"
 #include "shell/MDIBaseForm.h"
+#include "shell/UserAuthenticator.h"
 #include "shell/frmLogin.h"
 
 #include <QAction>
@@ -44,7 +46,12 @@ private slots:
     void loginFails_data();
     void loginFails();
     void plainStoredPasswordIsReplacedByHash();
+    void nullStoredPasswordMatchesNothing_data();
+    void nullStoredPasswordMatchesNothing();
+    void everyAttemptChecksOneHash_data();
+    void everyAttemptChecksOneHash();
     void loginAsDifferentUserOnlyChangesTheUser();
+    void screenReadersAreToldWhatIsShown();
 };
 
 void TestLogin::missingSettingsAreCreatedAndOnlyAdminReported()
@@ -185,6 +192,74 @@ void TestLogin::plainStoredPasswordIsReplacedByHash()
     QVERIFY(PasswordHash::verify(stored, QStringLiteral("plain")));
 }
 
+void TestLogin::nullStoredPasswordMatchesNothing_data()
+{
+    QTest::addColumn<QString>("password");
+    QTest::newRow("empty") << QString();
+    QTest::newRow("typed") << QStringLiteral("x");
+}
+
+void TestLogin::nullStoredPasswordMatchesNothing()
+{
+    QFETCH(QString, password);
+    TestAppFolder folder;
+    const QString id = ShellTest::addUser(QStringLiteral("dora"), QString(), QString(), 66);
+    CLsDataBaseConnection().Execute(QStringLiteral("UPDATE Security SET UserPassword = NULL WHERE SecurityId = ?"),
+                                    {id.toLongLong()});
+    Start start;
+    start.login.load();
+    start.logIn(QStringLiteral("dora"), password);
+
+    QCOMPARE(folder.messages->last().text, QStringLiteral("Incorrect user name and/or password"));
+    QVERIFY(!start.main.isVisible());
+    CLsDataBaseConnection db;
+    QVERIFY(db.database()
+                .scalar(QStringLiteral("SELECT UserPassword FROM Security WHERE SecurityId = ?"), {id.toLongLong()})
+                .isNull());
+    db.DbClose();
+}
+
+void TestLogin::everyAttemptChecksOneHash_data()
+{
+    QTest::addColumn<QString>("userName");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<bool>("accepted");
+
+    QTest::newRow("unknown name") << QStringLiteral("nobody") << QStringLiteral("secret") << false;
+    QTest::newRow("known name, wrong password") << QStringLiteral("ann") << QStringLiteral("wrong") << false;
+    QTest::newRow("known name, right password") << QStringLiteral("ann") << QStringLiteral("secret") << true;
+    QTest::newRow("no stored password") << QStringLiteral("dora") << QString() << false;
+    QTest::newRow("password stored as typed, wrong") << QStringLiteral("carl") << QStringLiteral("wrong") << false;
+    QTest::newRow("password stored as typed, right") << QStringLiteral("carl") << QStringLiteral("plain") << true;
+}
+
+// A name that is not in the table costs the same work as one that is, so that the time of
+// the answer does not tell which names exist.
+void TestLogin::everyAttemptChecksOneHash()
+{
+    QFETCH(QString, userName);
+    QFETCH(QString, password);
+    QFETCH(bool, accepted);
+    TestAppFolder folder;
+    ShellTest::addUser(QStringLiteral("ann"), ShellTest::hashed(QStringLiteral("secret")));
+    ShellTest::addUser(QStringLiteral("carl"), QStringLiteral("plain"));
+    const QString dora = ShellTest::addUser(QStringLiteral("dora"), QString());
+    CLsDataBaseConnection().Execute(QStringLiteral("UPDATE Security SET UserPassword = NULL WHERE SecurityId = ?"),
+                                    {dora.toLongLong()});
+
+    QStringList checked;
+    UserAuthenticator::setHashCheck([&checked](const QString& storedHash, const QString& typed) {
+        checked << storedHash;
+        return PasswordHash::verify(storedHash, typed);
+    });
+    const bool found = UserAuthenticator::authenticate(userName, password).has_value();
+    UserAuthenticator::setHashCheck({});
+
+    QCOMPARE(found, accepted);
+    QCOMPARE(checked.size(), 1);
+    QVERIFY(PasswordHash::isHash(checked.first()));
+}
+
 void TestLogin::loginAsDifferentUserOnlyChangesTheUser()
 {
     TestAppFolder folder;
@@ -213,6 +288,18 @@ void TestLogin::loginAsDifferentUserOnlyChangesTheUser()
     start.main.menuItem(QStringLiteral("mnuDifferentUser"))->trigger();
     QCOMPARE(start.main.windowTitle(), QStringLiteral("Orvanta : Quick Loging"));
     QCOMPARE(start.main.UserId(), QStringLiteral("1"));
+}
+
+void TestLogin::screenReadersAreToldWhatIsShown()
+{
+    TestAppFolder folder;
+    Start start;
+    start.login.load();
+    QTest::keyClicks(start.login.findChild<QLineEdit*>(QStringLiteral("txtUserName")), QStringLiteral("ann"));
+    QTest::keyClicks(start.login.findChild<QLineEdit*>(QStringLiteral("txtPassword")), QStringLiteral("pw"));
+    QCOMPARE(AccessibleTextCheck::mismatches(start.login).join(QLatin1Char('\n')), QString());
+    QCOMPARE(AccessibleTextCheck::told(start.login.findChild<QLineEdit*>(QStringLiteral("txtPassword"))),
+             QStringLiteral("Password:"));
 }
 
 QTEST_MAIN(TestLogin)

@@ -1,8 +1,15 @@
 // The user management window driven through its tree and form, by control name.
 
+#include "AccessibleTextCheck.h"
 #include "UsersTestHelpers.h"
+#include "shell/MDIBaseForm.h"
+#include "shell/Twips.h"
 #include "users/FrmManageUsers.h"
 
+#include <QGroupBox>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QTreeWidget>
 
@@ -36,10 +43,49 @@ class tst_FrmManageUsers : public QObject
     Q_OBJECT
 
 private slots:
+    void opensAtItsDesignedSizeInTheMainWindow();
     void treeAndDoubleClick();
+    void screenReadersAreToldWhatIsShown();
     void passwordInvalidThenSaveKeepingTheHash();
     void failedSaveReportsTheDatabaseMessage();
 };
+
+void tst_FrmManageUsers::opensAtItsDesignedSizeInTheMainWindow()
+{
+    TestAppFolder app;
+    addUser(QStringLiteral("AMLee"), QStringLiteral("Ann"), QStringLiteral("Marie"), QStringLiteral("Lee"));
+    MDIBaseForm main;
+    main.UserLevel = 99; // the built-in account: no explorer opens beside it
+    main.resize(1400, 900);
+    main.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&main));
+    main.openManageUsers();
+
+    auto* window = main.findChild<FrmManageUsers*>();
+    QVERIFY(window);
+    auto* child = qobject_cast<QMdiSubWindow*>(window->parentWidget());
+    QVERIFY(child);
+    QTRY_VERIFY(child->isVisible());
+    QCOMPARE(window->size(), Twips::size(11055, 4095));
+    QVERIFY(child->contentsRect().contains(window->geometry()));
+
+    // Everything a person needs is on the window as it opens, not only after maximizing it.
+    QList<QWidget*> controls{window->findChild<QTreeWidget*>(QStringLiteral("TreClassView")),
+                             window->findChild<QGroupBox*>(QStringLiteral("Frame1")),
+                             window->findChild<QPushButton*>(QStringLiteral("Command1"))};
+    for (const char* name : {"txtFirstName", "txtMiddleName", "txtLastName", "txtEMailAddress", "txtUserName",
+                             "txtPassword", "txtPasswordRetypes"})
+        controls << box(*window, name);
+    for (const char* name : {"Label1", "Label2", "Label3", "Label4", "Label7", "Label5", "lblPasswordRedtyped"})
+        controls << window->findChild<QLabel*>(QString::fromLatin1(name));
+    for (QWidget* control : controls) {
+        QVERIFY(control);
+        const QRect onWindow(control->mapTo(window, QPoint(0, 0)), control->size());
+        QVERIFY2(control->isVisible() && !control->size().isEmpty(), qPrintable(control->objectName()));
+        QVERIFY2(window->rect().contains(onWindow), qPrintable(control->objectName()));
+    }
+    QCOMPARE(window->findChild<QTreeWidget*>(QStringLiteral("TreClassView"))->topLevelItemCount(), 1);
+}
 
 void tst_FrmManageUsers::treeAndDoubleClick()
 {
@@ -60,6 +106,15 @@ void tst_FrmManageUsers::treeAndDoubleClick()
     QTRY_COMPARE(box(f.window, "txtUserName")->text(), QStringLiteral("BLee"));
     QVERIFY(box(f.window, "txtMiddleName")->text().isEmpty());
     QVERIFY(f.save()->isEnabled());
+}
+
+void tst_FrmManageUsers::screenReadersAreToldWhatIsShown()
+{
+    Fixture f;
+    QCOMPARE(AccessibleTextCheck::mismatches(f.window).join(QLatin1Char('\n')), QString());
+    f.doubleClick(0);
+    QTRY_COMPARE(box(f.window, "txtMiddleName")->text(), QStringLiteral("Marie"));
+    QCOMPARE(AccessibleTextCheck::mismatches(f.window).join(QLatin1Char('\n')), QString());
 }
 
 void tst_FrmManageUsers::passwordInvalidThenSaveKeepingTheHash()

@@ -1,5 +1,6 @@
 // The add-user dialog and its user view, driven by control name.
 
+#include "AccessibleTextCheck.h"
 #include "UsersTestHelpers.h"
 #include "shell/UserAuthenticator.h"
 #include "users/frmNewUser.h"
@@ -19,6 +20,8 @@ private slots:
     void newUserCanLogIn();
     void clearSaveCancel();
     void userViewUpdatesTheRow();
+    void screenReadersAreToldWhatIsShown_data();
+    void screenReadersAreToldWhatIsShown();
 };
 
 void tst_frmNewUser::newUserCanLogIn_data()
@@ -111,6 +114,40 @@ void tst_frmNewUser::userViewUpdatesTheRow()
     QCOMPARE(row.value(QStringLiteral("UserLastName")).toString(), QStringLiteral("Lee-O'Hara"));
     QCOMPARE(row.value(QStringLiteral("UserEMailAddress")).toString(), QStringLiteral("ann@lee.example"));
     QCOMPARE(row.value(QStringLiteral("UserPassword")).toString(), hash);
+}
+
+void tst_frmNewUser::screenReadersAreToldWhatIsShown_data()
+{
+    QTest::addColumn<bool>("userView");
+    QTest::newRow("add user") << false;
+    QTest::newRow("user view") << true;
+}
+
+void tst_frmNewUser::screenReadersAreToldWhatIsShown()
+{
+    QFETCH(bool, userView);
+    TestAppFolder app;
+    const QString id =
+        addUser(QStringLiteral("AMLee"), QStringLiteral("Ann"), QStringLiteral("Marie"), QStringLiteral("Lee"));
+    frmNewUser window;
+    if (userView)
+        window.setUserId(id);
+    window.show();
+    QCOMPARE(AccessibleTextCheck::mismatches(window).join(QLatin1Char('\n')), QString());
+    if (userView)
+        return;
+
+    auto* generated = window.findChild<QLabel*>(QStringLiteral("lblGeneratedPassword"));
+    type(window, "txtFirstName", QStringLiteral("Ann"));
+    type(window, "txtLastName", QStringLiteral("Lee"));
+    click(window, "CmdPassword");
+    QVERIFY(!generated->text().isEmpty());
+    QCOMPARE(AccessibleTextCheck::told(generated), generated->text());
+    QCOMPARE(AccessibleTextCheck::mismatches(window).join(QLatin1Char('\n')), QString());
+
+    click(window, "cmdClear");
+    QCOMPARE(AccessibleTextCheck::told(generated), QString());
+    QCOMPARE(AccessibleTextCheck::mismatches(window).join(QLatin1Char('\n')), QString());
 }
 
 QTEST_MAIN(tst_frmNewUser)
