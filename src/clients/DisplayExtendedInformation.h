@@ -12,15 +12,13 @@
 #include <vector>
 
 class MDIBaseForm;
-class QAction;
 class QCheckBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QMenu;
-class QMimeData;
 class QPushButton;
+class RecordListActions;
 class QTabBar;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -101,8 +99,6 @@ private:
     };
 
     void createControls();
-    void createMenus();
-    QAction* addMenuAction(QMenu* menu, const QString& name, const QString& caption);
     void applyState();
     void syncMode();
     QString tabName(int index) const;
@@ -116,18 +112,8 @@ private:
     void updateTabOrder();
     void refillList(const QString& tab, ListContent content, const QStringList& headers, const QList<double>& widths);
     void reportListFailure(const QString& message);
-    QTreeWidgetItem* selectedItem() const;
-    void nothingSelected();
     void showContextMenu(const QPoint& position);
     void listDoubleClicked(QTreeWidgetItem* item);
-    void upload();
-    void dropFiles(const QMimeData* data);
-    void viewAttachment();
-    void saveAttachmentAs();
-    void deleteAttachment();
-    void reassignAttachment();
-    void viewResource();
-    void removeResource();
     void watchSubWindow();
     void reportSaveFailure();
 
@@ -155,14 +141,10 @@ private:
     QPushButton* m_edit = nullptr;
     QPushButton* m_delete = nullptr;
     QPushButton* m_cancel = nullptr;
-    QMenu* m_attachmentMenu = nullptr;
-    QMenu* m_resourceMenu = nullptr;
+    RecordListActions* m_actions = nullptr;
 
     std::vector<PlacedField> m_placed;
     ListContent m_listContent = ListContent::None;
     // The events listed, in list order; an item carries its position here.
     std::vector<EventEntry> m_events;
-    // The file dialog keeps the title and filter of the last upload for "SaveAs".
-    QString m_dialogTitle;
-    QString m_dialogFilter;
 };
