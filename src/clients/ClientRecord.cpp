@@ -1,5 +1,6 @@
 #include "clients/ClientRecord.h"
 
+#include "clients/RecordState.h"
 #include "store/CLsDataBaseConnection.h"
 #include "store/Database.h"
 #include "store/Identifier.h"
@@ -31,6 +32,8 @@ void ClientRecord::load()
 {
     m_tabs = readTabs(m_clientId);
     m_fields = readFieldEntries();
+    // Fields of a tab named like a list tab would be laid over that list.
+    std::erase_if(m_fields, [](const FieldEntry& entry) { return RecordState::isFixedTab(entry.tabName); });
     m_values = QStringList();
     m_values.resize(static_cast<qsizetype>(m_fields.size()));
 }
@@ -47,8 +50,10 @@ std::vector<ClientRecord::Tab> ClientRecord::readTabs(qint64 clientId)
     std::vector<Tab> tabs;
     for (; !rs.eof(); rs.moveNext()) {
         const QString name = rs.text(QStringLiteral("TabNam"));
-        // Only a tab whose table exists, named exactly as stored, is shown.
-        if (tables.contains(name, Qt::CaseSensitive))
+        // Only a tab whose table exists, named exactly as stored, is shown. A definition named
+        // like a list tab (from an older or hand-edited database) would show that name twice
+        // and point at a table of another kind ("Resources" is the library's).
+        if (tables.contains(name, Qt::CaseSensitive) && !RecordState::isFixedTab(name))
             tabs.push_back({name, rs.text(QStringLiteral("TabDescription"))});
     }
     rs.close();

@@ -35,7 +35,10 @@ public:
 
     // The tabs of this client (its own ones and those of every client) whose table exists,
     // in the order of their definitions; then the fields of every tab in display order.
-    // The value list starts empty. Failures to read the definitions throw StoreError.
+    // A tab named like one of the window's list tabs ("Resources", "Attachments",
+    // "Conferences/Meetings", compared exactly) is left out with its fields: those names
+    // belong to the lists. The value list starts empty. Failures to read the definitions
+    // throw StoreError.
     void load();
 
     const std::vector<Tab>& tabs() const { return m_tabs; }

@@ -2,6 +2,7 @@
 
 #include "clients/ClientRecord.h"
 #include "clients/DisplayExtendedInformation.h"
+#include "clients/RecordState.h"
 #include "shell/Twips.h"
 #include "store/Database.h"
 #include "store/Identifier.h"
@@ -413,6 +414,36 @@ private slots:
         selectTab(*window, Personal);
         selectTab(*window, name);
         QCOMPARE(box(*window, QStringLiteral("Pet Name"))->text(), QStringLiteral("Rex"));
+    }
+
+    // Definitions named like a list tab, from an older or hand-edited database, with a table
+    // of that name ("Resources" is the library's own): no second tab of that name, no fields
+    // over the list, and saving the client is not disturbed.
+    void tabNamedLikeAListTab()
+    {
+        TestAppFolder app;
+        addTab(QStringLiteral("Resources"), {QStringLiteral("Shelf")}, {});
+        addTab(QStringLiteral("Conferences/Meetings"), {QStringLiteral("Room")}, {QStringLiteral("Room")});
+        const qint64 client = addClient(QStringLiteral("Ann"));
+        ClientRecord record(client);
+        record.load();
+        QCOMPARE(record.tabs().size(), size_t(1));
+        QVERIFY(record.fieldsOf(QStringLiteral("Resources")).empty());
+
+        auto window = open(client);
+        QCOMPARE(tabs(*window), QStringList{Personal} + RecordState::fixedTabs());
+        for (const QString& tab : RecordState::fixedTabs()) {
+            selectTab(*window, tab);
+            QVERIFY(!box(*window, QStringLiteral("Shelf")) && !box(*window, QStringLiteral("Room")));
+        }
+        selectTab(*window, Personal);
+        click(*window, "cmdEdit");
+        type(*window, QStringLiteral("City"), QStringLiteral("Newport"));
+        click(*window, "cmdDelete");
+        QVERIFY(app.messages->shown().isEmpty());
+        QCOMPARE(window->Mode, QString());
+        QCOMPARE(stored(Personal, QStringLiteral("City"), client).toString(), QStringLiteral("Newport"));
+        QCOMPARE(count(QStringLiteral("Conferences/Meetings")), 0);
     }
 };
 
