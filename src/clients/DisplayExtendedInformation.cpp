@@ -154,15 +154,15 @@ void DisplayExtendedInformation::createControls()
     m_cancel->hide();
 
     m_actions = new RecordListActions(this, m_list, [this] { return PersonalInformationId; });
-    connect(m_actions, &RecordListActions::attachmentsChanged, this, [this] { PopulateListAtt(); });
-    connect(m_actions, &RecordListActions::resourcesChanged, this, [this] { PopulateListResources(); });
+    connect(m_actions, &RecordListActions::attachmentsChanged, this, [this] { fillAttachments(); });
+    connect(m_actions, &RecordListActions::resourcesChanged, this, [this] { fillResources(); });
     connect(m_actions, &RecordListActions::reassignRequested, this, &DisplayExtendedInformation::reassignRequested);
 
     connect(m_tabStrip, &QTabBar::currentChanged, this, [this] { tabChanged(); });
     connect(m_list, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& position) { showContextMenu(position); });
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) { listDoubleClicked(item); });
-    connect(m_currentVersionOnly, &QCheckBox::clicked, this, [this] { PopulateListAtt(); });
+    connect(m_currentVersionOnly, &QCheckBox::clicked, this, [this] { fillAttachments(); });
     connect(m_close, &QPushButton::clicked, this, [this] { ChildWindow::close(this); });
     connect(m_edit, &QPushButton::clicked, this, [this] { editClicked(); });
     connect(m_delete, &QPushButton::clicked, this, [this] { deleteClicked(); });
@@ -372,11 +372,11 @@ void DisplayExtendedInformation::tabChanged()
     m_state.showTab(tab);
     applyState();
     if (tab == QLatin1String("Attachments"))
-        PopulateListAtt();
+        fillAttachments();
     else if (tab == QLatin1String("Resources"))
-        PopulateListResources();
+        fillResources();
     else if (tab == QLatin1String("Conferences/Meetings"))
-        PopulateListEvents();
+        fillEvents();
 }
 
 void DisplayExtendedInformation::refillList(const QString& tab, ListContent content, const QStringList& headers,
@@ -403,13 +403,36 @@ void DisplayExtendedInformation::reportListFailure(const QString& message)
     MessageBox::inform(this, Title, message, MessageBox::Critical);
 }
 
+bool DisplayExtendedInformation::showsList(ListContent content) const
+{
+    return m_listContent == content && RecordState::isFixedTab(selectedTab());
+}
+
+// A refill asked for from outside (the client picker after moving a document, the event
+// dialog after saving an event, the library after assigning a resource) reads the list on
+// screen again and nothing else: while the user is on a data tab, editing, or on another
+// list, the buttons and the shown tab stay as they are; the list is read again when its
+// tab is shown.
 void DisplayExtendedInformation::PopulateListAtt()
 {
-    // A refill asked for from outside (the client picker, after moving a document) while the
-    // user is on a data tab, or editing, must not cover the fields; the list is read again
-    // when a fixed tab is shown.
-    if (!RecordState::isFixedTab(selectedTab()))
-        return;
+    if (showsList(ListContent::Attachments))
+        fillAttachments();
+}
+
+void DisplayExtendedInformation::PopulateListResources()
+{
+    if (showsList(ListContent::Resources))
+        fillResources();
+}
+
+void DisplayExtendedInformation::PopulateListEvents()
+{
+    if (showsList(ListContent::Events))
+        fillEvents();
+}
+
+void DisplayExtendedInformation::fillAttachments()
+{
     refillList(QStringLiteral("Attachments"), ListContent::Attachments,
                {QStringLiteral("Attachment Name"), QStringLiteral("Date Added"), QStringLiteral("Version Number")},
                {3500, 1500, 1500});
@@ -431,7 +454,7 @@ void DisplayExtendedInformation::PopulateListAtt()
     }
 }
 
-void DisplayExtendedInformation::PopulateListResources()
+void DisplayExtendedInformation::fillResources()
 {
     refillList(QStringLiteral("Resources"), ListContent::Resources,
                {QStringLiteral("Resource Name"), QStringLiteral("Resource Date")}, {});
@@ -448,7 +471,7 @@ void DisplayExtendedInformation::PopulateListResources()
     }
 }
 
-void DisplayExtendedInformation::PopulateListEvents()
+void DisplayExtendedInformation::fillEvents()
 {
     refillList(QStringLiteral("Conferences/Meetings"), ListContent::Events,
                {QStringLiteral("Event Date"), QStringLiteral("Event Type"), QStringLiteral("Start Time"),

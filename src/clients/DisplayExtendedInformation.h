@@ -52,9 +52,11 @@ public:
     MDIBaseForm* mainWindow() const { return m_mainWindow; }
     const ClientRecord& record() const { return m_record; }
 
-    // Refill ListView1 with the client's attachments, assigned resources or events. A
-    // database failure is reported in a message and leaves the list empty. PopulateListAtt
-    // does nothing while a data tab is shown (the list is read again on a fixed tab).
+    // Refill ListView1 with the client's attachments, assigned resources or events, for
+    // the windows that changed them. Each does so only while that list is on screen: the
+    // buttons and the shown tab stay as the window's state says, and a list is read again
+    // whenever its tab is shown. A database failure is reported in a message and leaves the
+    // list empty.
     void PopulateListAtt();
     void PopulateListResources();
     void PopulateListEvents();
@@ -110,6 +112,10 @@ private:
     void LoadTabFields();
     void keepTypedValues();
     void updateTabOrder();
+    bool showsList(ListContent content) const;
+    void fillAttachments();
+    void fillResources();
+    void fillEvents();
     void refillList(const QString& tab, ListContent content, const QStringList& headers, const QList<double>& widths);
     void reportListFailure(const QString& message);
     void showContextMenu(const QPoint& position);
