@@ -6,6 +6,7 @@
 #include "clients/EventDuration.h"
 #include "clients/EventTime.h"
 #include "clients/RecordListActions.h"
+#include "clients/SaveReport.h"
 #include "platform/MessageBox.h"
 #include "shell/ChildWindow.h"
 #include "shell/Twips.h"
@@ -597,22 +598,20 @@ void DisplayExtendedInformation::deleteClicked()
     }
 }
 
-void DisplayExtendedInformation::reportSaveFailure()
-{
-    MessageBox::inform(this, Title,
-                       QStringLiteral("Error saving information to this form.") + QLatin1Char('\n') +
-                           QStringLiteral("Please regenerate database and try again"),
-                       MessageBox::Critical);
-}
-
 void DisplayExtendedInformation::saveClient()
 {
     keepTypedValues();
+    ClientRecord::SaveOutcome outcome;
     try {
-        m_record.save();
-    } catch (const StoreError&) {
+        outcome = m_record.save();
+    } catch (const StoreError& error) {
         // Nothing was written; the window stays in editing.
-        reportSaveFailure();
+        SaveReport::failure(this, error, SaveReport::saveFailedText());
+        return;
+    }
+    if (!outcome.saved()) {
+        // Nothing was written; what was typed stays until the user loads the record again.
+        SaveReport::changedElsewhere(this, outcome.changedElsewhere);
         return;
     }
     m_state.saved();
@@ -627,9 +626,9 @@ void DisplayExtendedInformation::createClient()
     qint64 id = 0;
     try {
         id = m_record.create();
-    } catch (const StoreError&) {
+    } catch (const StoreError& error) {
         // No part of the client was stored; the window stays as it was.
-        reportSaveFailure();
+        SaveReport::failure(this, error, SaveReport::saveFailedText());
         return;
     }
     PersonalInformationId = id;
@@ -645,8 +644,8 @@ void DisplayExtendedInformation::retireClient()
         return;
     try {
         m_record.retire();
-    } catch (const StoreError&) {
-        reportSaveFailure();
+    } catch (const StoreError& error) {
+        SaveReport::failure(this, error, SaveReport::saveFailedText(), SaveReport::busyDeleteText());
         return;
     }
     emit clientSaved(PersonalInformationId);

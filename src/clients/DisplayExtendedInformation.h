@@ -121,7 +121,6 @@ private:
     void showContextMenu(const QPoint& position);
     void listDoubleClicked(QTreeWidgetItem* item);
     void watchSubWindow();
-    void reportSaveFailure();
 
     void tabChanged();
     void editClicked();
