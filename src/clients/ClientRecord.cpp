@@ -1,5 +1,6 @@
 #include "clients/ClientRecord.h"
 
+#include "clients/RecordState.h"
 #include "store/CLsDataBaseConnection.h"
 #include "store/Database.h"
 #include "store/Identifier.h"
@@ -31,8 +32,12 @@ void ClientRecord::load()
 {
     m_tabs = readTabs(m_clientId);
     m_fields = readFieldEntries();
+    // Fields of a tab named like a list tab would be laid over that list.
+    std::erase_if(m_fields, [](const FieldEntry& entry) { return RecordState::isFixedTab(entry.tabName); });
     m_values = QStringList();
     m_values.resize(static_cast<qsizetype>(m_fields.size()));
+    m_loaded = QStringList();
+    m_loaded.resize(static_cast<qsizetype>(m_fields.size()));
 }
 
 std::vector<ClientRecord::Tab> ClientRecord::readTabs(qint64 clientId)
@@ -47,8 +52,10 @@ std::vector<ClientRecord::Tab> ClientRecord::readTabs(qint64 clientId)
     std::vector<Tab> tabs;
     for (; !rs.eof(); rs.moveNext()) {
         const QString name = rs.text(QStringLiteral("TabNam"));
-        // Only a tab whose table exists, named exactly as stored, is shown.
-        if (tables.contains(name, Qt::CaseSensitive))
+        // Only a tab whose table exists, named exactly as stored, is shown. A definition named
+        // like a list tab (from an older or hand-edited database) would show that name twice
+        // and point at a table of another kind ("Resources" is the library's).
+        if (tables.contains(name, Qt::CaseSensitive) && !RecordState::isFixedTab(name))
             tabs.push_back({name, rs.text(QStringLiteral("TabDescription"))});
     }
     rs.close();
@@ -123,23 +130,37 @@ void ClientRecord::setValue(const QString& tab, const QString& fieldName, const 
     }
 }
 
+QHash<QString, QString> ClientRecord::readRow(const std::shared_ptr<Database>& db, const QString& tab, qint64 clientId,
+                                              const std::vector<int>& fields, const std::vector<FieldEntry>& entries,
+                                              bool requireColumns)
+{
+    Recordset rs(db, QStringLiteral("SELECT * FROM %1 WHERE PersonalInformationId = ?").arg(quoteIdentifier(tab)),
+                 {clientId});
+    QHash<QString, QString> values;
+    for (const int field : fields) {
+        const QString& name = entries[static_cast<size_t>(field)].fieldName;
+        if (name.isEmpty())
+            continue;
+        if (!rs.hasField(name)) {
+            if (requireColumns)
+                throw StoreError(QStringLiteral("The table %1 has no column %2").arg(tab, name));
+            continue;
+        }
+        if (rs.eof())
+            continue;
+        const QVariant stored = rs.field(name);
+        if (!stored.isNull())
+            values.insert(name, stored.toString());
+    }
+    rs.close();
+    return values;
+}
+
 QHash<QString, QString> ClientRecord::storedValues(const QString& tab) const
 {
     CLsDataBaseConnection connection;
-    Recordset rs = connection.CreateRecordset(
-        QStringLiteral("SELECT * FROM %1 WHERE PersonalInformationId = ?").arg(quoteIdentifier(tab)), {m_clientId});
-    QHash<QString, QString> values;
-    if (!rs.eof()) {
-        for (const int field : fieldsOf(tab)) {
-            const QString& name = m_fields[static_cast<size_t>(field)].fieldName;
-            if (name.isEmpty() || !rs.hasField(name))
-                continue;
-            const QVariant stored = rs.field(name);
-            if (!stored.isNull())
-                values.insert(name, stored.toString());
-        }
-    }
-    rs.close();
+    QHash<QString, QString> values =
+        readRow(connection.sharedDatabase(), tab, m_clientId, fieldsOf(tab), m_fields, false);
     connection.DbClose();
     return values;
 }
@@ -151,10 +172,15 @@ void ClientRecord::loadStoredValues()
         try {
             stored = storedValues(tab);
         } catch (const StoreError&) {
-            continue; // a tab that cannot be read keeps what the value list holds
+            // A tab that cannot be read keeps what the value list holds, and counts as loaded
+            // with it: only what is typed from now on is a change.
+            for (const int field : fieldsOf(tab))
+                m_loaded[field] = valueText(field);
+            continue;
         }
         for (const int field : fieldsOf(tab)) {
             const auto found = stored.constFind(m_fields[static_cast<size_t>(field)].fieldName);
+            m_loaded[field] = found != stored.constEnd() ? found.value() : QStringLiteral("");
             if (found != stored.constEnd())
                 setValue(field, found.value());
         }
@@ -171,18 +197,22 @@ QStringList ClientRecord::distinctTabNames() const
     return names;
 }
 
-ClientRecord::Assignments ClientRecord::assignmentsOf(const QString& tab) const
+QString ClientRecord::valueText(int field) const
+{
+    const QString text = value(field);
+    return text.isNull() ? QStringLiteral("") : text; // an untouched box is empty text, not Null
+}
+
+ClientRecord::Assignments ClientRecord::assignmentsOf(const std::vector<int>& fields) const
 {
     // A column named by two fields of one tab takes the later field's value.
     QStringList names;
     QStringList texts;
-    for (const int field : fieldsOf(tab)) {
+    for (const int field : fields) {
         const QString& name = m_fields[static_cast<size_t>(field)].fieldName;
         if (name.isEmpty())
             continue;
-        QString text = value(field);
-        if (text.isNull())
-            text = QStringLiteral(""); // an untouched box is stored as empty text, not Null
+        const QString text = valueText(field);
         bool replaced = false;
         for (qsizetype i = 0; i < names.size(); ++i) {
             if (names.at(i).compare(name, Qt::CaseInsensitive) == 0) {
@@ -203,34 +233,64 @@ ClientRecord::Assignments ClientRecord::assignmentsOf(const QString& tab) const
     return assignments;
 }
 
-void ClientRecord::writeExistingClientTab(const Database& db, const QString& tab) const
+void ClientRecord::writeExistingClientTab(const Database& db, const QString& tab, qint64 clientId,
+                                          const Assignments& assignments)
 {
     const QString table = quoteIdentifier(tab);
     const QVariant rows =
-        db.scalar(QStringLiteral("SELECT count(*) FROM %1 WHERE PersonalInformationId = ?").arg(table), {m_clientId});
+        db.scalar(QStringLiteral("SELECT count(*) FROM %1 WHERE PersonalInformationId = ?").arg(table), {clientId});
     if (rows.toLongLong() == 0)
-        db.execute(QStringLiteral("INSERT INTO %1 (PersonalInformationId) VALUES (?)").arg(table), {m_clientId});
+        db.execute(QStringLiteral("INSERT INTO %1 (PersonalInformationId) VALUES (?)").arg(table), {clientId});
 
-    Assignments assignments = assignmentsOf(tab);
     if (assignments.columns.isEmpty())
         return;
     QStringList sets;
     for (const QString& column : std::as_const(assignments.columns))
         sets.append(column + QStringLiteral(" = ?"));
-    assignments.values.append(m_clientId);
+    QVariantList values = assignments.values;
+    values.append(clientId);
     db.execute(
         QStringLiteral("UPDATE %1 SET %2 WHERE PersonalInformationId = ?").arg(table, sets.join(QStringLiteral(", "))),
-        assignments.values);
+        values);
 }
 
-void ClientRecord::save() const
+ClientRecord::SaveOutcome ClientRecord::save()
 {
     CLsDataBaseConnection connection;
-    const Database& db = connection.database();
-    Transaction transaction(db);
-    for (const QString& tab : distinctTabNames())
-        writeExistingClientTab(db, tab);
+    const std::shared_ptr<Database> db = connection.sharedDatabase();
+    // The stored rows are compared and written inside one write transaction, so no other
+    // connection can change them between the comparison and the write.
+    Transaction transaction(*db);
+    SaveOutcome outcome;
+    std::vector<std::pair<QString, Assignments>> writes;
+    std::vector<int> written;
+    for (const QString& tab : distinctTabNames()) {
+        const std::vector<int> fields = fieldsOf(tab);
+        const QHash<QString, QString> now = readRow(db, tab, m_clientId, fields, m_fields, true);
+        std::vector<int> changed;
+        for (const int field : fields) {
+            const QString& name = m_fields[static_cast<size_t>(field)].fieldName;
+            if (name.isEmpty() || valueText(field) == m_loaded.value(field))
+                continue;
+            changed.push_back(field);
+            // Changed elsewhere, unless to the very text typed here.
+            const QString stored = now.value(name, QStringLiteral(""));
+            if (stored != m_loaded.value(field) && stored != valueText(field) &&
+                !outcome.changedElsewhere.contains(name))
+                outcome.changedElsewhere.append(name);
+        }
+        writes.emplace_back(tab, assignmentsOf(changed));
+        written.insert(written.end(), changed.begin(), changed.end());
+    }
+    if (!outcome.saved())
+        return outcome; // the transaction rolls back; nothing was written
+    for (const auto& [tab, assignments] : writes)
+        writeExistingClientTab(*db, tab, m_clientId, assignments);
     transaction.commit();
+    // What is stored now is what a later save compares with.
+    for (const int field : written)
+        m_loaded[field] = valueText(field);
+    return outcome;
 }
 
 qint64 ClientRecord::create()
@@ -240,7 +300,7 @@ qint64 ClientRecord::create()
     Transaction transaction(db);
 
     const QString personal = personalInformationTab();
-    const Assignments client = assignmentsOf(personal);
+    const Assignments client = assignmentsOf(fieldsOf(personal));
     const QString clientTable = quoteIdentifier(personal);
     if (client.columns.isEmpty())
         db.execute(QStringLiteral("INSERT INTO %1 DEFAULT VALUES").arg(clientTable));
@@ -254,7 +314,7 @@ qint64 ClientRecord::create()
     for (const QString& tab : distinctTabNames()) {
         if (tab == personal)
             continue;
-        Assignments row = assignmentsOf(tab);
+        Assignments row = assignmentsOf(fieldsOf(tab));
         row.columns.prepend(QStringLiteral("PersonalInformationId"));
         row.values.prepend(newId);
         db.execute(

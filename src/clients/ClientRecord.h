@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <memory>
 #include <vector>
 
 class Database;
@@ -25,6 +26,15 @@ public:
         QString description;
     };
 
+    // What save() did. When a field changed here was also changed elsewhere (another window,
+    // another copy of the program) since this record loaded it, nothing is written.
+    struct SaveOutcome
+    {
+        // Names of the fields changed here whose stored value is no longer the loaded one.
+        QStringList changedElsewhere;
+        bool saved() const { return changedElsewhere.isEmpty(); }
+    };
+
     static constexpr const char* PersonalInformationTab = "Personal Information";
 
     // `clientId` 0 stands for a client not created yet.
@@ -35,7 +45,10 @@ public:
 
     // The tabs of this client (its own ones and those of every client) whose table exists,
     // in the order of their definitions; then the fields of every tab in display order.
-    // The value list starts empty. Failures to read the definitions throw StoreError.
+    // A tab named like one of the window's list tabs ("Resources", "Attachments",
+    // "Conferences/Meetings", compared exactly) is left out with its fields: those names
+    // belong to the lists. The value list starts empty. Failures to read the definitions
+    // throw StoreError.
     void load();
 
     const std::vector<Tab>& tabs() const { return m_tabs; }
@@ -54,13 +67,17 @@ public:
     // table cannot be read.
     QHash<QString, QString> storedValues(const QString& tab) const;
     // Fills the value list from every tab's stored row; a tab that cannot be read, a missing
-    // row or a Null value leaves its entries as they were.
+    // row or a Null value leaves its entries as they were. What was read is remembered as
+    // the loaded values that save() compares with (a Null or missing value as empty text).
     void loadStoredValues();
 
-    // Writes the value list into the client's row of every tab, adding a row (with only the
-    // client's identifier) where the client has none yet. Either every tab is written or,
-    // when one fails (StoreError), none.
-    void save() const;
+    // Writes the fields whose value-list text differs from the loaded one into the client's
+    // row of their tab, adding a row (with only the client's identifier) where the client
+    // has none yet; fields left as loaded are not written. When the stored value of a
+    // changed field is no longer the loaded one, nothing is written and the outcome names
+    // the fields. Either every tab is written or, when one fails (StoreError, also when a
+    // tab's table lacks the column of one of its fields), none.
+    SaveOutcome save();
     // Creates the client: its Personal Information row, then one row in every other tab's
     // table, all from the value list and all or nothing. Returns the new identifier, which
     // becomes this record's clientId(). Throws StoreError when anything fails.
@@ -80,11 +97,18 @@ private:
     };
 
     QStringList distinctTabNames() const;
-    Assignments assignmentsOf(const QString& tab) const;
-    void writeExistingClientTab(const Database& db, const QString& tab) const;
+    QString valueText(int field) const;
+    Assignments assignmentsOf(const std::vector<int>& fields) const;
+    static QHash<QString, QString> readRow(const std::shared_ptr<Database>& db, const QString& tab, qint64 clientId,
+                                           const std::vector<int>& fields, const std::vector<FieldEntry>& entries,
+                                           bool requireColumns);
+    static void writeExistingClientTab(const Database& db, const QString& tab, qint64 clientId,
+                                       const Assignments& assignments);
 
     qint64 m_clientId = 0;
     std::vector<Tab> m_tabs;
     std::vector<FieldEntry> m_fields;
     QStringList m_values;
+    // The stored text of each field when loadStoredValues() last read it.
+    QStringList m_loaded;
 };

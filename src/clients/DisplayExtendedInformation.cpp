@@ -5,21 +5,17 @@
 #include "clients/ClientResources.h"
 #include "clients/EventDuration.h"
 #include "clients/EventTime.h"
-#include "documents/ClsBinaryFunctions.h"
-#include "platform/FileDialog.h"
-#include "platform/FileOpener.h"
+#include "clients/RecordListActions.h"
+#include "clients/SaveReport.h"
 #include "platform/MessageBox.h"
 #include "shell/ChildWindow.h"
 #include "shell/Twips.h"
 #include "store/DateText.h"
 #include "store/StoreError.h"
 
-#include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QDropEvent>
 #include <QEvent>
-#include <QFileInfo>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHeaderView>
@@ -32,7 +28,6 @@
 #include <QSignalBlocker>
 #include <QTabBar>
 #include <QTreeWidget>
-#include <QUrl>
 
 namespace {
 
@@ -82,27 +77,9 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& cap
 const QString Title = QStringLiteral("Orvanta");
 
 // What a list item carries besides its texts.
-constexpr int TagRole = Qt::UserRole;         // the record's identifier, when it has one
-constexpr int VersionRole = Qt::UserRole + 1; // an attachment's stored version
-constexpr int EventRole = Qt::UserRole + 2;   // an event's position in the events listed
-
-const QString OpenFileTitle = QStringLiteral("OPEN FILE");
-const QString OpenFileFilter = QStringLiteral("All files (*);;DOC files (*.doc);;PDF files (*.pdf)");
-
-QString question(const QString& warning)
-{
-    return warning + QLatin1Char('\n') + QStringLiteral("Do you want to continue");
-}
-
-// Storing or fetching a large document takes a while; the cursor says so.
-class WaitCursor
-{
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
+constexpr int TagRole = RecordListActions::TagRole;
+constexpr int VersionRole = RecordListActions::VersionRole;
+constexpr int EventRole = Qt::UserRole + 2; // an event's position in the events listed
 
 QString storedDate(const QString& stored)
 {
@@ -177,47 +154,21 @@ void DisplayExtendedInformation::createControls()
     m_cancel = makeButton(m_options, QStringLiteral("cmdCancel"), QStringLiteral("C&ancel"), CancelPlace);
     m_cancel->hide();
 
-    createMenus();
+    m_actions = new RecordListActions(this, m_list, [this] { return PersonalInformationId; });
+    connect(m_actions, &RecordListActions::attachmentsChanged, this, [this] { fillAttachments(); });
+    connect(m_actions, &RecordListActions::resourcesChanged, this, [this] { fillResources(); });
+    connect(m_actions, &RecordListActions::reassignRequested, this, &DisplayExtendedInformation::reassignRequested);
 
     connect(m_tabStrip, &QTabBar::currentChanged, this, [this] { tabChanged(); });
     connect(m_list, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& position) { showContextMenu(position); });
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) { listDoubleClicked(item); });
-    connect(m_currentVersionOnly, &QCheckBox::clicked, this, [this] { PopulateListAtt(); });
+    connect(m_currentVersionOnly, &QCheckBox::clicked, this, [this] { fillAttachments(); });
     connect(m_close, &QPushButton::clicked, this, [this] { ChildWindow::close(this); });
     connect(m_edit, &QPushButton::clicked, this, [this] { editClicked(); });
     connect(m_delete, &QPushButton::clicked, this, [this] { deleteClicked(); });
     connect(m_cancel, &QPushButton::clicked, this, [this] { cancelClicked(); });
     updateTabOrder();
-}
-
-QAction* DisplayExtendedInformation::addMenuAction(QMenu* menu, const QString& name, const QString& caption)
-{
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(name);
-    return action;
-}
-
-void DisplayExtendedInformation::createMenus()
-{
-    m_attachmentMenu = new QMenu(QStringLiteral("Attachment Options"), this);
-    m_attachmentMenu->setObjectName(QStringLiteral("MnuOptionsView"));
-    connect(addMenuAction(m_attachmentMenu, QStringLiteral("MnuSaveAs"), QStringLiteral("SaveAs")), &QAction::triggered,
-            this, [this] { saveAttachmentAs(); });
-    connect(addMenuAction(m_attachmentMenu, QStringLiteral("MnuView"), QStringLiteral("View")), &QAction::triggered,
-            this, [this] { viewAttachment(); });
-    m_attachmentMenu->addSeparator()->setObjectName(QStringLiteral("mnuSep"));
-    connect(addMenuAction(m_attachmentMenu, QStringLiteral("mnuDelete"), QStringLiteral("Delete")), &QAction::triggered,
-            this, [this] { deleteAttachment(); });
-    connect(addMenuAction(m_attachmentMenu, QStringLiteral("mnuMoveTo"), QStringLiteral("Reassign To ....")),
-            &QAction::triggered, this, [this] { reassignAttachment(); });
-
-    m_resourceMenu = new QMenu(QStringLiteral("Resource Options"), this);
-    m_resourceMenu->setObjectName(QStringLiteral("MnuResourceOptions"));
-    connect(addMenuAction(m_resourceMenu, QStringLiteral("mnuResourceVIew"), QStringLiteral("View")),
-            &QAction::triggered, this, [this] { viewResource(); });
-    connect(addMenuAction(m_resourceMenu, QStringLiteral("mnuRemoveFromClient"), QStringLiteral("Remove from Client")),
-            &QAction::triggered, this, [this] { removeResource(); });
 }
 
 void DisplayExtendedInformation::load()
@@ -422,11 +373,11 @@ void DisplayExtendedInformation::tabChanged()
     m_state.showTab(tab);
     applyState();
     if (tab == QLatin1String("Attachments"))
-        PopulateListAtt();
+        fillAttachments();
     else if (tab == QLatin1String("Resources"))
-        PopulateListResources();
+        fillResources();
     else if (tab == QLatin1String("Conferences/Meetings"))
-        PopulateListEvents();
+        fillEvents();
 }
 
 void DisplayExtendedInformation::refillList(const QString& tab, ListContent content, const QStringList& headers,
@@ -453,13 +404,36 @@ void DisplayExtendedInformation::reportListFailure(const QString& message)
     MessageBox::inform(this, Title, message, MessageBox::Critical);
 }
 
+bool DisplayExtendedInformation::showsList(ListContent content) const
+{
+    return m_listContent == content && RecordState::isFixedTab(selectedTab());
+}
+
+// A refill asked for from outside (the client picker after moving a document, the event
+// dialog after saving an event, the library after assigning a resource) reads the list on
+// screen again and nothing else: while the user is on a data tab, editing, or on another
+// list, the buttons and the shown tab stay as they are; the list is read again when its
+// tab is shown.
 void DisplayExtendedInformation::PopulateListAtt()
 {
-    // A refill asked for from outside (the client picker, after moving a document) while the
-    // user is on a data tab, or editing, must not cover the fields; the list is read again
-    // when a fixed tab is shown.
-    if (!RecordState::isFixedTab(selectedTab()))
-        return;
+    if (showsList(ListContent::Attachments))
+        fillAttachments();
+}
+
+void DisplayExtendedInformation::PopulateListResources()
+{
+    if (showsList(ListContent::Resources))
+        fillResources();
+}
+
+void DisplayExtendedInformation::PopulateListEvents()
+{
+    if (showsList(ListContent::Events))
+        fillEvents();
+}
+
+void DisplayExtendedInformation::fillAttachments()
+{
     refillList(QStringLiteral("Attachments"), ListContent::Attachments,
                {QStringLiteral("Attachment Name"), QStringLiteral("Date Added"), QStringLiteral("Version Number")},
                {3500, 1500, 1500});
@@ -481,7 +455,7 @@ void DisplayExtendedInformation::PopulateListAtt()
     }
 }
 
-void DisplayExtendedInformation::PopulateListResources()
+void DisplayExtendedInformation::fillResources()
 {
     refillList(QStringLiteral("Resources"), ListContent::Resources,
                {QStringLiteral("Resource Name"), QStringLiteral("Resource Date")}, {});
@@ -498,7 +472,7 @@ void DisplayExtendedInformation::PopulateListResources()
     }
 }
 
-void DisplayExtendedInformation::PopulateListEvents()
+void DisplayExtendedInformation::fillEvents()
 {
     refillList(QStringLiteral("Conferences/Meetings"), ListContent::Events,
                {QStringLiteral("Event Date"), QStringLiteral("Event Type"), QStringLiteral("Start Time"),
@@ -526,24 +500,13 @@ void DisplayExtendedInformation::PopulateListEvents()
     }
 }
 
-QTreeWidgetItem* DisplayExtendedInformation::selectedItem() const
-{
-    const QList<QTreeWidgetItem*> selected = m_list->selectedItems();
-    return selected.isEmpty() ? nullptr : selected.constFirst();
-}
-
-void DisplayExtendedInformation::nothingSelected()
-{
-    MessageBox::inform(this, Title, QStringLiteral("Nothing selected"), MessageBox::Information);
-}
-
 void DisplayExtendedInformation::showContextMenu(const QPoint& position)
 {
     QMenu* menu = nullptr;
     if (m_listContent == ListContent::Attachments)
-        menu = m_attachmentMenu;
+        menu = m_actions->attachmentMenu();
     else if (m_listContent == ListContent::Resources)
-        menu = m_resourceMenu;
+        menu = m_actions->resourceMenu();
     if (menu)
         menu->popup(m_list->viewport()->mapToGlobal(position));
 }
@@ -577,200 +540,12 @@ bool DisplayExtendedInformation::eventFilter(QObject* watched, QEvent* event)
         auto* drop = static_cast<QDropEvent*>(event);
         drop->setDropAction(Qt::CopyAction);
         drop->accept();
-        dropFiles(drop->mimeData());
+        m_actions->dropFiles(drop->mimeData());
         return true;
     }
     default:
         return QWidget::eventFilter(watched, event);
     }
-}
-
-void DisplayExtendedInformation::dropFiles(const QMimeData* data)
-{
-    QStringList paths;
-    bool onlyFiles = data && data->hasUrls() && !data->urls().isEmpty();
-    if (onlyFiles) {
-        for (const QUrl& url : data->urls()) {
-            if (!url.isLocalFile() || QFileInfo(url.toLocalFile()).isDir()) {
-                onlyFiles = false;
-                break;
-            }
-            paths.append(url.toLocalFile());
-        }
-    }
-
-    ClientDocuments::DropResult result;
-    if (onlyFiles) {
-        try {
-            const WaitCursor wait;
-            result = ClientDocuments(PersonalInformationId).storeDropped(paths);
-        } catch (const StoreError& error) {
-            result.error = error.message();
-        }
-    }
-    PopulateListAtt();
-    if (onlyFiles && result.error.isEmpty())
-        return;
-    if (result.tooLarge)
-        MessageBox::inform(this, Title, result.error, MessageBox::Critical);
-    else
-        MessageBox::inform(this, Title,
-                           QStringLiteral("Currently you can't drag and drop straight from that application") +
-                               QLatin1Char('\n') +
-                               QStringLiteral("Try dragging and dropping from the desktop then to Orvanta."),
-                           MessageBox::Information);
-}
-
-void DisplayExtendedInformation::upload()
-{
-    m_dialogTitle = OpenFileTitle;
-    m_dialogFilter = OpenFileFilter;
-    const QString path = FileDialog::instance().getOpenFileName(this, m_dialogTitle, QString(), m_dialogFilter);
-    if (path.isEmpty())
-        return;
-    try {
-        const WaitCursor wait;
-        ClientDocuments(PersonalInformationId).upload(path);
-    } catch (const StoreError& error) {
-        // Nothing was stored: the file could not be read, was too large, or the database refused it.
-        MessageBox::inform(this, Title, error.message(), MessageBox::Critical);
-        PopulateListAtt();
-        return;
-    }
-    MessageBox::inform(this, Title, QStringLiteral("Attachment successfully uploaded"), MessageBox::Information);
-    PopulateListAtt();
-}
-
-void DisplayExtendedInformation::viewAttachment()
-{
-    const QTreeWidgetItem* item = selectedItem();
-    const QVariant version = item ? item->data(0, VersionRole) : QVariant();
-    if (!version.isValid()) {
-        nothingSelected();
-        return;
-    }
-    QString path;
-    try {
-        const WaitCursor wait;
-        path = ClientDocuments(PersonalInformationId).fetchForViewing(item->text(0), version.toInt());
-    } catch (const StoreError&) {
-        nothingSelected();
-        return;
-    }
-    // Whether a program could be found for the file is not reported.
-    FileOpener::instance().open(path);
-}
-
-void DisplayExtendedInformation::saveAttachmentAs()
-{
-    const QTreeWidgetItem* item = selectedItem();
-    const QVariant version = item ? item->data(0, VersionRole) : QVariant();
-    if (!version.isValid()) {
-        nothingSelected();
-        return;
-    }
-    // The stored name's last component, as the file dialog's suggestion.
-    const QString suggested =
-        QFileInfo(ClsBinaryFunctions::safeFilePath(QStringLiteral("."), item->text(0))).fileName();
-    const QString target = FileDialog::instance().getSaveFileName(this, m_dialogTitle, suggested, m_dialogFilter);
-    if (target.isEmpty())
-        return;
-    try {
-        const WaitCursor wait;
-        ClientDocuments(PersonalInformationId).saveCopy(item->text(0), version.toInt(), target);
-    } catch (const StoreError&) {
-        nothingSelected();
-    }
-}
-
-void DisplayExtendedInformation::deleteAttachment()
-{
-    const QTreeWidgetItem* item = selectedItem();
-    if (!item) {
-        nothingSelected();
-        return;
-    }
-    if (MessageBox::ask(this, Title, question(QStringLiteral("Warning you are about to delete the selected file")),
-                        MessageBox::YesNo, MessageBox::NoIcon) != MessageBox::Yes)
-        return;
-    const QVariant tag = item->data(0, TagRole);
-    bool deleted = false;
-    try {
-        deleted = tag.isValid() && ClientDocuments(PersonalInformationId).remove(tag.toLongLong());
-    } catch (const StoreError&) {
-        deleted = false;
-    }
-    if (!deleted) {
-        nothingSelected();
-        return;
-    }
-    MessageBox::inform(this, Title, QStringLiteral("Attachment deleted"), MessageBox::Information);
-    PopulateListAtt();
-}
-
-void DisplayExtendedInformation::reassignAttachment()
-{
-    const QTreeWidgetItem* item = selectedItem();
-    if (!item) {
-        nothingSelected();
-        return;
-    }
-    if (MessageBox::ask(
-            this, Title,
-            question(QStringLiteral("Warning you are about to reassign the selected file: ") + item->text(0)),
-            MessageBox::YesNo, MessageBox::NoIcon) != MessageBox::Yes)
-        return;
-    const QVariant tag = item->data(0, TagRole);
-    if (!tag.isValid()) {
-        nothingSelected();
-        return;
-    }
-    emit reassignRequested(tag.toLongLong());
-}
-
-void DisplayExtendedInformation::viewResource()
-{
-    const QTreeWidgetItem* item = selectedItem();
-    const QVariant tag = item ? item->data(0, TagRole) : QVariant();
-    if (!tag.isValid()) {
-        nothingSelected();
-        return;
-    }
-    QString path;
-    try {
-        const WaitCursor wait;
-        path = ClientResources::fetchForViewing(tag.toLongLong(), item->text(0));
-    } catch (const StoreError&) {
-        nothingSelected();
-        return;
-    }
-    FileOpener::instance().open(path);
-}
-
-void DisplayExtendedInformation::removeResource()
-{
-    const QTreeWidgetItem* item = selectedItem();
-    if (!item) {
-        nothingSelected();
-        return;
-    }
-    if (MessageBox::ask(this, Title,
-                        question(QStringLiteral("Warning you are about to remove the selected file: ") + item->text(0)),
-                        MessageBox::YesNo, MessageBox::NoIcon) != MessageBox::Yes)
-        return;
-    const QVariant tag = item->data(0, TagRole);
-    int removed = 0;
-    try {
-        removed = tag.isValid() ? ClientResources(PersonalInformationId).removeFromClient(tag.toLongLong()) : 0;
-    } catch (const StoreError&) {
-        removed = 0;
-    }
-    if (removed == 0) {
-        nothingSelected();
-        return;
-    }
-    MessageBox::inform(this, Title, QStringLiteral("Resource Removed"), MessageBox::Information);
-    PopulateListResources();
 }
 
 void DisplayExtendedInformation::editClicked()
@@ -786,7 +561,7 @@ void DisplayExtendedInformation::editClicked()
         break;
     case RecordState::EditAction::Upload:
         emit uploadRequested();
-        upload();
+        m_actions->upload();
         break;
     case RecordState::EditAction::AddEvent:
         emit addEventRequested();
@@ -823,22 +598,20 @@ void DisplayExtendedInformation::deleteClicked()
     }
 }
 
-void DisplayExtendedInformation::reportSaveFailure()
-{
-    MessageBox::inform(this, Title,
-                       QStringLiteral("Error saving information to this form.") + QLatin1Char('\n') +
-                           QStringLiteral("Please regenerate database and try again"),
-                       MessageBox::Critical);
-}
-
 void DisplayExtendedInformation::saveClient()
 {
     keepTypedValues();
+    ClientRecord::SaveOutcome outcome;
     try {
-        m_record.save();
-    } catch (const StoreError&) {
+        outcome = m_record.save();
+    } catch (const StoreError& error) {
         // Nothing was written; the window stays in editing.
-        reportSaveFailure();
+        SaveReport::failure(this, error, SaveReport::saveFailedText());
+        return;
+    }
+    if (!outcome.saved()) {
+        // Nothing was written; what was typed stays until the user loads the record again.
+        SaveReport::changedElsewhere(this, outcome.changedElsewhere);
         return;
     }
     m_state.saved();
@@ -853,9 +626,9 @@ void DisplayExtendedInformation::createClient()
     qint64 id = 0;
     try {
         id = m_record.create();
-    } catch (const StoreError&) {
+    } catch (const StoreError& error) {
         // No part of the client was stored; the window stays as it was.
-        reportSaveFailure();
+        SaveReport::failure(this, error, SaveReport::saveFailedText());
         return;
     }
     PersonalInformationId = id;
@@ -871,8 +644,8 @@ void DisplayExtendedInformation::retireClient()
         return;
     try {
         m_record.retire();
-    } catch (const StoreError&) {
-        reportSaveFailure();
+    } catch (const StoreError& error) {
+        SaveReport::failure(this, error, SaveReport::saveFailedText(), SaveReport::busyDeleteText());
         return;
     }
     emit clientSaved(PersonalInformationId);

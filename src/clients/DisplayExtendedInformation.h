@@ -12,15 +12,13 @@
 #include <vector>
 
 class MDIBaseForm;
-class QAction;
 class QCheckBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
-class QMenu;
-class QMimeData;
 class QPushButton;
+class RecordListActions;
 class QTabBar;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -54,9 +52,11 @@ public:
     MDIBaseForm* mainWindow() const { return m_mainWindow; }
     const ClientRecord& record() const { return m_record; }
 
-    // Refill ListView1 with the client's attachments, assigned resources or events. A
-    // database failure is reported in a message and leaves the list empty. PopulateListAtt
-    // does nothing while a data tab is shown (the list is read again on a fixed tab).
+    // Refill ListView1 with the client's attachments, assigned resources or events, for
+    // the windows that changed them. Each does so only while that list is on screen: the
+    // buttons and the shown tab stay as the window's state says, and a list is read again
+    // whenever its tab is shown. A database failure is reported in a message and leaves the
+    // list empty.
     void PopulateListAtt();
     void PopulateListResources();
     void PopulateListEvents();
@@ -101,8 +101,6 @@ private:
     };
 
     void createControls();
-    void createMenus();
-    QAction* addMenuAction(QMenu* menu, const QString& name, const QString& caption);
     void applyState();
     void syncMode();
     QString tabName(int index) const;
@@ -114,22 +112,15 @@ private:
     void LoadTabFields();
     void keepTypedValues();
     void updateTabOrder();
+    bool showsList(ListContent content) const;
+    void fillAttachments();
+    void fillResources();
+    void fillEvents();
     void refillList(const QString& tab, ListContent content, const QStringList& headers, const QList<double>& widths);
     void reportListFailure(const QString& message);
-    QTreeWidgetItem* selectedItem() const;
-    void nothingSelected();
     void showContextMenu(const QPoint& position);
     void listDoubleClicked(QTreeWidgetItem* item);
-    void upload();
-    void dropFiles(const QMimeData* data);
-    void viewAttachment();
-    void saveAttachmentAs();
-    void deleteAttachment();
-    void reassignAttachment();
-    void viewResource();
-    void removeResource();
     void watchSubWindow();
-    void reportSaveFailure();
 
     void tabChanged();
     void editClicked();
@@ -155,14 +146,10 @@ private:
     QPushButton* m_edit = nullptr;
     QPushButton* m_delete = nullptr;
     QPushButton* m_cancel = nullptr;
-    QMenu* m_attachmentMenu = nullptr;
-    QMenu* m_resourceMenu = nullptr;
+    RecordListActions* m_actions = nullptr;
 
     std::vector<PlacedField> m_placed;
     ListContent m_listContent = ListContent::None;
     // The events listed, in list order; an item carries its position here.
     std::vector<EventEntry> m_events;
-    // The file dialog keeps the title and filter of the last upload for "SaveAs".
-    QString m_dialogTitle;
-    QString m_dialogFilter;
 };

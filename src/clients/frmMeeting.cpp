@@ -3,6 +3,7 @@
 #include "clients/EventEntry.h"
 #include "clients/EventListTable.h"
 #include "clients/EventTime.h"
+#include "clients/SaveReport.h"
 #include "clients/frmSelectClient.h"
 #include "platform/MessageBox.h"
 #include "platform/TextPrinter.h"
@@ -241,7 +242,8 @@ void frmMeeting::save()
     try {
         entry.store(clientId);
     } catch (const StoreError& error) {
-        stop(error.message());
+        // Nothing was written; the dialog stays open with what was typed.
+        SaveReport::failure(this, error, error.message());
         return;
     }
     emit eventSaved(clientId);

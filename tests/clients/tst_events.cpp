@@ -5,12 +5,15 @@
 #include "clients/frmSelectClient.h"
 #include "shell/Twips.h"
 #include "store/Database.h"
+#include "store/StoreError.h"
+#include "store/Transaction.h"
 
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -101,6 +104,7 @@ private slots:
     void saveRefused_data();
     void saveRefused();
     void endTimeFilledAtSave();
+    void lockedDatabaseKeepsTheEvent();
     void handOverCarriesEventUntilOk();
     void pickerWithoutActiveClient();
     void pickerOffersActiveClientsOnly();
@@ -249,6 +253,49 @@ void TestEvents::endTimeFilledAtSave()
              (QVariantList{client, QStringLiteral("2024-03-05"), QStringLiteral("Meeting"), QStringLiteral("Billing"),
                            QStringLiteral("O'Brien's visit"), QStringLiteral("09:00:00"), QStringLiteral("10:30:15"),
                            QStringLiteral("Brought papers")}));
+}
+
+// Another program holding the database locked is not a fault of the database: the user is
+// told so, nothing is written, and the dialog keeps what was typed so that Save can be
+// tried again.
+void TestEvents::lockedDatabaseKeepsTheEvent()
+{
+    TestAppFolder app;
+    const qint64 client = addClient(QStringLiteral("Smith"), QStringLiteral("J"), QStringLiteral("Ann"));
+    frmMeeting window;
+    window.PersonalInformationId = QString::number(client);
+    window.show();
+    QSignalSpy saved(&window, &frmMeeting::eventSaved);
+    type(window, "txtEventPurpose", QStringLiteral("Visit"));
+    type(window, "txtEventEndTime", QStringLiteral("11:00"));
+    QTest::keyClicks(control<QPlainTextEdit>(window, "txtEventNotes"), QStringLiteral("Brought papers"));
+    auto* save = control<QPushButton>(window, "cmdSave");
+    QVERIFY(save->isVisible() && !save->size().isEmpty());
+
+    Database::setBusyTimeout(50);
+    const auto restore = qScopeGuard([] { Database::setBusyTimeout(-1); });
+    {
+        CLsDataBaseConnection holder;
+        Transaction hold(holder.database());
+        holder.database().execute(QStringLiteral("UPDATE Security SET UserName = UserName"));
+        click(window, "cmdSave");
+        QCOMPARE(app.messages->shown().size(), 1);
+        QVERIFY2(app.messages->last().text.startsWith(
+                     QStringLiteral("Another program is using the database. Nothing was saved.")),
+                 qPrintable(app.messages->last().text));
+        QCOMPARE(app.messages->last().title, QStringLiteral("Orvanta"));
+        QVERIFY(window.isVisible());
+        QCOMPARE(saved.size(), 0);
+        QCOMPARE(control<QLineEdit>(window, "txtEventPurpose")->text(), QStringLiteral("Visit"));
+        QCOMPARE(control<QLineEdit>(window, "txtEventEndTime")->text(), QStringLiteral("11:00"));
+        QCOMPARE(control<QPlainTextEdit>(window, "txtEventNotes")->toPlainText(), QStringLiteral("Brought papers"));
+    }
+    QCOMPARE(meetingCount(), 0);
+
+    click(window, "cmdSave");
+    QCOMPARE(saved.size(), 1);
+    QCOMPARE(meetingCount(), 1);
+    QTRY_VERIFY(!window.isVisible());
 }
 
 void TestEvents::handOverCarriesEventUntilOk()

@@ -19,6 +19,7 @@
 #include <QTabBar>
 #include <QTreeWidget>
 #include <QUrl>
+#include <functional>
 #include <sys/stat.h>
 
 namespace {
@@ -387,15 +388,37 @@ private slots:
                      database().scalar(QStringLiteral("SELECT AttachmentsId FROM Attachments")).toLongLong());
     }
 
-    void refillFromOutsideLeavesADataTabAlone()
+    // The windows that change a list refill it; while another tab or list is shown, the
+    // window stays as it is.
+    void refillFromOutsideLeavesTheWindowAlone_data()
     {
+        QTest::addColumn<QString>("tab");
+        QTest::addColumn<int>("refill"); // 0 attachments, 1 resources, 2 events
+        for (int refill = 0; refill < 3; ++refill)
+            QTest::addRow("data tab, list %d", refill) << QStringLiteral("Personal Information") << refill;
+        QTest::newRow("events over attachments") << QStringLiteral("Attachments") << 2;
+        QTest::newRow("attachments over resources") << QStringLiteral("Resources") << 0;
+        QTest::newRow("resources over events") << QStringLiteral("Conferences/Meetings") << 1;
+    }
+
+    void refillFromOutsideLeavesTheWindowAlone()
+    {
+        QFETCH(QString, tab);
+        QFETCH(int, refill);
         TestAppFolder app;
-        auto window = openOn(addClient(QStringLiteral("Ann")), QStringLiteral("Personal Information"));
+        auto window = openOn(addClient(QStringLiteral("Ann")), tab);
         auto* edit = window->findChild<QPushButton*>(QStringLiteral("cmdEdit"));
         const QString caption = edit->text();
-        window->PopulateListAtt();
-        QVERIFY(!list(*window)->isVisible());
+        const bool shown = list(*window)->isVisible();
+        const QString header = list(*window)->headerItem()->text(0);
+        const std::function<void()> refills[] = {[&] { window->PopulateListAtt(); },
+                                                 [&] { window->PopulateListResources(); },
+                                                 [&] { window->PopulateListEvents(); }};
+        refills[refill]();
+        QCOMPARE(list(*window)->isVisible(), shown);
+        QCOMPARE(list(*window)->headerItem()->text(0), header);
         QCOMPARE(edit->text(), caption);
+        QCOMPARE(window->findChild<QPushButton*>(QStringLiteral("cmdDelete"))->isVisible(), !shown);
     }
 
     void resourceListAndItsEmptyRow()

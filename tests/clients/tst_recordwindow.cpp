@@ -2,11 +2,13 @@
 
 #include "clients/ClientRecord.h"
 #include "clients/DisplayExtendedInformation.h"
+#include "clients/RecordState.h"
 #include "shell/Twips.h"
 #include "store/Database.h"
 #include "store/Identifier.h"
 #include "store/SchemaCatalog.h"
 #include "store/StoreError.h"
+#include "store/Transaction.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -14,12 +16,14 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTabBar>
 
 namespace {
 
 const QString Personal = QStringLiteral("Personal Information");
+const QString Phone = QStringLiteral("Home Phone Number");
 
 qint64 addClient(const QString& firstName, qint64 id = 0)
 {
@@ -136,6 +140,17 @@ void click(const QWidget& window, const char* name)
     auto* button = window.findChild<QPushButton*>(QString::fromLatin1(name));
     QVERIFY(button && button->isVisible());
     QTest::mouseClick(button, Qt::LeftButton);
+}
+
+// What the second of two editors of one client types after the first saved the phone.
+void concurrentEditRows()
+{
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("saved");
+    QTest::newRow("another field") << QStringLiteral("City") << QStringLiteral("typed later") << true;
+    QTest::newRow("the same field") << Phone << QStringLiteral("typed later") << false;
+    QTest::newRow("the same field, same text") << Phone << QStringLiteral("555 0101") << true;
 }
 
 QString saveError()
@@ -413,6 +428,170 @@ private slots:
         selectTab(*window, Personal);
         selectTab(*window, name);
         QCOMPARE(box(*window, QStringLiteral("Pet Name"))->text(), QStringLiteral("Rex"));
+    }
+
+    // Two records of one client, loaded before either saves: the later save writes only what
+    // it changed, and refuses when what it changed was changed by the other in the meantime.
+    void twoRecordsOfOneClient_data() { concurrentEditRows(); }
+
+    void twoRecordsOfOneClient()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(bool, saved);
+        TestAppFolder app;
+        addTab(QStringLiteral("Extra"), {QStringLiteral("Note")}, {QStringLiteral("Note")});
+        const qint64 client = addClient(QStringLiteral("Ann"));
+        ClientRecord first(client);
+        ClientRecord second(client);
+        for (ClientRecord* record : {&first, &second}) {
+            record->load();
+            record->loadStoredValues();
+        }
+        first.setValue(Personal, Phone, QStringLiteral("555 0101"));
+        QVERIFY(first.save().saved());
+
+        second.setValue(Personal, field, text);
+        second.setValue(QStringLiteral("Extra"), QStringLiteral("Note"), QStringLiteral("noted"));
+        const ClientRecord::SaveOutcome outcome = second.save();
+        QCOMPARE(outcome.saved(), saved);
+        QCOMPARE(stored(Personal, Phone, client).toString(), QStringLiteral("555 0101"));
+        QCOMPARE(stored(Personal, QStringLiteral("First Name"), client).toString(), QStringLiteral("Ann"));
+        if (saved) {
+            QCOMPARE(stored(Personal, field, client).toString(), text);
+            QCOMPARE(stored(QStringLiteral("Extra"), QStringLiteral("Note"), client).toString(),
+                     QStringLiteral("noted"));
+            // Fields neither record changed keep their Null.
+            QVERIFY(stored(Personal, QStringLiteral("Last Name"), client).isNull());
+        } else {
+            QCOMPARE(outcome.changedElsewhere, QStringList{Phone});
+            QVERIFY(stored(QStringLiteral("Extra"), QStringLiteral("Note"), client).isNull()); // nothing was written
+            QCOMPARE(second.value(Personal, Phone), text);
+            // Loading again takes the stored value as the one to compare with.
+            second.loadStoredValues();
+            second.setValue(Personal, Phone, QStringLiteral("555 0202"));
+            QVERIFY(second.save().saved());
+            QCOMPARE(stored(Personal, Phone, client).toString(), QStringLiteral("555 0202"));
+        }
+    }
+
+    // The same through two record windows on one client.
+    void twoWindowsOfOneClient_data() { concurrentEditRows(); }
+
+    void twoWindowsOfOneClient()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(bool, saved);
+        TestAppFolder app;
+        const qint64 client = addClient(QStringLiteral("Ann"));
+        auto earlier = open(client);
+        click(*earlier, "cmdEdit");
+        auto later = open(client);
+        click(*later, "cmdEdit");
+        type(*later, Phone, QStringLiteral("555 0101"));
+        click(*later, "cmdDelete"); // "Save"
+        QCOMPARE(later->Mode, QString());
+        QCOMPARE(stored(Personal, Phone, client).toString(), QStringLiteral("555 0101"));
+
+        type(*earlier, field, text);
+        click(*earlier, "cmdDelete");
+        QCOMPARE(stored(Personal, Phone, client).toString(), QStringLiteral("555 0101"));
+        if (saved) {
+            QVERIFY(app.messages->shown().isEmpty());
+            QCOMPARE(stored(Personal, field, client).toString(), text);
+            QCOMPARE(earlier->Mode, QString());
+            return;
+        }
+        QCOMPARE(app.messages->shown().size(), 1);
+        const QString message = app.messages->last().text;
+        QCOMPARE(app.messages->last().title, QStringLiteral("Orvanta"));
+        QVERIFY2(message.contains(QStringLiteral("changed elsewhere")) && message.contains(Phone) &&
+                     message.contains(QStringLiteral("Nothing was saved")),
+                 qPrintable(message));
+        // Still editing, with what was typed, until the user loads the record again.
+        QCOMPARE(earlier->Mode, QStringLiteral("Edit"));
+        QCOMPARE(box(*earlier, Phone)->text(), text);
+        QVERIFY(!box(*earlier, Phone)->isReadOnly());
+        click(*earlier, "cmdDelete");
+        QCOMPARE(app.messages->shown().size(), 2);
+        QCOMPARE(stored(Personal, Phone, client).toString(), QStringLiteral("555 0101"));
+        click(*earlier, "cmdCancel");
+        click(*earlier, "cmdEdit");
+        QCOMPARE(box(*earlier, Phone)->text(), QStringLiteral("555 0101"));
+    }
+
+    // A database held locked by another program: the user is told, nothing is written, and
+    // the window keeps what was typed until Save is tried again.
+    void lockedDatabaseKeepsTheTypedValues_data()
+    {
+        QTest::addColumn<bool>("newClient");
+        QTest::newRow("edited client") << false;
+        QTest::newRow("new client") << true;
+    }
+
+    void lockedDatabaseKeepsTheTypedValues()
+    {
+        QFETCH(bool, newClient);
+        TestAppFolder app;
+        const qint64 client = newClient ? 0 : addClient(QStringLiteral("Ann"));
+        auto window = open(client, newClient ? QStringLiteral("New") : QString());
+        const char* save = newClient ? "cmdEdit" : "cmdDelete";
+        if (!newClient)
+            click(*window, "cmdEdit");
+        type(*window, QStringLiteral("City"), QStringLiteral("Newport"));
+
+        Database::setBusyTimeout(50);
+        const auto restore = qScopeGuard([] { Database::setBusyTimeout(-1); });
+        {
+            CLsDataBaseConnection holder;
+            Transaction hold(holder.database());
+            holder.database().execute(QStringLiteral("UPDATE Security SET UserName = UserName"));
+            click(*window, save);
+            QCOMPARE(app.messages->shown().size(), 1);
+            QVERIFY2(app.messages->last().text.startsWith(
+                         QStringLiteral("Another program is using the database. Nothing was saved.")),
+                     qPrintable(app.messages->last().text));
+            QCOMPARE(app.messages->last().title, QStringLiteral("Orvanta"));
+            QVERIFY(window->isVisible());
+            QCOMPARE(window->Mode, newClient ? QStringLiteral("New") : QStringLiteral("Edit"));
+            QCOMPARE(box(*window, QStringLiteral("City"))->text(), QStringLiteral("Newport"));
+        }
+        QCOMPARE(count(Personal), newClient ? 0 : 1);
+
+        click(*window, save);
+        QCOMPARE(app.messages->shown().size(), 1);
+        QCOMPARE(stored(Personal, QStringLiteral("City"), 1).toString(), QStringLiteral("Newport")); // the one client
+    }
+
+    // Definitions named like a list tab, from an older or hand-edited database, with a table
+    // of that name ("Resources" is the library's own): no second tab of that name, no fields
+    // over the list, and saving the client is not disturbed.
+    void tabNamedLikeAListTab()
+    {
+        TestAppFolder app;
+        addTab(QStringLiteral("Resources"), {QStringLiteral("Shelf")}, {});
+        addTab(QStringLiteral("Conferences/Meetings"), {QStringLiteral("Room")}, {QStringLiteral("Room")});
+        const qint64 client = addClient(QStringLiteral("Ann"));
+        ClientRecord record(client);
+        record.load();
+        QCOMPARE(record.tabs().size(), size_t(1));
+        QVERIFY(record.fieldsOf(QStringLiteral("Resources")).empty());
+
+        auto window = open(client);
+        QCOMPARE(tabs(*window), QStringList{Personal} + RecordState::fixedTabs());
+        for (const QString& tab : RecordState::fixedTabs()) {
+            selectTab(*window, tab);
+            QVERIFY(!box(*window, QStringLiteral("Shelf")) && !box(*window, QStringLiteral("Room")));
+        }
+        selectTab(*window, Personal);
+        click(*window, "cmdEdit");
+        type(*window, QStringLiteral("City"), QStringLiteral("Newport"));
+        click(*window, "cmdDelete");
+        QVERIFY(app.messages->shown().isEmpty());
+        QCOMPARE(window->Mode, QString());
+        QCOMPARE(stored(Personal, QStringLiteral("City"), client).toString(), QStringLiteral("Newport"));
+        QCOMPARE(count(QStringLiteral("Conferences/Meetings")), 0);
     }
 };
 
