@@ -5,6 +5,7 @@
 #include "LoggedInSession.h"
 #include "TestSupport.h"
 #include "WindowChecks.h"
+#include "shell/frmSplash.h"
 
 #include <QHash>
 #include <QMdiArea>
@@ -48,6 +49,7 @@ private slots:
     void controlsCanBeSeen();
     void controlsTellScreenReadersWhatTheyShow_data();
     void controlsTellScreenReadersWhatTheyShow();
+    void splashCanBeSeenAndRead();
 
 private:
     static void windows();
@@ -165,6 +167,18 @@ void TestWindowsOnScreen::controlsTellScreenReadersWhatTheyShow()
     QVERIFY(window);
 
     const QStringList problems = WindowChecks::accessibilityProblems(window);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
+}
+
+// The splash window shows between the login and the main window.
+void TestWindowsOnScreen::splashCanBeSeenAndRead()
+{
+    TestAppFolder folder;
+    frmSplash splash;
+    splash.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&splash));
+
+    const QStringList problems = WindowChecks::layoutProblems(&splash) + WindowChecks::accessibilityProblems(&splash);
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
 }
 
