@@ -36,6 +36,9 @@ public:
     static inline const QString ExplorerMenu = QStringLiteral("explorer menu");
     static inline const QString Toolbar = QStringLiteral("toolbar");
     static inline const QString RecordWindow = QStringLiteral("record window");
+    // A double click on the first row of the list of the record window opened last, on the tab
+    // the command names.
+    static inline const QString RecordList = QStringLiteral("record window list");
     static inline const QString AtLogin = QStringLiteral("at login");
     // The record window of the first client of the group the command names, opened by a
     // double click in the client explorer.
@@ -112,6 +115,17 @@ public:
         return list.isEmpty() ? nullptr : list.last()->widget();
     }
 
+    // Adds an event of the client, as the event dialog stores it.
+    static void addMeeting(qint64 clientId, const QString& type, const QString& subject)
+    {
+        CLsDataBaseConnection db;
+        db.Execute(QStringLiteral("INSERT INTO MeetingInfo (PersonalInformationId, MeetingDate, MeetingType, "
+                                  "MeetingCatagory, MeetingSubject, MeetingStartTime, MeetingEndTime, MeetingNotes) "
+                                  "VALUES (?, '2026-03-02', ?, 'General', ?, '10:00:00', '10:30:00', 'Notes')"),
+                   {clientId, type, subject});
+        db.DbClose();
+    }
+
     // Gives the command `name` at `place` as a person would, and returns the window it opened:
     // a new child window of the main window, or a new window of its own.
     QPointer<QWidget> give(const QString& place, const QString& name)
@@ -134,9 +148,18 @@ public:
         }
         const QList<QMdiSubWindow*> before = children();
         const QList<QWidget*> topBefore = shownTopLevels();
-        if (place == RecordWindow)
-            pressRecordButton(name);
-        else if (place == EventSave)
+        if (place == RecordWindow) {
+            if (QWidget* record = chooseRecordTab(name))
+                WindowChecks::clickVisible(record->findChild<QPushButton*>(QStringLiteral("cmdEdit")));
+        } else if (place == RecordList) {
+            if (QWidget* record = chooseRecordTab(name)) {
+                auto* list = record->findChild<QTreeWidget*>(QStringLiteral("ListView1"));
+                QTreeWidgetItem* first = list ? list->topLevelItem(0) : nullptr;
+                if (!first)
+                    return nullptr;
+                WindowChecks::doubleClickVisible(list->viewport(), list->visualItemRect(first).center());
+            }
+        } else if (place == EventSave)
             WindowChecks::clickVisible(
                 main.mdiArea()->activeSubWindow()->widget()->findChild<QWidget*>(QStringLiteral("cmdSave")));
         else
@@ -202,26 +225,33 @@ private:
         return shown;
     }
 
-    // Chooses the tab `tab` of the record window opened last and clicks its multi-purpose button.
-    void pressRecordButton(const QString& tab)
+    // Chooses the tab `tab` of the record window opened last, as a person does; returns the
+    // window, or null (and the test fails) when that cannot be done.
+    QWidget* chooseRecordTab(const QString& tab)
     {
         QWidget* record = nullptr;
         for (QMdiSubWindow* child : main.mdiArea()->subWindowList(QMdiArea::CreationOrder)) {
             if (child->widget()->objectName() == QLatin1String("DisplayExtendedInformation"))
                 record = child->widget();
         }
-        QVERIFY2(record, "no client record window is open");
+        if (!record) {
+            QTest::qFail("no client record window is open", __FILE__, __LINE__);
+            return nullptr;
+        }
         main.mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(record->parentWidget()));
         auto* tabs = record->findChild<QTabBar*>(QStringLiteral("TabStrip1"));
-        QVERIFY(tabs);
         int index = -1;
-        for (int i = 0; i < tabs->count(); ++i) {
+        for (int i = 0; tabs && i < tabs->count(); ++i) {
             if (tabs->tabText(i) == tab)
                 index = i;
         }
-        QVERIFY2(index >= 0, qPrintable(tab));
+        if (index < 0) {
+            QTest::qFail(qPrintable(QStringLiteral("the record window has no tab %1").arg(tab)), __FILE__, __LINE__);
+            return nullptr;
+        }
         WindowChecks::clickVisible(tabs, tabs->tabRect(index).center());
-        QTRY_COMPARE(tabs->currentIndex(), index);
-        WindowChecks::clickVisible(record->findChild<QPushButton*>(QStringLiteral("cmdEdit")));
+        if (QTest::currentTestFailed() || !QTest::qWaitFor([tabs, index] { return tabs->currentIndex() == index; }))
+            return nullptr;
+        return record;
     }
 };

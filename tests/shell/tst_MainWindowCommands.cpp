@@ -27,6 +27,7 @@ const QString& MainMenu = LoggedInSession::MainMenu;
 const QString& ExplorerMenu = LoggedInSession::ExplorerMenu;
 const QString& Toolbar = LoggedInSession::Toolbar;
 const QString& RecordWindow = LoggedInSession::RecordWindow;
+const QString& RecordList = LoggedInSession::RecordList;
 const QString& AtLogin = LoggedInSession::AtLogin;
 const QString& ExplorerList = LoggedInSession::ExplorerList;
 const QString& EventSave = LoggedInSession::EventSave;
@@ -52,7 +53,10 @@ QVariantMap handedOver(QWidget* window)
     if (auto* w = qobject_cast<frmOptions*>(window))
         return {{"SecId", w->SecId()}};
     if (auto* w = qobject_cast<frmMeeting*>(window))
-        return {{"AddView", w->AddView}, {"PersonalInformationId", w->PersonalInformationId}};
+        return {{"AddView", w->AddView},
+                {"PersonalInformationId", w->PersonalInformationId},
+                {"EventType", w->EventType},
+                {"EventPurpose", w->EventPurpose}};
     if (auto* w = qobject_cast<frmFindInfo*>(window))
         return {{"PersonalInformationId", w->PersonalInformationId}};
     if (auto* w = qobject_cast<frmNewUser*>(window))
@@ -161,6 +165,13 @@ void TestMainWindowCommands::commandsHandOverWhatTheWindowNeeds_data()
         << 1 << true << RecordWindow << "Conferences/Meetings" << meeting << "Add Event Manager"
         << QVariantMap{{"AddView", true}, {"PersonalInformationId", TheClientId}};
 
+    QTest::newRow("event row, record window")
+        << 1 << true << RecordList << "Conferences/Meetings" << meeting << "View Event"
+        << QVariantMap{{"AddView", false},
+                       {"PersonalInformationId", TheClientId},
+                       {"EventType", "Meeting"},
+                       {"EventPurpose", "Review"}};
+
     const QString find = QStringLiteral("frmFindInfo");
     QTest::newRow("Find, no client yet") << 1 << false << Toolbar << "Find" << find << "Find"
                                          << QVariantMap{{"PersonalInformationId", ""}};
@@ -189,6 +200,7 @@ void TestMainWindowCommands::commandsHandOverWhatTheWindowNeeds()
     QFETCH(QVariantMap, members);
     TestAppFolder folder;
     const qint64 clientId = LoggedInSession::addClient(QStringLiteral("Lee"), QStringLiteral("Ann"));
+    LoggedInSession::addMeeting(clientId, QStringLiteral("Meeting"), QStringLiteral("Review"));
     LoggedInSession session(level);
     QVERIFY(session.loggedIn());
     QCOMPARE(session.main.UserLevel, level);

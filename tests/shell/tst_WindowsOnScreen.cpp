@@ -18,6 +18,7 @@ const QString& MainMenu = LoggedInSession::MainMenu;
 const QString& ExplorerMenu = LoggedInSession::ExplorerMenu;
 const QString& Toolbar = LoggedInSession::Toolbar;
 const QString& RecordWindow = LoggedInSession::RecordWindow;
+const QString& RecordList = LoggedInSession::RecordList;
 const QString& AtLogin = LoggedInSession::AtLogin;
 const QString& ExplorerList = LoggedInSession::ExplorerList;
 const QString& EventSave = LoggedInSession::EventSave;
@@ -104,6 +105,8 @@ void TestWindowsOnScreen::windows()
                                        << "frmMeeting" << QStringList();
     QTest::newRow("Select Client") << 1 << EventSave << "Call back"
                                    << "frmSelectClient" << QStringList();
+    QTest::newRow("View Event") << 1 << RecordList << "Conferences/Meetings"
+                                << "frmMeeting" << QStringList();
     QTest::newRow("Resource Manager Browser") << 1 << RecordWindow << "Resources"
                                               << "frmDocumentExp" << QStringList();
 }
@@ -127,7 +130,7 @@ QPointer<QWidget> TestWindowsOnScreen::openWindowOfRow(LoggedInSession& session)
     QFETCH(QStringList, clicks);
     if (!session.loggedIn())
         return nullptr;
-    if (place == RecordWindow && !session.openClient(QStringLiteral("L")))
+    if ((place == RecordWindow || place == RecordList) && !session.openClient(QStringLiteral("L")))
         return nullptr;
     const QPointer<QWidget> window = session.give(place, command);
     if (!window || QString::fromLatin1(window->metaObject()->className()) != windowClass)
@@ -146,7 +149,8 @@ void TestWindowsOnScreen::controlsCanBeSeen()
 {
     QFETCH(int, level);
     TestAppFolder folder;
-    LoggedInSession::addClient(QStringLiteral("Lee"), QStringLiteral("Ann"));
+    LoggedInSession::addMeeting(LoggedInSession::addClient(QStringLiteral("Lee"), QStringLiteral("Ann")),
+                                QStringLiteral("Meeting"), QStringLiteral("Review"));
     LoggedInSession session(level);
     const QPointer<QWidget> window = openWindowOfRow(session);
     QVERIFY(window);
@@ -161,7 +165,8 @@ void TestWindowsOnScreen::controlsTellScreenReadersWhatTheyShow()
 {
     QFETCH(int, level);
     TestAppFolder folder;
-    LoggedInSession::addClient(QStringLiteral("Lee"), QStringLiteral("Ann"));
+    LoggedInSession::addMeeting(LoggedInSession::addClient(QStringLiteral("Lee"), QStringLiteral("Ann")),
+                                QStringLiteral("Meeting"), QStringLiteral("Review"));
     LoggedInSession session(level);
     const QPointer<QWidget> window = openWindowOfRow(session);
     QVERIFY(window);
