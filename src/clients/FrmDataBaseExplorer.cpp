@@ -90,10 +90,11 @@ FrmDataBaseExplorer::~FrmDataBaseExplorer() = default;
 
 void FrmDataBaseExplorer::createControls()
 {
+    // The captions change (user mode, the sort order); a screen reader reads the label's
+    // current text, so neither label carries a fixed accessible name.
     m_lblClassAndSection = new QLabel(QStringLiteral("Clients"), m_area);
     m_lblClassAndSection->setObjectName(QStringLiteral("LblClassAndSection"));
     m_lblClassAndSection->setToolTip(QStringLiteral("Click to Refresh"));
-    m_lblClassAndSection->setAccessibleName(QStringLiteral("Clients"));
     m_lblClassAndSection->setFrameShape(QFrame::Panel);
     m_lblClassAndSection->setFrameShadow(QFrame::Sunken);
     m_lblClassAndSection->setCursor(Qt::PointingHandCursor);
@@ -101,7 +102,6 @@ void FrmDataBaseExplorer::createControls()
 
     m_lblStudentInformation = new QLabel(QStringLiteral("Client Information"), m_area);
     m_lblStudentInformation->setObjectName(QStringLiteral("LblStudentInformation"));
-    m_lblStudentInformation->setAccessibleName(QStringLiteral("Client Information"));
     m_lblStudentInformation->setFrameShape(QFrame::Panel);
     m_lblStudentInformation->setFrameShadow(QFrame::Sunken);
 

@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "WindowChecks.h"
 #include "clients/FrmCategoryEventEditor.h"
 #include "store/Database.h"
 
@@ -75,15 +76,13 @@ Pane pane(QWidget& window)
 
 void doubleClick(const Pane& pane, int row)
 {
-    const QPoint centre = pane.list->visualItemRect(pane.list->topLevelItem(row)).center();
-    QTest::mouseClick(pane.list->viewport(), Qt::LeftButton, {}, centre);
-    QTest::mouseDClick(pane.list->viewport(), Qt::LeftButton, {}, centre);
+    WindowChecks::doubleClickVisible(pane.list->viewport(),
+                                     pane.list->visualItemRect(pane.list->topLevelItem(row)).center());
 }
 
 void select(const Pane& pane, int row)
 {
-    QTest::mouseClick(pane.list->viewport(), Qt::LeftButton, {},
-                      pane.list->visualItemRect(pane.list->topLevelItem(row)).center());
+    WindowChecks::clickVisible(pane.list->viewport(), pane.list->visualItemRect(pane.list->topLevelItem(row)).center());
 }
 
 } // namespace
@@ -127,8 +126,8 @@ void TestCategories::addsNameAsTyped()
     QCOMPARE(p.list->topLevelItem(1)->data(0, Qt::UserRole).toLongLong(), 3);
     const QString first = p.rows().first();
     for (const QString& name : {QStringLiteral("O'Brien's"), first}) {
-        QTest::keyClicks(p.name, name);
-        QTest::mouseClick(p.save, Qt::LeftButton);
+        WindowChecks::typeVisible(p.name, name);
+        WindowChecks::clickVisible(p.save);
         QVERIFY(p.name->text().isEmpty());
     }
     QCOMPARE(p.rows().mid(3), (QStringList{QStringLiteral("O'Brien's"), first}));
@@ -151,8 +150,8 @@ void TestCategories::renameKeepsKeyAndStoredEvents()
     QVERIFY(p.cancel->isEnabled());
     QCOMPARE(p.name->property("Tag").toLongLong(), 2);
     p.name->selectAll();
-    QTest::keyClicks(p.name, QStringLiteral("Renamed"));
-    QTest::mouseClick(p.save, Qt::LeftButton);
+    WindowChecks::typeVisible(p.name, QStringLiteral("Renamed"));
+    WindowChecks::clickVisible(p.save);
     QCOMPARE(p.rows().at(1), QStringLiteral("Renamed"));
     QCOMPARE(p.storedNames().at(1), QStringLiteral("2=Renamed"));
     QCOMPARE(p.storedNames().size(), 4);
@@ -175,7 +174,7 @@ void TestCategories::deleteActsOnSelectedRow()
     select(p, 2);
 
     app.messages->setNextAnswer(MessageBox::No);
-    QTest::mouseClick(p.remove, Qt::LeftButton);
+    WindowChecks::clickVisible(p.remove);
     QCOMPARE(app.messages->last().text, QStringLiteral("You are about to delete ") + doomed);
     QCOMPARE(app.messages->last().title, QStringLiteral("Orvanta"));
     QCOMPARE(app.messages->last().icon, MessageBox::NoIcon);
@@ -185,7 +184,7 @@ void TestCategories::deleteActsOnSelectedRow()
     QCOMPARE(p.name->text(), edited);
 
     app.messages->setNextAnswer(MessageBox::Yes);
-    QTest::mouseClick(p.remove, Qt::LeftButton);
+    WindowChecks::clickVisible(p.remove);
     QVERIFY(!p.rows().contains(doomed));
     QCOMPARE(p.storedNames().size(), 3);
     QVERIFY(p.storedNames().first().startsWith(QStringLiteral("1=")));
@@ -194,7 +193,7 @@ void TestCategories::deleteActsOnSelectedRow()
 
     // With no row selected, Delete does nothing.
     p.list->clearSelection();
-    QTest::mouseClick(p.remove, Qt::LeftButton);
+    WindowChecks::clickVisible(p.remove);
     QCOMPARE(app.messages->shown().size(), 2);
     QCOMPARE(p.storedNames().size(), 3);
 }

@@ -1,13 +1,14 @@
 #include "TestSupport.h"
 
 #include "clients/FrmDataBaseExplorer.h"
-#include "store/Database.h"
-#include "store/Transaction.h"
 #include "shell/ProportionalLayout.h"
 #include "shell/StartupSettings.h"
 #include "shell/Twips.h"
+#include "store/Database.h"
+#include "store/Transaction.h"
 
 #include <QAbstractItemModelTester>
+#include <QAccessible>
 #include <QAction>
 #include <QHeaderView>
 #include <QLabel>
@@ -50,6 +51,14 @@ QTreeView* list(FrmDataBaseExplorer& explorer)
 QString caption(FrmDataBaseExplorer& explorer, const char* label)
 {
     return explorer.findChild<QLabel*>(QString::fromLatin1(label))->text();
+}
+
+// What a screen reader reads as the label's name.
+QString spoken(FrmDataBaseExplorer& explorer, const char* label)
+{
+    QAccessibleInterface* face =
+        QAccessible::queryAccessibleInterface(explorer.findChild<QLabel*>(QString::fromLatin1(label)));
+    return face ? face->text(QAccessible::Name) : QString();
 }
 
 QTreeWidgetItem* node(FrmDataBaseExplorer& explorer, const QString& group)
@@ -271,6 +280,7 @@ void TestExplorer::sortToggles()
         clickHeader(explorer, section);
     QCOMPARE(column(explorer, 1), firstNames);
     QCOMPARE(caption(explorer, "LblStudentInformation"), text);
+    QCOMPARE(spoken(explorer, "LblStudentInformation"), text);
 }
 
 void TestExplorer::sortSurvivesGroupAndGroupingChange()
@@ -378,6 +388,8 @@ void TestExplorer::userMode()
     explorer.show();
     QCOMPARE(caption(explorer, "LblStudentInformation"), QStringLiteral("Description"));
     QCOMPARE(caption(explorer, "LblClassAndSection"), QStringLiteral("User"));
+    QCOMPARE(spoken(explorer, "LblStudentInformation"), QStringLiteral("Description"));
+    QCOMPARE(spoken(explorer, "LblClassAndSection"), QStringLiteral("User"));
     QTreeWidgetItem* group = node(explorer, QStringLiteral("A"));
     QCOMPARE(group->text(0), QStringLiteral("A"));
     QVERIFY(!group->font(0).bold());
@@ -544,7 +556,8 @@ void TestExplorer::largeGroupIsListedWhole()
         for (int i = 0; i < 700; ++i)
             connection.Execute(QStringLiteral("INSERT INTO \"Personal Information\" (\"First Name\", \"Last Name\", "
                                               "Company) VALUES (?, ?, ?)"),
-                               {QStringLiteral("F%1").arg(i), QStringLiteral("Kay%1").arg(699 - i, 3, 10, QLatin1Char('0')),
+                               {QStringLiteral("F%1").arg(i),
+                                QStringLiteral("Kay%1").arg(699 - i, 3, 10, QLatin1Char('0')),
                                 QStringLiteral("Co%1").arg(i)});
         transaction.commit();
     }

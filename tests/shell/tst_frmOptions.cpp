@@ -1,5 +1,6 @@
 #include "ShellTestHelpers.h"
 #include "TestSupport.h"
+#include "WindowChecks.h"
 #include "shell/MDIBaseForm.h"
 #include "shell/UserAuthenticator.h"
 #include "shell/frmOptions.h"
@@ -29,12 +30,12 @@ struct Dialog
     {
         return options.findChild<T*>(QString::fromLatin1(name));
     }
-    void click(const char* name) { QTest::mouseClick(control<QPushButton>(name), Qt::LeftButton); }
+    void click(const char* name) { WindowChecks::clickVisible(control<QPushButton>(name)); }
     void type(const QString& oldPassword, const QString& newPassword, const QString& retyped)
     {
-        QTest::keyClicks(control<QLineEdit>("txtOldPassword"), oldPassword);
-        QTest::keyClicks(control<QLineEdit>("txtNewPassword"), newPassword);
-        QTest::keyClicks(control<QLineEdit>("txtNewPasswordRetyped"), retyped);
+        WindowChecks::typeVisible(control<QLineEdit>("txtOldPassword"), oldPassword);
+        WindowChecks::typeVisible(control<QLineEdit>("txtNewPassword"), newPassword);
+        WindowChecks::typeVisible(control<QLineEdit>("txtNewPasswordRetyped"), retyped);
     }
     QString boxes()
     {
@@ -112,7 +113,7 @@ void TestOptions::saveStartup()
     QFETCH(QByteArray, written);
     Dialog d("QuickLogin,Yes\r\nStartView,client\r\n");
     d.control<QCheckBox>("Check1")->setChecked(quick);
-    QTest::mouseClick(d.control<QRadioButton>(option.constData()), Qt::LeftButton, {}, QPoint(8, 8));
+    WindowChecks::clickVisible(d.control<QRadioButton>(option.constData()), QPoint(8, 8));
 
     d.click(button.constData());
 
