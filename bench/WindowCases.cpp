@@ -24,6 +24,7 @@
 #include "store/DatabaseSchema.h"
 #include "store/Identifier.h"
 #include "store/StoreError.h"
+#include "store/Transaction.h"
 
 #include <QApplication>
 #include <QDir>
@@ -174,7 +175,9 @@ void WindowCases::runRecordWindow()
                                     marks.join(QStringLiteral(", "))),
                            values);
             }
-            TabDefinitionStore(db).save(pages, fields, false, {});
+            Transaction definitions(db);
+            TabDefinitionStore(db).write(pages, fields, false, {});
+            definitions.commit();
         }
         std::vector<double> times;
         int tabsShown = 0;
