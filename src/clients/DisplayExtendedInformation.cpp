@@ -123,7 +123,12 @@ void DisplayExtendedInformation::createControls()
     m_fieldFrame = new QFrame(this);
     m_fieldFrame->setObjectName(QStringLiteral("Frame1"));
     m_fieldFrame->setFrameShape(QFrame::StyledPanel);
-    m_fieldFrame->setGeometry(twipsRect(FieldFramePlace));
+    // Where the style draws taller headers than designed, the frame starts below them, so
+    // that no header is hidden under it, and keeps clear of the options frame below.
+    QRect frame = twipsRect(FieldFramePlace);
+    frame.moveTop(qMax(frame.top(), strip.bottom() + 1));
+    frame.setBottom(qMin(frame.bottom(), twipsRect(OptionsPlace).top() - 1));
+    m_fieldFrame->setGeometry(frame);
 
     m_list = new QTreeWidget(m_fieldFrame);
     m_list->setObjectName(QStringLiteral("ListView1"));

@@ -86,6 +86,13 @@ void RecordListActions::nothingSelected()
     MessageBox::inform(m_window, Title, QStringLiteral("Nothing selected"), MessageBox::Information);
 }
 
+void RecordListActions::copyFailed(const StoreError& error)
+{
+    // The message names the file and why it could not be written (a full disk, a folder
+    // that cannot be written to), or that the document is no longer stored.
+    MessageBox::inform(m_window, Title, error.message(), MessageBox::Critical);
+}
+
 void RecordListActions::dropFiles(const QMimeData* data)
 {
     QStringList paths;
@@ -154,8 +161,8 @@ void RecordListActions::viewAttachment()
     try {
         const WaitCursor wait;
         path = ClientDocuments(m_clientId()).fetchForViewing(item->text(0), version.toInt());
-    } catch (const StoreError&) {
-        nothingSelected();
+    } catch (const StoreError& error) {
+        copyFailed(error);
         return;
     }
     // Whether a program could be found for the file is not reported.
@@ -179,8 +186,8 @@ void RecordListActions::saveAttachmentAs()
     try {
         const WaitCursor wait;
         ClientDocuments(m_clientId()).saveCopy(item->text(0), version.toInt(), target);
-    } catch (const StoreError&) {
-        nothingSelected();
+    } catch (const StoreError& error) {
+        copyFailed(error);
     }
 }
 
@@ -241,8 +248,8 @@ void RecordListActions::viewResource()
     try {
         const WaitCursor wait;
         path = ClientResources::fetchForViewing(tag.toLongLong(), item->text(0));
-    } catch (const StoreError&) {
-        nothingSelected();
+    } catch (const StoreError& error) {
+        copyFailed(error);
         return;
     }
     FileOpener::instance().open(path);

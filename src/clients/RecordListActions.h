@@ -6,6 +6,7 @@
 #include <utility>
 
 class QAction;
+class StoreError;
 class QMenu;
 class QMimeData;
 class QTreeWidget;
@@ -48,6 +49,8 @@ private:
     void createMenus();
     QTreeWidgetItem* selectedItem() const;
     void nothingSelected();
+    // A copy of a stored document that could not be made.
+    void copyFailed(const StoreError& error);
     void viewAttachment();
     void saveAttachmentAs();
     void deleteAttachment();

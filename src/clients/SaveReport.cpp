@@ -21,6 +21,12 @@ QString SaveReport::busyDeleteText()
            QStringLiteral("Click Delete to try again.");
 }
 
+QString SaveReport::busyChoiceText()
+{
+    return QStringLiteral("Another program is using the database. Nothing was saved.") + QLatin1Char('\n') +
+           QStringLiteral("The client you chose is still selected: click OK to try again.");
+}
+
 QString SaveReport::changedElsewhereText(const QStringList& fields)
 {
     return QStringLiteral("This record was changed elsewhere (in another window or another copy of Orvanta) "

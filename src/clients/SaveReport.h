@@ -6,8 +6,8 @@
 class QWidget;
 class StoreError;
 
-// The messages with which the record window and the event dialog answer a save that wrote
-// nothing. In each case the window keeps what the user typed, so that Save can be tried again.
+// The messages with which the record window, the event dialog and the client picker answer a
+// save that wrote nothing. In each case the window keeps what the user typed, so that Save can be tried again.
 class SaveReport
 {
 public:
@@ -20,6 +20,8 @@ public:
 
     // The same for a client that could not be deleted.
     static QString busyDeleteText();
+    // The same for the client picker, whose choice stays selected.
+    static QString busyChoiceText();
 
     // Shows `busy` when another program held the database locked, else `otherwise`.
     static void failure(QWidget* parent, const StoreError& error, const QString& otherwise,

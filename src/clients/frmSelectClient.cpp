@@ -2,6 +2,7 @@
 
 #include "clients/ClientPicker.h"
 #include "clients/EventEntry.h"
+#include "clients/SaveReport.h"
 #include "platform/MessageBox.h"
 #include "shell/ChildWindow.h"
 #include "shell/Twips.h"
@@ -87,7 +88,7 @@ void frmSelectClient::choose()
         try {
             ClientPicker::reassignAttachment(SetDocumentId, clientId);
         } catch (const StoreError& error) {
-            MessageBox::inform(this, Title, error.message(), MessageBox::Critical);
+            SaveReport::failure(this, error, error.message(), SaveReport::busyChoiceText());
             return;
         }
         if (PopulateListAtt)
@@ -110,7 +111,7 @@ bool frmSelectClient::storeEvent(qint64 clientId)
     try {
         entry.store(clientId);
     } catch (const StoreError& error) {
-        MessageBox::inform(this, Title, error.message(), MessageBox::Critical);
+        SaveReport::failure(this, error, error.message(), SaveReport::busyChoiceText());
         return false;
     }
     emit eventSaved(clientId);

@@ -15,7 +15,9 @@ class QPushButton;
 // has its opener reload its attachment list (PopulateListAtt).
 //
 // The opener sets the members, then calls load() or just shows the window, which loads it
-// the first time. OK or a double click on a client does the operation and closes the window.
+// the first time. OK or a double click on a client does the operation and closes the window;
+// when the database refuses it (another program holding it locked, say), the window stays
+// open with the client still chosen, so that OK can be tried again.
 class frmSelectClient : public QWidget
 {
     Q_OBJECT

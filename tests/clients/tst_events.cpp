@@ -106,6 +106,8 @@ private slots:
     void endTimeFilledAtSave();
     void lockedDatabaseKeepsTheEvent();
     void handOverCarriesEventUntilOk();
+    void lockedDatabaseKeepsThePickersChoice_data();
+    void lockedDatabaseKeepsThePickersChoice();
     void pickerWithoutActiveClient();
     void pickerOffersActiveClientsOnly();
     void reassignMovesOneVersion();
@@ -342,6 +344,79 @@ void TestEvents::handOverCarriesEventUntilOk()
              (QVariantList{second, QStringLiteral("2024-03-05"), QStringLiteral("Phone Call"),
                            QStringLiteral("General"), QStringLiteral("Call back"), QStringLiteral("10:30:15"),
                            QStringLiteral("11:00:00"), QStringLiteral("Busy")}));
+}
+
+void TestEvents::lockedDatabaseKeepsThePickersChoice_data()
+{
+    QTest::addColumn<bool>("reassign");
+    QTest::newRow("handed-over event") << false;
+    QTest::newRow("reassignment") << true;
+}
+
+// The picker meets another program holding the database locked: the user is told so, nothing
+// is written, and the window stays with the chosen client so that OK can be tried again.
+void TestEvents::lockedDatabaseKeepsThePickersChoice()
+{
+    QFETCH(bool, reassign);
+    TestAppFolder app;
+    const qint64 from = addClient(QStringLiteral("Smith"), QVariant(), QStringLiteral("Ann"));
+    const qint64 to = addClient(QStringLiteral("Brown"), QStringLiteral("A"), QStringLiteral("Cy"));
+    const qint64 attachment = addAttachment(from, QStringLiteral("a.txt"), 1);
+    int reloads = 0;
+    frmSelectClient picker;
+    if (reassign) {
+        picker.SetDocumentId = attachment;
+        picker.PopulateListAtt = [&reloads] { ++reloads; };
+    } else {
+        picker.EventType = QStringLiteral("Meeting");
+        picker.EventDate = EventTime::dateText(Now.date());
+        picker.EventCategory = QStringLiteral("General");
+        picker.EventPurpose = QStringLiteral("Visit");
+        picker.EventStartTime = EventTime::timeText(Now.time());
+        picker.EventEndTime = QStringLiteral("11:00");
+    }
+    picker.show();
+    QSignalSpy saved(&picker, &frmSelectClient::eventSaved);
+    QSignalSpy reassigned(&picker, &frmSelectClient::attachmentReassigned);
+    auto* list = control<QListWidget>(picker, "lstClient");
+    list->setCurrentRow(1);
+    auto* ok = control<QPushButton>(picker, "cmdOK");
+    QVERIFY(ok->isVisible() && !ok->size().isEmpty());
+    const QString owner = QStringLiteral("SELECT PersonalInformationId FROM Attachments WHERE AttachmentsId = ?");
+
+    Database::setBusyTimeout(50);
+    const auto restore = qScopeGuard([] { Database::setBusyTimeout(-1); });
+    {
+        CLsDataBaseConnection holder;
+        Transaction hold(holder.database());
+        holder.database().execute(QStringLiteral("UPDATE Security SET UserName = UserName"));
+        click(picker, "cmdOK");
+        QCOMPARE(app.messages->shown().size(), 1);
+        QCOMPARE(app.messages->last().title, QStringLiteral("Orvanta"));
+        QCOMPARE(app.messages->last().icon, MessageBox::Warning);
+        QVERIFY2(app.messages->last().text.startsWith(
+                     QStringLiteral("Another program is using the database. Nothing was saved.")),
+                 qPrintable(app.messages->last().text));
+        QVERIFY(picker.isVisible());
+        QCOMPARE(list->currentRow(), 1);
+        QVERIFY(list->currentItem()->isSelected());
+        QCOMPARE(saved.size() + reassigned.size() + reloads, 0);
+    }
+    QCOMPARE(meetingCount(), 0);
+    QCOMPARE(database().scalar(owner, {attachment}).toLongLong(), from);
+
+    click(picker, "cmdOK");
+    QCOMPARE(app.messages->shown().size(), 1);
+    QTRY_VERIFY(!picker.isVisible());
+    if (reassign) {
+        QCOMPARE(reassigned.size(), 1);
+        QCOMPARE(reloads, 1);
+        QCOMPARE(database().scalar(owner, {attachment}).toLongLong(), to);
+    } else {
+        QCOMPARE(saved.size(), 1);
+        QCOMPARE(saved.first().first().toLongLong(), to);
+        QCOMPARE(meetingCount(), 1);
+    }
 }
 
 void TestEvents::pickerWithoutActiveClient()

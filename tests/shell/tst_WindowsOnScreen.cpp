@@ -28,9 +28,6 @@ const QString& EventSave = LoggedInSession::EventSave;
 const char* knownLayoutFault(const QString& row)
 {
     static const QHash<QString, const char*> faults{
-        {QStringLiteral("New Client"), "Frame1 overlaps the lowest pixels of TabStrip1"},
-        {QStringLiteral("New Client, explorer"), "Frame1 overlaps the lowest pixels of TabStrip1"},
-        {QStringLiteral("client record"), "Frame1 overlaps the lowest pixels of TabStrip1"},
         {QStringLiteral("New Tabs(Forms)"),
          "Toolbar1 overlaps the top of TabStrip1; the caption of Option1_1 reaches under lstClient"},
         {QStringLiteral("Edit Tabs(Forms)"),
