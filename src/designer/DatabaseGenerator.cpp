@@ -234,7 +234,9 @@ void DatabaseGenerator::createToolbar()
     QAction* alignLeft = addButton(5, Picture::AlignLeft, QStringLiteral("Align Left"));
     m_toolbar->addSeparator();
     QAction* sameWidth = addButton(7, Picture::SameWidth, QStringLiteral("Same Width"));
-    m_toolbar->setGeometry(0, 0, Twips::toPixelsX(WindowWidth), m_toolbar->sizeHint().height());
+    // The toolbar fills the room above the tab strip and no more: its own preferred height
+    // (the style's margins around the buttons) would reach over the strip's headers.
+    m_toolbar->setGeometry(0, 0, Twips::toPixelsX(WindowWidth), pixels(TabStripPlace).top());
 
     connect(lock, &QAction::triggered, this, [this] { m_model.setLocked(true); });
     connect(unlock, &QAction::triggered, this, [this] { m_model.setLocked(false); });
