@@ -60,6 +60,7 @@ constexpr Place TableClearPlace{2880, 1080, 1695, 375};
 constexpr Place AllClientsPlace{180, 1620, 3075, 255};
 constexpr Place OneClientPlace{180, 1860, 3255, 255};
 constexpr Place ClientListPlace{2520, 1560, 2595, 450};
+constexpr int CaptionGap = 6; // pixels between an option's caption and the client list
 constexpr Place ColumnFramePlace{5400, 6000, 5175, 2655};
 constexpr double ColumnLabelLeft = 240;
 constexpr double ColumnBoxLeft = 1920;
@@ -323,7 +324,14 @@ void DatabaseGenerator::createTableFrame()
     m_clientList = new QListWidget(frame);
     m_clientList->setObjectName(QStringLiteral("lstClient"));
     m_clientList->setAccessibleName(QStringLiteral("Client"));
-    m_clientList->setGeometry(pixels(ClientListPlace));
+    // The list keeps its right edge but starts after the longer option caption, whose width
+    // depends on the font; the options end before the list.
+    QRect list = pixels(ClientListPlace);
+    const int captions = qMax(m_allClients->sizeHint().width(), m_oneClient->sizeHint().width());
+    list.setLeft(qMax(list.left(), m_oneClient->x() + captions + CaptionGap));
+    m_clientList->setGeometry(list);
+    for (QRadioButton* option : {m_allClients, m_oneClient})
+        option->resize(list.left() - CaptionGap - option->x(), option->height());
 
     connect(m_tableAdd, &QPushButton::clicked, this, [this] { addTab(); });
     connect(m_tableClear, &QPushButton::clicked, this, [this] { clearTab(); });

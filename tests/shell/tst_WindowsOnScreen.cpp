@@ -31,10 +31,6 @@ const char* knownLayoutFault(const QString& row)
         {QStringLiteral("New Client"), "Frame1 overlaps the lowest pixels of TabStrip1"},
         {QStringLiteral("New Client, explorer"), "Frame1 overlaps the lowest pixels of TabStrip1"},
         {QStringLiteral("client record"), "Frame1 overlaps the lowest pixels of TabStrip1"},
-        {QStringLiteral("New Tabs(Forms)"),
-         "Toolbar1 overlaps the top of TabStrip1; the caption of Option1_1 reaches under lstClient"},
-        {QStringLiteral("Edit Tabs(Forms)"),
-         "Toolbar1 overlaps the top of TabStrip1; the caption of Option1_1 reaches under lstClient"},
     };
     return faults.value(row, nullptr);
 }
