@@ -3,6 +3,7 @@
 #include "designer/DesignerCanvas.h"
 #include "designer/DesignerGrid.h"
 #include "designer/DesignerNameRules.h"
+#include "designer/DesignerToolbar.h"
 #include "designer/TabDefinitionStore.h"
 #include "designer/TabDesignWriter.h"
 #include "designer/TabTableGenerator.h"
@@ -13,7 +14,6 @@
 #include "store/SchemaCatalog.h"
 #include "store/StoreError.h"
 
-#include <QAction>
 #include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
@@ -21,13 +21,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMouseEvent>
-#include <QPainter>
-#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QTabBar>
-#include <QToolBar>
 
 namespace {
 
@@ -112,47 +109,6 @@ QLineEdit* makeTextBox(QWidget* parent, const QString& labelName, const QString&
     return box;
 }
 
-// The pictures of the toolbar buttons, drawn rather than shipped as files.
-enum class Picture
-{
-    Lock,
-    Unlock,
-    AlignTop,
-    AlignLeft,
-    SameWidth
-};
-
-QIcon drawIcon(Picture picture)
-{
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setPen(QPen(Qt::black, 1));
-    switch (picture) {
-    case Picture::Lock:
-    case Picture::Unlock:
-        painter.fillRect(QRect(3, 8, 10, 7), Qt::darkYellow);
-        painter.drawRect(QRect(3, 8, 10, 7));
-        painter.drawArc(QRect(picture == Picture::Lock ? 5 : 9, 2, 6, 10), 0, 180 * 16);
-        break;
-    case Picture::AlignTop:
-        painter.drawLine(1, 1, 14, 1);
-        painter.fillRect(QRect(2, 3, 4, 11), Qt::darkBlue);
-        painter.fillRect(QRect(9, 3, 4, 6), Qt::darkBlue);
-        break;
-    case Picture::AlignLeft:
-        painter.drawLine(1, 1, 1, 14);
-        painter.fillRect(QRect(3, 2, 11, 4), Qt::darkBlue);
-        painter.fillRect(QRect(3, 9, 6, 4), Qt::darkBlue);
-        break;
-    case Picture::SameWidth:
-        painter.fillRect(QRect(2, 2, 12, 4), Qt::darkBlue);
-        painter.fillRect(QRect(2, 9, 12, 4), Qt::darkBlue);
-        break;
-    }
-    return QIcon(pixmap);
-}
-
 QString tabCaption(const QString& name)
 {
     // A tab's caption shows its name as typed, ampersands included.
@@ -215,35 +171,13 @@ void DatabaseGenerator::createControls()
 
 void DatabaseGenerator::createToolbar()
 {
-    m_toolbar = new QToolBar(this);
-    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
-    m_toolbar->setAccessibleName(QStringLiteral("Layout tools"));
-    m_toolbar->setIconSize(QSize(16, 16));
-    m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-
-    // Buttons by position; positions 3 and 6 are separators.
-    const auto addButton = [this](int position, Picture picture, const QString& tip) {
-        QAction* action = m_toolbar->addAction(drawIcon(picture), tip);
-        action->setObjectName(QStringLiteral("Toolbar1_%1").arg(position));
-        action->setToolTip(tip);
-        return action;
-    };
-    QAction* lock = addButton(1, Picture::Lock, QStringLiteral("Lock Objects"));
-    QAction* unlock = addButton(2, Picture::Unlock, QStringLiteral("Unlock Objects"));
-    m_toolbar->addSeparator();
-    QAction* alignTop = addButton(4, Picture::AlignTop, QStringLiteral("Align Top"));
-    QAction* alignLeft = addButton(5, Picture::AlignLeft, QStringLiteral("Align Left"));
-    m_toolbar->addSeparator();
-    QAction* sameWidth = addButton(7, Picture::SameWidth, QStringLiteral("Same Width"));
+    m_toolbar = new DesignerToolbar(this);
     // The toolbar fills the room above the tab strip and no more: its own preferred height
     // (the style's margins around the buttons) would reach over the strip's headers.
     m_toolbar->setGeometry(0, 0, Twips::toPixelsX(WindowWidth), pixels(TabStripPlace).top());
-
-    connect(lock, &QAction::triggered, this, [this] { m_model.setLocked(true); });
-    connect(unlock, &QAction::triggered, this, [this] { m_model.setLocked(false); });
-    connect(alignTop, &QAction::triggered, this, [this] { align(DesignerCanvasModel::Alignment::Top); });
-    connect(alignLeft, &QAction::triggered, this, [this] { align(DesignerCanvasModel::Alignment::Left); });
-    connect(sameWidth, &QAction::triggered, this, [this] { align(DesignerCanvasModel::Alignment::Width); });
+    connect(m_toolbar, &DesignerToolbar::lockRequested, this, [this](bool locked) { m_model.setLocked(locked); });
+    connect(m_toolbar, &DesignerToolbar::alignRequested, this,
+            [this](DesignerCanvasModel::Alignment alignment) { align(alignment); });
 }
 
 void DatabaseGenerator::createFieldTemplates()

@@ -12,7 +12,7 @@
 #include <vector>
 
 class DesignerCanvas;
-class QAction;
+class DesignerToolbar;
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -21,7 +21,6 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 class QTabBar;
-class QToolBar;
 class StoreError;
 
 // The tab and field designer. An administrator defines new tabs ("forms") of the client
@@ -116,7 +115,7 @@ private:
     void inform(const QString& text, MessageBox::Icon icon = MessageBox::NoIcon);
     void reportFailure(const QString& what, const StoreError& error);
 
-    QToolBar* m_toolbar = nullptr;
+    DesignerToolbar* m_toolbar = nullptr;
     QTabBar* m_tabStrip = nullptr;
     DesignerCanvas* m_canvas = nullptr;
     QCheckBox* m_displayGrid = nullptr;
