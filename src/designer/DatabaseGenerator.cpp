@@ -1,6 +1,7 @@
 #include "designer/DatabaseGenerator.h"
 
 #include "designer/DesignerCanvas.h"
+#include "designer/DesignerCanvasFields.h"
 #include "designer/DesignerGrid.h"
 #include "designer/DesignerNameRules.h"
 #include "designer/DesignerToolbar.h"
@@ -20,7 +21,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
@@ -79,11 +79,6 @@ const QString LineBreak = QStringLiteral("\r\n");
 QRect pixels(const Place& place)
 {
     return Twips::rect(place.left, place.top, place.width, place.height);
-}
-
-QRect pixels(const QRect& twips)
-{
-    return Twips::rect(twips.left(), twips.top(), twips.width(), twips.height());
 }
 
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, const Place& place)
@@ -152,7 +147,8 @@ void DatabaseGenerator::createControls()
     m_canvas->setObjectName(QStringLiteral("Picture1"));
     m_canvas->setAccessibleName(QStringLiteral("Canvas"));
     m_canvas->setGeometry(pixels(CanvasPlace));
-    createFieldTemplates();
+    m_canvasFields = new DesignerCanvasFields(m_model, m_canvas);
+    connect(m_canvasFields, &DesignerCanvasFields::boxTouched, this, [this](int index) { showWidthOf(index); });
 
     createGridFrame();
     createTableFrame();
@@ -178,25 +174,6 @@ void DatabaseGenerator::createToolbar()
     connect(m_toolbar, &DesignerToolbar::lockRequested, this, [this](bool locked) { m_model.setLocked(locked); });
     connect(m_toolbar, &DesignerToolbar::alignRequested, this,
             [this](DesignerCanvasModel::Alignment alignment) { align(alignment); });
-}
-
-void DatabaseGenerator::createFieldTemplates()
-{
-    // The hidden index-0 controls above the canvas, from which new fields start.
-    auto* label = new QLabel(m_canvas);
-    label->setObjectName(QStringLiteral("Label1_0"));
-    label->setGeometry(pixels(DesignerCanvasModel::LabelTemplate));
-    label->hide();
-    auto* box = new QLineEdit(m_canvas);
-    box->setObjectName(QStringLiteral("Text1_0"));
-    box->setAccessibleName(QStringLiteral("Field template"));
-    box->setGeometry(pixels(DesignerCanvasModel::BoxTemplate));
-    box->hide();
-    auto* order = new QLineEdit(m_canvas);
-    order->setObjectName(QStringLiteral("Text2_0"));
-    order->setAccessibleName(QStringLiteral("Display order template"));
-    order->setGeometry(pixels(DesignerCanvasModel::OrderTemplate));
-    order->hide();
 }
 
 void DatabaseGenerator::createGridFrame()
@@ -473,8 +450,8 @@ void DatabaseGenerator::addField()
     }
 
     const int index = m_model.addField(name, m_fieldDescription->text());
-    createFieldControls(index);
-    placeField(index);
+    m_canvasFields->add(index);
+    m_canvasFields->place(index);
 
     const DesignerCanvasModel::Field& added = m_model.field(index);
     DesignerFieldEntry entry;
@@ -500,122 +477,6 @@ void DatabaseGenerator::clearField()
     m_fieldDescription->clear();
 }
 
-void DatabaseGenerator::createFieldControls(int index)
-{
-    const DesignerCanvasModel::Field& field = m_model.field(index);
-
-    auto* label = new QLabel(field.name, m_canvas);
-    label->setObjectName(QStringLiteral("Label1_%1").arg(index));
-    label->setTextFormat(Qt::PlainText);
-    label->setToolTip(field.description);
-    label->installEventFilter(this);
-
-    auto* box = new QLineEdit(m_canvas);
-    box->setObjectName(QStringLiteral("Text1_%1").arg(index));
-    box->setToolTip(field.name);
-    box->setAccessibleName(field.name);
-    box->installEventFilter(this);
-
-    auto* order = new QLineEdit(field.orderText, m_canvas);
-    order->setObjectName(QStringLiteral("Text2_%1").arg(index));
-    order->setToolTip(field.name);
-    order->setAccessibleName(QStringLiteral("Display order of %1").arg(field.name));
-    order->hide();
-
-    m_controls.push_back({label, box, order});
-    label->show();
-    box->show();
-}
-
-void DatabaseGenerator::placeField(int index)
-{
-    if (!m_model.exists(index) || index > static_cast<int>(m_controls.size()))
-        return;
-    const DesignerCanvasModel::Field& field = m_model.field(index);
-    const FieldControls& controls = m_controls.at(static_cast<size_t>(index - 1));
-    controls.label->setGeometry(pixels(field.label));
-    controls.box->setGeometry(pixels(field.box));
-    controls.order->setGeometry(pixels(field.order));
-}
-
-void DatabaseGenerator::removeCanvasFields()
-{
-    for (const FieldControls& controls : m_controls) {
-        delete controls.label;
-        delete controls.box;
-        delete controls.order;
-    }
-    m_controls.clear();
-    m_model.clear();
-}
-
-int DatabaseGenerator::boxIndex(const QObject* object) const
-{
-    for (size_t i = 0; i < m_controls.size(); ++i) {
-        if (m_controls[i].box == object)
-            return static_cast<int>(i) + 1;
-    }
-    return 0;
-}
-
-int DatabaseGenerator::labelIndex(const QObject* object) const
-{
-    for (size_t i = 0; i < m_controls.size(); ++i) {
-        if (m_controls[i].label == object)
-            return static_cast<int>(i) + 1;
-    }
-    return 0;
-}
-
-bool DatabaseGenerator::eventFilter(QObject* watched, QEvent* event)
-{
-    const int box = boxIndex(watched);
-    const int label = box == 0 ? labelIndex(watched) : 0;
-    if (box == 0 && label == 0)
-        return QWidget::eventFilter(watched, event);
-
-    switch (event->type()) {
-    case QEvent::MouseButtonPress: {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (box != 0 && mouse->modifiers() == Qt::ShiftModifier) {
-            m_model.select(box);
-            return true;
-        }
-        if (label != 0)
-            return true;
-        break;
-    }
-    case QEvent::MouseMove: {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->buttons() != Qt::LeftButton)
-            break;
-        // The control's top left corner follows the pointer: it moves by the pointer's
-        // offset within it.
-        const QPoint offset = mouse->position().toPoint();
-        const int dx = qRound(Twips::fromPixelsX(offset.x()));
-        const int dy = qRound(Twips::fromPixelsY(offset.y()));
-        if (box != 0) {
-            if (mouse->modifiers() == Qt::ShiftModifier)
-                break;
-            showWidthOf(box);
-            if (m_model.moveBox(box, dx, dy))
-                placeField(box);
-            return true;
-        }
-        if (m_model.moveLabel(label, dx, dy))
-            placeField(label);
-        return true;
-    }
-    case QEvent::FocusIn:
-        if (box != 0)
-            showWidthOf(box);
-        break;
-    default:
-        break;
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
 void DatabaseGenerator::showWidthOf(int index)
 {
     m_model.setWidthTarget(index);
@@ -629,14 +490,14 @@ void DatabaseGenerator::showWidthOf(int index)
 void DatabaseGenerator::widthChanged(const QString& text)
 {
     if (m_model.applyWidthText(text))
-        placeField(m_model.widthTarget());
+        m_canvasFields->place(m_model.widthTarget());
 }
 
 void DatabaseGenerator::align(DesignerCanvasModel::Alignment alignment)
 {
     const bool aligned = m_model.align(alignment);
     for (int index = 1; index <= m_model.count(); ++index)
-        placeField(index);
+        m_canvasFields->place(index);
     if (!aligned)
         inform(QStringLiteral("Please select two or more objects"));
 }
@@ -682,14 +543,15 @@ void DatabaseGenerator::StoreTabFields()
 
 void DatabaseGenerator::ShowTabFields()
 {
-    removeCanvasFields();
+    m_canvasFields->clear();
+    m_model.clear();
     const QString page = shownPage();
     for (const DesignerFieldEntry& entry : m_fields) {
         if (entry.tabName != page)
             continue;
         const int index = m_model.addPlacedField(entry);
-        createFieldControls(index);
-        placeField(index);
+        m_canvasFields->add(index);
+        m_canvasFields->place(index);
     }
 }
 

@@ -12,6 +12,7 @@
 #include <vector>
 
 class DesignerCanvas;
+class DesignerCanvasFields;
 class DesignerToolbar;
 class QCheckBox;
 class QGroupBox;
@@ -66,22 +67,13 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    struct FieldControls
-    {
-        QLabel* label;
-        QLineEdit* box;
-        QLineEdit* order;
-    };
-
     void createControls();
     void createToolbar();
     void createGridFrame();
     void createTableFrame();
     void createColumnFrame();
-    void createFieldTemplates();
 
     void FillClientList();
     void LoadEditableTabs();
@@ -106,11 +98,6 @@ private:
 
     void appendPage(const DesignerTabPage& page);
     void enableFieldArea(bool enabled);
-    void createFieldControls(int index);
-    void placeField(int index);
-    void removeCanvasFields();
-    int boxIndex(const QObject* object) const;
-    int labelIndex(const QObject* object) const;
     QString shownPage() const;
     void inform(const QString& text, MessageBox::Icon icon = MessageBox::NoIcon);
     void reportFailure(const QString& what, const StoreError& error);
@@ -137,7 +124,7 @@ private:
     QPushButton* m_exit = nullptr;
     QPushButton* m_generate = nullptr;
 
-    std::vector<FieldControls> m_controls; // element i - 1 shows canvas field i
+    DesignerCanvasFields* m_canvasFields = nullptr;
     DesignerCanvasModel m_model;
     std::vector<DesignerTabPage> m_pages; // in strip order
     std::vector<DesignerFieldEntry> m_fields;
