@@ -2,7 +2,7 @@
 
 #include "designer/DesignerCanvas.h"
 #include "designer/DesignerCanvasFields.h"
-#include "designer/DesignerGrid.h"
+#include "designer/DesignerGridOptions.h"
 #include "designer/DesignerNameRules.h"
 #include "designer/DesignerToolbar.h"
 #include "designer/TabDefinitionStore.h"
@@ -15,7 +15,6 @@
 #include "store/SchemaCatalog.h"
 #include "store/StoreError.h"
 
-#include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
@@ -43,10 +42,6 @@ struct Place
 constexpr Place TabStripPlace{60, 420, 10515, 5535};
 constexpr Place CanvasPlace{120, 840, 10335, 4995};
 constexpr Place GridFramePlace{60, 6000, 5295, 855};
-constexpr Place DisplayGridPlace{540, 360, 1275, 375};
-constexpr Place GridSizeLabelPlace{1800, 180, 1095, 255};
-constexpr Place GridSizePlace{1800, 420, 975, 255};
-constexpr Place SnapToGridPlace{2940, 420, 1455, 255};
 constexpr Place TableFramePlace{60, 6840, 5295, 2175};
 constexpr Place TableNameLabelPlace{240, 240, 1695, 375};
 constexpr Place TableNamePlace{2040, 180, 2655, 375};
@@ -150,7 +145,8 @@ void DatabaseGenerator::createControls()
     m_canvasFields = new DesignerCanvasFields(m_model, m_canvas);
     connect(m_canvasFields, &DesignerCanvasFields::boxTouched, this, [this](int index) { showWidthOf(index); });
 
-    createGridFrame();
+    auto* gridOptions = new DesignerGridOptions(m_canvas, this);
+    gridOptions->setGeometry(pixels(GridFramePlace));
     createTableFrame();
     createColumnFrame();
 
@@ -174,40 +170,6 @@ void DatabaseGenerator::createToolbar()
     connect(m_toolbar, &DesignerToolbar::lockRequested, this, [this](bool locked) { m_model.setLocked(locked); });
     connect(m_toolbar, &DesignerToolbar::alignRequested, this,
             [this](DesignerCanvasModel::Alignment alignment) { align(alignment); });
-}
-
-void DatabaseGenerator::createGridFrame()
-{
-    auto* frame = new QGroupBox(QStringLiteral("Grid Display Options"), this);
-    frame->setObjectName(QStringLiteral("FrmDisplayOptions"));
-    frame->setGeometry(pixels(GridFramePlace));
-
-    m_displayGrid = new QCheckBox(QStringLiteral("Display Grid"), frame);
-    m_displayGrid->setObjectName(QStringLiteral("chkGrid"));
-    m_displayGrid->setGeometry(pixels(DisplayGridPlace));
-    m_displayGrid->setChecked(true);
-
-    auto* label = new QLabel(QStringLiteral("Grid Size"), frame);
-    label->setObjectName(QStringLiteral("lblGridSize"));
-    label->setGeometry(pixels(GridSizeLabelPlace));
-    m_gridSize = new QListWidget(frame);
-    m_gridSize->setObjectName(QStringLiteral("txtGridSize"));
-    m_gridSize->setAccessibleName(QStringLiteral("Grid Size"));
-    m_gridSize->setGeometry(pixels(GridSizePlace));
-    for (int size = 1; size <= 10; ++size)
-        m_gridSize->addItem(QString::number(size));
-    m_gridSize->setCurrentRow(DesignerGrid::DefaultSize - 1);
-    label->setBuddy(m_gridSize);
-
-    // Moves are never rounded to the grid; the box is kept, hidden, without behaviour.
-    m_snapToGrid = new QCheckBox(QStringLiteral("Snap to Grid"), frame);
-    m_snapToGrid->setObjectName(QStringLiteral("chkSnapToGrid"));
-    m_snapToGrid->setGeometry(pixels(SnapToGridPlace));
-    m_snapToGrid->setChecked(true);
-    m_snapToGrid->hide();
-
-    connect(m_displayGrid, &QCheckBox::clicked, this, [this] { gridToggled(); });
-    connect(m_gridSize, &QListWidget::currentRowChanged, this, [this] { gridSizeChosen(); });
 }
 
 void DatabaseGenerator::createTableFrame()
@@ -500,22 +462,6 @@ void DatabaseGenerator::align(DesignerCanvasModel::Alignment alignment)
         m_canvasFields->place(index);
     if (!aligned)
         inform(QStringLiteral("Please select two or more objects"));
-}
-
-void DatabaseGenerator::gridToggled()
-{
-    m_canvas->setGridVisible(m_displayGrid->isChecked());
-    m_canvas->update();
-}
-
-void DatabaseGenerator::gridSizeChosen()
-{
-    const QListWidgetItem* item = m_gridSize->currentItem();
-    if (!item)
-        return;
-    m_canvas->setGridStep(DesignerGrid::step(item->text().toInt()));
-    if (m_displayGrid->isChecked())
-        m_canvas->update();
 }
 
 QString DatabaseGenerator::shownPage() const

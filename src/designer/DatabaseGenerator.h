@@ -14,8 +14,6 @@
 class DesignerCanvas;
 class DesignerCanvasFields;
 class DesignerToolbar;
-class QCheckBox;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QListWidget;
@@ -71,7 +69,6 @@ protected:
 private:
     void createControls();
     void createToolbar();
-    void createGridFrame();
     void createTableFrame();
     void createColumnFrame();
 
@@ -93,8 +90,6 @@ private:
     void align(DesignerCanvasModel::Alignment alignment);
     void showWidthOf(int index);
     void widthChanged(const QString& text);
-    void gridToggled();
-    void gridSizeChosen();
 
     void appendPage(const DesignerTabPage& page);
     void enableFieldArea(bool enabled);
@@ -105,9 +100,6 @@ private:
     DesignerToolbar* m_toolbar = nullptr;
     QTabBar* m_tabStrip = nullptr;
     DesignerCanvas* m_canvas = nullptr;
-    QCheckBox* m_displayGrid = nullptr;
-    QListWidget* m_gridSize = nullptr;
-    QCheckBox* m_snapToGrid = nullptr;
     QLineEdit* m_tableName = nullptr;
     QLineEdit* m_tableDescription = nullptr;
     QPushButton* m_tableAdd = nullptr;
