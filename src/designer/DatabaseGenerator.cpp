@@ -116,7 +116,12 @@ DatabaseGenerator::DatabaseGenerator(QWidget* parent) : QWidget(parent)
     createControls();
 }
 
-DatabaseGenerator::~DatabaseGenerator() = default;
+DatabaseGenerator::~DatabaseGenerator()
+{
+    // The field controls' event filter uses the canvas model, a member that is gone before
+    // the base class deletes the child widgets.
+    delete m_canvasFields;
+}
 
 void DatabaseGenerator::createControls()
 {
