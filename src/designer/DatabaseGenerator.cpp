@@ -1,8 +1,10 @@
 #include "designer/DatabaseGenerator.h"
 
 #include "designer/DesignerCanvas.h"
-#include "designer/DesignerGrid.h"
+#include "designer/DesignerCanvasFields.h"
+#include "designer/DesignerGridOptions.h"
 #include "designer/DesignerNameRules.h"
+#include "designer/DesignerToolbar.h"
 #include "designer/TabDefinitionStore.h"
 #include "designer/TabDesignWriter.h"
 #include "designer/TabTableGenerator.h"
@@ -13,21 +15,15 @@
 #include "store/SchemaCatalog.h"
 #include "store/StoreError.h"
 
-#include <QAction>
-#include <QCheckBox>
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMouseEvent>
-#include <QPainter>
-#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSignalBlocker>
 #include <QTabBar>
-#include <QToolBar>
 
 namespace {
 
@@ -46,10 +42,6 @@ struct Place
 constexpr Place TabStripPlace{60, 420, 10515, 5535};
 constexpr Place CanvasPlace{120, 840, 10335, 4995};
 constexpr Place GridFramePlace{60, 6000, 5295, 855};
-constexpr Place DisplayGridPlace{540, 360, 1275, 375};
-constexpr Place GridSizeLabelPlace{1800, 180, 1095, 255};
-constexpr Place GridSizePlace{1800, 420, 975, 255};
-constexpr Place SnapToGridPlace{2940, 420, 1455, 255};
 constexpr Place TableFramePlace{60, 6840, 5295, 2175};
 constexpr Place TableNameLabelPlace{240, 240, 1695, 375};
 constexpr Place TableNamePlace{2040, 180, 2655, 375};
@@ -60,6 +52,7 @@ constexpr Place TableClearPlace{2880, 1080, 1695, 375};
 constexpr Place AllClientsPlace{180, 1620, 3075, 255};
 constexpr Place OneClientPlace{180, 1860, 3255, 255};
 constexpr Place ClientListPlace{2520, 1560, 2595, 450};
+constexpr int CaptionGap = 6; // pixels between an option's caption and the client list
 constexpr Place ColumnFramePlace{5400, 6000, 5175, 2655};
 constexpr double ColumnLabelLeft = 240;
 constexpr double ColumnBoxLeft = 1920;
@@ -81,11 +74,6 @@ const QString LineBreak = QStringLiteral("\r\n");
 QRect pixels(const Place& place)
 {
     return Twips::rect(place.left, place.top, place.width, place.height);
-}
-
-QRect pixels(const QRect& twips)
-{
-    return Twips::rect(twips.left(), twips.top(), twips.width(), twips.height());
 }
 
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, const Place& place)
@@ -111,47 +99,6 @@ QLineEdit* makeTextBox(QWidget* parent, const QString& labelName, const QString&
     return box;
 }
 
-// The pictures of the toolbar buttons, drawn rather than shipped as files.
-enum class Picture
-{
-    Lock,
-    Unlock,
-    AlignTop,
-    AlignLeft,
-    SameWidth
-};
-
-QIcon drawIcon(Picture picture)
-{
-    QPixmap pixmap(16, 16);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setPen(QPen(Qt::black, 1));
-    switch (picture) {
-    case Picture::Lock:
-    case Picture::Unlock:
-        painter.fillRect(QRect(3, 8, 10, 7), Qt::darkYellow);
-        painter.drawRect(QRect(3, 8, 10, 7));
-        painter.drawArc(QRect(picture == Picture::Lock ? 5 : 9, 2, 6, 10), 0, 180 * 16);
-        break;
-    case Picture::AlignTop:
-        painter.drawLine(1, 1, 14, 1);
-        painter.fillRect(QRect(2, 3, 4, 11), Qt::darkBlue);
-        painter.fillRect(QRect(9, 3, 4, 6), Qt::darkBlue);
-        break;
-    case Picture::AlignLeft:
-        painter.drawLine(1, 1, 1, 14);
-        painter.fillRect(QRect(3, 2, 11, 4), Qt::darkBlue);
-        painter.fillRect(QRect(3, 9, 6, 4), Qt::darkBlue);
-        break;
-    case Picture::SameWidth:
-        painter.fillRect(QRect(2, 2, 12, 4), Qt::darkBlue);
-        painter.fillRect(QRect(2, 9, 12, 4), Qt::darkBlue);
-        break;
-    }
-    return QIcon(pixmap);
-}
-
 QString tabCaption(const QString& name)
 {
     // A tab's caption shows its name as typed, ampersands included.
@@ -169,7 +116,12 @@ DatabaseGenerator::DatabaseGenerator(QWidget* parent) : QWidget(parent)
     createControls();
 }
 
-DatabaseGenerator::~DatabaseGenerator() = default;
+DatabaseGenerator::~DatabaseGenerator()
+{
+    // The field controls' event filter uses the canvas model, a member that is gone before
+    // the base class deletes the child widgets.
+    delete m_canvasFields;
+}
 
 void DatabaseGenerator::createControls()
 {
@@ -195,9 +147,11 @@ void DatabaseGenerator::createControls()
     m_canvas->setObjectName(QStringLiteral("Picture1"));
     m_canvas->setAccessibleName(QStringLiteral("Canvas"));
     m_canvas->setGeometry(pixels(CanvasPlace));
-    createFieldTemplates();
+    m_canvasFields = new DesignerCanvasFields(m_model, m_canvas);
+    connect(m_canvasFields, &DesignerCanvasFields::boxTouched, this, [this](int index) { showWidthOf(index); });
 
-    createGridFrame();
+    auto* gridOptions = new DesignerGridOptions(m_canvas, this);
+    gridOptions->setGeometry(pixels(GridFramePlace));
     createTableFrame();
     createColumnFrame();
 
@@ -214,86 +168,13 @@ void DatabaseGenerator::createControls()
 
 void DatabaseGenerator::createToolbar()
 {
-    m_toolbar = new QToolBar(this);
-    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
-    m_toolbar->setAccessibleName(QStringLiteral("Layout tools"));
-    m_toolbar->setIconSize(QSize(16, 16));
-    m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
-
-    // Buttons by position; positions 3 and 6 are separators.
-    const auto addButton = [this](int position, Picture picture, const QString& tip) {
-        QAction* action = m_toolbar->addAction(drawIcon(picture), tip);
-        action->setObjectName(QStringLiteral("Toolbar1_%1").arg(position));
-        action->setToolTip(tip);
-        return action;
-    };
-    QAction* lock = addButton(1, Picture::Lock, QStringLiteral("Lock Objects"));
-    QAction* unlock = addButton(2, Picture::Unlock, QStringLiteral("Unlock Objects"));
-    m_toolbar->addSeparator();
-    QAction* alignTop = addButton(4, Picture::AlignTop, QStringLiteral("Align Top"));
-    QAction* alignLeft = addButton(5, Picture::AlignLeft, QStringLiteral("Align Left"));
-    m_toolbar->addSeparator();
-    QAction* sameWidth = addButton(7, Picture::SameWidth, QStringLiteral("Same Width"));
-    m_toolbar->setGeometry(0, 0, Twips::toPixelsX(WindowWidth), m_toolbar->sizeHint().height());
-
-    connect(lock, &QAction::triggered, this, [this] { m_model.setLocked(true); });
-    connect(unlock, &QAction::triggered, this, [this] { m_model.setLocked(false); });
-    connect(alignTop, &QAction::triggered, this, [this] { align(DesignerCanvasModel::Alignment::Top); });
-    connect(alignLeft, &QAction::triggered, this, [this] { align(DesignerCanvasModel::Alignment::Left); });
-    connect(sameWidth, &QAction::triggered, this, [this] { align(DesignerCanvasModel::Alignment::Width); });
-}
-
-void DatabaseGenerator::createFieldTemplates()
-{
-    // The hidden index-0 controls above the canvas, from which new fields start.
-    auto* label = new QLabel(m_canvas);
-    label->setObjectName(QStringLiteral("Label1_0"));
-    label->setGeometry(pixels(DesignerCanvasModel::LabelTemplate));
-    label->hide();
-    auto* box = new QLineEdit(m_canvas);
-    box->setObjectName(QStringLiteral("Text1_0"));
-    box->setAccessibleName(QStringLiteral("Field template"));
-    box->setGeometry(pixels(DesignerCanvasModel::BoxTemplate));
-    box->hide();
-    auto* order = new QLineEdit(m_canvas);
-    order->setObjectName(QStringLiteral("Text2_0"));
-    order->setAccessibleName(QStringLiteral("Display order template"));
-    order->setGeometry(pixels(DesignerCanvasModel::OrderTemplate));
-    order->hide();
-}
-
-void DatabaseGenerator::createGridFrame()
-{
-    auto* frame = new QGroupBox(QStringLiteral("Grid Display Options"), this);
-    frame->setObjectName(QStringLiteral("FrmDisplayOptions"));
-    frame->setGeometry(pixels(GridFramePlace));
-
-    m_displayGrid = new QCheckBox(QStringLiteral("Display Grid"), frame);
-    m_displayGrid->setObjectName(QStringLiteral("chkGrid"));
-    m_displayGrid->setGeometry(pixels(DisplayGridPlace));
-    m_displayGrid->setChecked(true);
-
-    auto* label = new QLabel(QStringLiteral("Grid Size"), frame);
-    label->setObjectName(QStringLiteral("lblGridSize"));
-    label->setGeometry(pixels(GridSizeLabelPlace));
-    m_gridSize = new QListWidget(frame);
-    m_gridSize->setObjectName(QStringLiteral("txtGridSize"));
-    m_gridSize->setAccessibleName(QStringLiteral("Grid Size"));
-    m_gridSize->setGeometry(pixels(GridSizePlace));
-    for (int size = 1; size <= 10; ++size)
-        m_gridSize->addItem(QString::number(size));
-    m_gridSize->setCurrentRow(DesignerGrid::DefaultSize - 1);
-    label->setBuddy(m_gridSize);
-
-    // Moves are never rounded to the grid; the box is kept, hidden, without behaviour.
-    m_snapToGrid = new QCheckBox(QStringLiteral("Snap to Grid"), frame);
-    m_snapToGrid->setObjectName(QStringLiteral("chkSnapToGrid"));
-    m_snapToGrid->setGeometry(pixels(SnapToGridPlace));
-    m_snapToGrid->setChecked(true);
-    m_snapToGrid->hide();
-
-    connect(m_displayGrid, &QCheckBox::clicked, this, [this] { gridToggled(); });
-    connect(m_gridSize, &QListWidget::currentRowChanged, this, [this] { gridSizeChosen(); });
+    m_toolbar = new DesignerToolbar(this);
+    // The toolbar fills the room above the tab strip and no more: its own preferred height
+    // (the style's margins around the buttons) would reach over the strip's headers.
+    m_toolbar->setGeometry(0, 0, Twips::toPixelsX(WindowWidth), pixels(TabStripPlace).top());
+    connect(m_toolbar, &DesignerToolbar::lockRequested, this, [this](bool locked) { m_model.setLocked(locked); });
+    connect(m_toolbar, &DesignerToolbar::alignRequested, this,
+            [this](DesignerCanvasModel::Alignment alignment) { align(alignment); });
 }
 
 void DatabaseGenerator::createTableFrame()
@@ -321,7 +202,14 @@ void DatabaseGenerator::createTableFrame()
     m_clientList = new QListWidget(frame);
     m_clientList->setObjectName(QStringLiteral("lstClient"));
     m_clientList->setAccessibleName(QStringLiteral("Client"));
-    m_clientList->setGeometry(pixels(ClientListPlace));
+    // The list keeps its right edge but starts after the longer option caption, whose width
+    // depends on the font; the options end before the list.
+    QRect list = pixels(ClientListPlace);
+    const int captions = qMax(m_allClients->sizeHint().width(), m_oneClient->sizeHint().width());
+    list.setLeft(qMax(list.left(), m_oneClient->x() + captions + CaptionGap));
+    m_clientList->setGeometry(list);
+    for (QRadioButton* option : {m_allClients, m_oneClient})
+        option->resize(list.left() - CaptionGap - option->x(), option->height());
 
     connect(m_tableAdd, &QPushButton::clicked, this, [this] { addTab(); });
     connect(m_tableClear, &QPushButton::clicked, this, [this] { clearTab(); });
@@ -529,8 +417,8 @@ void DatabaseGenerator::addField()
     }
 
     const int index = m_model.addField(name, m_fieldDescription->text());
-    createFieldControls(index);
-    placeField(index);
+    m_canvasFields->add(index);
+    m_canvasFields->place(index);
 
     const DesignerCanvasModel::Field& added = m_model.field(index);
     DesignerFieldEntry entry;
@@ -556,122 +444,6 @@ void DatabaseGenerator::clearField()
     m_fieldDescription->clear();
 }
 
-void DatabaseGenerator::createFieldControls(int index)
-{
-    const DesignerCanvasModel::Field& field = m_model.field(index);
-
-    auto* label = new QLabel(field.name, m_canvas);
-    label->setObjectName(QStringLiteral("Label1_%1").arg(index));
-    label->setTextFormat(Qt::PlainText);
-    label->setToolTip(field.description);
-    label->installEventFilter(this);
-
-    auto* box = new QLineEdit(m_canvas);
-    box->setObjectName(QStringLiteral("Text1_%1").arg(index));
-    box->setToolTip(field.name);
-    box->setAccessibleName(field.name);
-    box->installEventFilter(this);
-
-    auto* order = new QLineEdit(field.orderText, m_canvas);
-    order->setObjectName(QStringLiteral("Text2_%1").arg(index));
-    order->setToolTip(field.name);
-    order->setAccessibleName(QStringLiteral("Display order of %1").arg(field.name));
-    order->hide();
-
-    m_controls.push_back({label, box, order});
-    label->show();
-    box->show();
-}
-
-void DatabaseGenerator::placeField(int index)
-{
-    if (!m_model.exists(index) || index > static_cast<int>(m_controls.size()))
-        return;
-    const DesignerCanvasModel::Field& field = m_model.field(index);
-    const FieldControls& controls = m_controls.at(static_cast<size_t>(index - 1));
-    controls.label->setGeometry(pixels(field.label));
-    controls.box->setGeometry(pixels(field.box));
-    controls.order->setGeometry(pixels(field.order));
-}
-
-void DatabaseGenerator::removeCanvasFields()
-{
-    for (const FieldControls& controls : m_controls) {
-        delete controls.label;
-        delete controls.box;
-        delete controls.order;
-    }
-    m_controls.clear();
-    m_model.clear();
-}
-
-int DatabaseGenerator::boxIndex(const QObject* object) const
-{
-    for (size_t i = 0; i < m_controls.size(); ++i) {
-        if (m_controls[i].box == object)
-            return static_cast<int>(i) + 1;
-    }
-    return 0;
-}
-
-int DatabaseGenerator::labelIndex(const QObject* object) const
-{
-    for (size_t i = 0; i < m_controls.size(); ++i) {
-        if (m_controls[i].label == object)
-            return static_cast<int>(i) + 1;
-    }
-    return 0;
-}
-
-bool DatabaseGenerator::eventFilter(QObject* watched, QEvent* event)
-{
-    const int box = boxIndex(watched);
-    const int label = box == 0 ? labelIndex(watched) : 0;
-    if (box == 0 && label == 0)
-        return QWidget::eventFilter(watched, event);
-
-    switch (event->type()) {
-    case QEvent::MouseButtonPress: {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (box != 0 && mouse->modifiers() == Qt::ShiftModifier) {
-            m_model.select(box);
-            return true;
-        }
-        if (label != 0)
-            return true;
-        break;
-    }
-    case QEvent::MouseMove: {
-        const auto* mouse = static_cast<QMouseEvent*>(event);
-        if (mouse->buttons() != Qt::LeftButton)
-            break;
-        // The control's top left corner follows the pointer: it moves by the pointer's
-        // offset within it.
-        const QPoint offset = mouse->position().toPoint();
-        const int dx = qRound(Twips::fromPixelsX(offset.x()));
-        const int dy = qRound(Twips::fromPixelsY(offset.y()));
-        if (box != 0) {
-            if (mouse->modifiers() == Qt::ShiftModifier)
-                break;
-            showWidthOf(box);
-            if (m_model.moveBox(box, dx, dy))
-                placeField(box);
-            return true;
-        }
-        if (m_model.moveLabel(label, dx, dy))
-            placeField(label);
-        return true;
-    }
-    case QEvent::FocusIn:
-        if (box != 0)
-            showWidthOf(box);
-        break;
-    default:
-        break;
-    }
-    return QWidget::eventFilter(watched, event);
-}
-
 void DatabaseGenerator::showWidthOf(int index)
 {
     m_model.setWidthTarget(index);
@@ -685,32 +457,16 @@ void DatabaseGenerator::showWidthOf(int index)
 void DatabaseGenerator::widthChanged(const QString& text)
 {
     if (m_model.applyWidthText(text))
-        placeField(m_model.widthTarget());
+        m_canvasFields->place(m_model.widthTarget());
 }
 
 void DatabaseGenerator::align(DesignerCanvasModel::Alignment alignment)
 {
     const bool aligned = m_model.align(alignment);
     for (int index = 1; index <= m_model.count(); ++index)
-        placeField(index);
+        m_canvasFields->place(index);
     if (!aligned)
         inform(QStringLiteral("Please select two or more objects"));
-}
-
-void DatabaseGenerator::gridToggled()
-{
-    m_canvas->setGridVisible(m_displayGrid->isChecked());
-    m_canvas->update();
-}
-
-void DatabaseGenerator::gridSizeChosen()
-{
-    const QListWidgetItem* item = m_gridSize->currentItem();
-    if (!item)
-        return;
-    m_canvas->setGridStep(DesignerGrid::step(item->text().toInt()));
-    if (m_displayGrid->isChecked())
-        m_canvas->update();
 }
 
 QString DatabaseGenerator::shownPage() const
@@ -738,14 +494,15 @@ void DatabaseGenerator::StoreTabFields()
 
 void DatabaseGenerator::ShowTabFields()
 {
-    removeCanvasFields();
+    m_canvasFields->clear();
+    m_model.clear();
     const QString page = shownPage();
     for (const DesignerFieldEntry& entry : m_fields) {
         if (entry.tabName != page)
             continue;
         const int index = m_model.addPlacedField(entry);
-        createFieldControls(index);
-        placeField(index);
+        m_canvasFields->add(index);
+        m_canvasFields->place(index);
     }
 }
 

@@ -12,16 +12,14 @@
 #include <vector>
 
 class DesignerCanvas;
-class QAction;
-class QCheckBox;
-class QGroupBox;
+class DesignerCanvasFields;
+class DesignerToolbar;
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
 class QTabBar;
-class QToolBar;
 class StoreError;
 
 // The tab and field designer. An administrator defines new tabs ("forms") of the client
@@ -67,22 +65,12 @@ public:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    struct FieldControls
-    {
-        QLabel* label;
-        QLineEdit* box;
-        QLineEdit* order;
-    };
-
     void createControls();
     void createToolbar();
-    void createGridFrame();
     void createTableFrame();
     void createColumnFrame();
-    void createFieldTemplates();
 
     void FillClientList();
     void LoadEditableTabs();
@@ -102,26 +90,16 @@ private:
     void align(DesignerCanvasModel::Alignment alignment);
     void showWidthOf(int index);
     void widthChanged(const QString& text);
-    void gridToggled();
-    void gridSizeChosen();
 
     void appendPage(const DesignerTabPage& page);
     void enableFieldArea(bool enabled);
-    void createFieldControls(int index);
-    void placeField(int index);
-    void removeCanvasFields();
-    int boxIndex(const QObject* object) const;
-    int labelIndex(const QObject* object) const;
     QString shownPage() const;
     void inform(const QString& text, MessageBox::Icon icon = MessageBox::NoIcon);
     void reportFailure(const QString& what, const StoreError& error);
 
-    QToolBar* m_toolbar = nullptr;
+    DesignerToolbar* m_toolbar = nullptr;
     QTabBar* m_tabStrip = nullptr;
     DesignerCanvas* m_canvas = nullptr;
-    QCheckBox* m_displayGrid = nullptr;
-    QListWidget* m_gridSize = nullptr;
-    QCheckBox* m_snapToGrid = nullptr;
     QLineEdit* m_tableName = nullptr;
     QLineEdit* m_tableDescription = nullptr;
     QPushButton* m_tableAdd = nullptr;
@@ -138,7 +116,7 @@ private:
     QPushButton* m_exit = nullptr;
     QPushButton* m_generate = nullptr;
 
-    std::vector<FieldControls> m_controls; // element i - 1 shows canvas field i
+    DesignerCanvasFields* m_canvasFields = nullptr;
     DesignerCanvasModel m_model;
     std::vector<DesignerTabPage> m_pages; // in strip order
     std::vector<DesignerFieldEntry> m_fields;

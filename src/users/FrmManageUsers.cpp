@@ -39,10 +39,13 @@ FrmManageUsers::FrmManageUsers(QWidget* parent) : QWidget(parent)
 
     m_frame = new UserInformationFrame(2280, this);
     m_frame->setGeometry(Twips::rect(2700, 60, 8295, 3975));
-    // Kept from the add-user form's layout; this window generates no password.
+    // Kept from the add-user form's layout; this window generates no password, so the label
+    // stays empty and hidden: shown, it would lie over the caption "Password Retyped" of the
+    // raised password row and give screen readers an empty item.
     m_generatedPassword = new InformationLabel(m_frame);
     m_generatedPassword->setObjectName(QStringLiteral("lblGeneratedPassword"));
     m_generatedPassword->setGeometry(Twips::rect(5340, 2280, 2775, 255));
+    m_generatedPassword->hide();
     m_save = new QPushButton(QStringLiteral("Save"), m_frame);
     m_save->setObjectName(QStringLiteral("Command1"));
     m_save->setGeometry(Twips::rect(3000, 3240, 1575, 375));

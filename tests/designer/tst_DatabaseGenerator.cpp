@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "WindowChecks.h"
 #include "clients/ClientRecord.h"
 #include "designer/DatabaseGenerator.h"
 #include "designer/DesignerCanvas.h"
@@ -19,6 +20,7 @@
 #include <QRadioButton>
 #include <QTabBar>
 #include <QTest>
+#include <QToolBar>
 #include <memory>
 
 namespace {
@@ -181,6 +183,8 @@ private slots:
     void gridRepaintsWithChosenStep();
     void pageSwitchKeepsMovedPositions();
     void tabForOneClient();
+    void controlsCanBeSeenWhole_data();
+    void controlsCanBeSeenWhole();
 };
 
 void TestDatabaseGenerator::generateDatabaseWritesDefinitionsAndTable()
@@ -669,7 +673,8 @@ void TestDatabaseGenerator::tabForOneClient()
     auto* clients = control<QListWidget>(window.get(), QStringLiteral("lstClient"));
     QCOMPARE(clients->count(), 2);
     QCOMPARE(clients->currentRow(), 0);
-    QTest::mouseClick(control<QRadioButton>(window.get(), QStringLiteral("Option1_1")), Qt::LeftButton);
+    WindowChecks::clickVisible(control<QRadioButton>(window.get(), QStringLiteral("Option1_1")));
+    QVERIFY(control<QRadioButton>(window.get(), QStringLiteral("Option1_1"))->isChecked());
     QCOMPARE(clients->item(1)->text(), QStringLiteral("Baker  Ann"));
     clients->setCurrentRow(1);
     addTab(window.get(), QStringLiteral("Private"));
@@ -696,6 +701,38 @@ void TestDatabaseGenerator::tabForOneClient()
     record.save();
     QCOMPARE(record.storedValues(QStringLiteral("Private")).value(QStringLiteral("Secret")),
              QStringLiteral("kept here"));
+}
+
+void TestDatabaseGenerator::controlsCanBeSeenWhole_data()
+{
+    QTest::addColumn<bool>("editMode");
+    QTest::newRow("create mode") << false;
+    QTest::newRow("edit mode") << true;
+}
+
+// No control lies over another (the toolbar over the tab strip's headers, the client list over
+// the caption of its option), and each toolbar button shows its whole picture.
+void TestDatabaseGenerator::controlsCanBeSeenWhole()
+{
+    QFETCH(bool, editMode);
+    TestAppFolder app;
+    execute(
+        QStringLiteral("INSERT INTO \"Personal Information\" (\"First Name\", \"Last Name\") VALUES ('Ann', 'Lee')"));
+    if (editMode)
+        createTab(QStringLiteral("Extra"), {QStringLiteral("Notes")});
+    auto window = openDesigner(editMode);
+    QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+
+    QCOMPARE(WindowChecks::layoutProblems(window.get()).join(QLatin1Char('\n')), QString());
+    auto* toolbar = control<QToolBar>(window.get(), QStringLiteral("Toolbar1"));
+    for (QAction* action : toolbar->actions()) {
+        if (action->isSeparator())
+            continue;
+        const QWidget* button = toolbar->widgetForAction(action);
+        QVERIFY2(seen(button) && toolbar->rect().contains(button->geometry()), qPrintable(action->toolTip()));
+        QVERIFY2(button->width() >= toolbar->iconSize().width() && button->height() >= toolbar->iconSize().height(),
+                 qPrintable(action->toolTip()));
+    }
 }
 
 QTEST_MAIN(TestDatabaseGenerator)

@@ -7,7 +7,6 @@
 #include "WindowChecks.h"
 #include "shell/frmSplash.h"
 
-#include <QHash>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -22,19 +21,6 @@ const QString& RecordList = LoggedInSession::RecordList;
 const QString& AtLogin = LoggedInSession::AtLogin;
 const QString& ExplorerList = LoggedInSession::ExplorerList;
 const QString& EventSave = LoggedInSession::EventSave;
-
-// Faults these checks find in windows of other parts of the program, until they are mended:
-// the row and what is wrong.
-const char* knownLayoutFault(const QString& row)
-{
-    static const QHash<QString, const char*> faults{
-        {QStringLiteral("New Tabs(Forms)"),
-         "Toolbar1 overlaps the top of TabStrip1; the caption of Option1_1 reaches under lstClient"},
-        {QStringLiteral("Edit Tabs(Forms)"),
-         "Toolbar1 overlaps the top of TabStrip1; the caption of Option1_1 reaches under lstClient"},
-    };
-    return faults.value(row, nullptr);
-}
 
 } // namespace
 
@@ -153,8 +139,6 @@ void TestWindowsOnScreen::controlsCanBeSeen()
     QVERIFY(window);
 
     const QStringList problems = WindowChecks::layoutProblems(window);
-    if (const char* fault = knownLayoutFault(QString::fromLatin1(QTest::currentDataTag())))
-        QEXPECT_FAIL("", fault, Continue);
     QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
 }
 

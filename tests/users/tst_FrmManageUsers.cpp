@@ -2,6 +2,7 @@
 
 #include "AccessibleTextCheck.h"
 #include "UsersTestHelpers.h"
+#include "WindowChecks.h"
 #include "shell/MDIBaseForm.h"
 #include "shell/Twips.h"
 #include "users/FrmManageUsers.h"
@@ -69,7 +70,8 @@ void tst_FrmManageUsers::opensAtItsDesignedSizeInTheMainWindow()
     QCOMPARE(window->size(), Twips::size(11055, 4095));
     QVERIFY(child->contentsRect().contains(window->geometry()));
 
-    // Everything a person needs is on the window as it opens, not only after maximizing it.
+    // Everything a person needs is on the window as it opens, not only after maximizing it, and
+    // nothing lies over anything else.
     QList<QWidget*> controls{window->findChild<QTreeWidget*>(QStringLiteral("TreClassView")),
                              window->findChild<QGroupBox*>(QStringLiteral("Frame1")),
                              window->findChild<QPushButton*>(QStringLiteral("Command1"))};
@@ -84,6 +86,7 @@ void tst_FrmManageUsers::opensAtItsDesignedSizeInTheMainWindow()
         QVERIFY2(control->isVisible() && !control->size().isEmpty(), qPrintable(control->objectName()));
         QVERIFY2(window->rect().contains(onWindow), qPrintable(control->objectName()));
     }
+    QCOMPARE(WindowChecks::layoutProblems(window).join(QLatin1Char('\n')), QString());
     QCOMPARE(window->findChild<QTreeWidget*>(QStringLiteral("TreClassView"))->topLevelItemCount(), 1);
 }
 
