@@ -64,6 +64,13 @@ MDIBaseForm::MDIBaseForm(QWidget* parent) : QMainWindow(parent)
     connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &MDIBaseForm::showMenuOf);
 }
 
+MDIBaseForm::~MDIBaseForm()
+{
+    // The area activates the remaining windows while the base class deletes them; by then this
+    // part of the object is gone and must not be called.
+    disconnect(m_mdiArea, nullptr, this, nullptr);
+}
+
 void MDIBaseForm::setUFirstName(const QVariant& value)
 {
     m_firstName = textOf(value);

@@ -23,6 +23,7 @@ class MDIBaseForm : public QMainWindow
 
 public:
     explicit MDIBaseForm(QWidget* parent = nullptr);
+    ~MDIBaseForm() override;
 
     // The current user. Each setter takes a text or a number and keeps its text form.
     QString UFirstName() const { return m_firstName; }
