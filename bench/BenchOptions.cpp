@@ -32,7 +32,8 @@ QString BenchOptions::usage()
 {
     return QStringLiteral(
         "usage: orvanta-bench [--quick] [--big-mib N] [--docs N] [--search-mib N] [--clients N]\n"
-        "                     [--repeats N] [--rounds N] [--dir FOLDER] [--cases big,many,search,explorer,startup,record]\n"
+        "                     [--repeats N] [--rounds N] [--dir FOLDER] [--cases "
+        "big,many,search,explorer,startup,record]\n"
         "                     [--program PATH] [--keep]\n"
         "  --quick       small sizes for a smoke run (64 MiB, 500 documents, 32 MiB, 50,000 clients)\n"
         "  --rounds      rounds of the many-documents drop and fetches (default 5)\n"
