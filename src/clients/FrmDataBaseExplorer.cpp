@@ -10,6 +10,7 @@
 #include "shell/StatusPanels.h"
 #include "shell/Twips.h"
 #include "shell/WindowFrame.h"
+#include "shell/WindowsMenu.h"
 #include "store/CLsDataBaseConnection.h"
 #include "store/Database.h"
 #include "store/Identifier.h"
@@ -412,24 +413,8 @@ void FrmDataBaseExplorer::exitApplication()
 
 void FrmDataBaseExplorer::fillWindowsMenu()
 {
-    m_windowsMenu->clear();
     auto* subWindow = qobject_cast<QMdiSubWindow*>(parentWidget());
-    QMdiArea* area = subWindow ? subWindow->mdiArea() : nullptr;
-    if (!area)
-        return;
-    int number = 0;
-    for (QMdiSubWindow* window : area->subWindowList()) {
-        QString title = window->windowTitle();
-        title.replace(QLatin1Char('&'), QStringLiteral("&&"));
-        QAction* item = m_windowsMenu->addAction(QStringLiteral("&%1 %2").arg(++number).arg(title));
-        item->setCheckable(true);
-        item->setChecked(window == area->activeSubWindow());
-        QPointer<QMdiSubWindow> target(window);
-        connect(item, &QAction::triggered, area, [area, target] {
-            if (target)
-                area->setActiveSubWindow(target);
-        });
-    }
+    WindowsMenu::fill(m_windowsMenu, subWindow ? subWindow->mdiArea() : nullptr);
 }
 
 void FrmDataBaseExplorer::reportError(const QString& message)

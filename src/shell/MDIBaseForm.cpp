@@ -12,6 +12,7 @@
 #include "shell/StatusPanels.h"
 #include "shell/TempFolders.h"
 #include "shell/Twips.h"
+#include "shell/WindowsMenu.h"
 #include "shell/frmLogin.h"
 #include "shell/frmOptions.h"
 #include "users/FrmManageUsers.h"
@@ -426,18 +427,7 @@ void MDIBaseForm::configureForLevel()
 
 void MDIBaseForm::fillWindowsMenu()
 {
-    m_windowsMenu->clear();
-    const QList<QMdiSubWindow*> children = m_mdiArea->subWindowList();
-    int number = 0;
-    for (QMdiSubWindow* child : children) {
-        if (child->isHidden())
-            continue;
-        ++number;
-        QAction* item = m_windowsMenu->addAction(QStringLiteral("&%1 %2").arg(number).arg(child->windowTitle()));
-        item->setCheckable(true);
-        item->setChecked(child == m_mdiArea->activeSubWindow());
-        connect(item, &QAction::triggered, m_mdiArea, [this, child] { m_mdiArea->setActiveSubWindow(child); });
-    }
+    WindowsMenu::fill(m_windowsMenu, m_mdiArea);
 }
 
 void MDIBaseForm::whoAmI()
