@@ -1,3 +1,4 @@
+#include "FileSizeLimit.h"
 #include "TestSupport.h"
 
 #include "clients/DisplayExtendedInformation.h"
@@ -14,32 +15,6 @@
 #include <sys/resource.h>
 
 namespace {
-
-// While it lives, no file of this process may grow past `bytes`: a write beyond fails as on a
-// full disk (and the signal that would end the process is ignored).
-class FileSizeLimit
-{
-public:
-    explicit FileSizeLimit(rlim_t bytes)
-    {
-        ::getrlimit(RLIMIT_FSIZE, &m_saved);
-        m_handler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = m_saved;
-        limit.rlim_cur = bytes;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
-    }
-    ~FileSizeLimit()
-    {
-        ::setrlimit(RLIMIT_FSIZE, &m_saved);
-        std::signal(SIGXFSZ, m_handler);
-    }
-    FileSizeLimit(const FileSizeLimit&) = delete;
-    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
-
-private:
-    rlimit m_saved{};
-    void (*m_handler)(int) = nullptr;
-};
 
 constexpr rlim_t Limit = 64 << 10;
 const QByteArray Contents(200 << 10, 'x'); // larger than the limit
