@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStringList>
+#include <optional>
 
 namespace {
 
@@ -257,9 +258,11 @@ void DatabaseSchema::ensure(const QString& path)
             QStringLiteral("Another program is using the database %1.").arg(QDir::toNativeSeparators(path)),
             StoreError::Kind::Busy);
     };
+    // One connection for the check and the upgrade: the start opens the file once.
+    std::optional<Database> db;
     try {
-        Database db(path);
-        verify(db);
+        db.emplace(path);
+        verify(*db);
     } catch (const StoreError& error) {
         if (error.isBusy())
             throw inUse();
@@ -268,8 +271,7 @@ void DatabaseSchema::ensure(const QString& path)
                              .arg(QDir::toNativeSeparators(path), error.message()));
     }
     try {
-        Database db(path);
-        SchemaUpgrade::upgrade(db);
+        SchemaUpgrade::upgrade(*db);
     } catch (const StoreError& error) {
         if (error.isBusy())
             throw inUse();

@@ -38,6 +38,12 @@ private slots:
 private:
     static void windows();
     static QPointer<QWidget> openWindowOfRow(LoggedInSession& session);
+    // The client and event the windows of the rows show.
+    static void addClientWithMeeting()
+    {
+        LoggedInSession::addMeeting(LoggedInSession::addClient(QStringLiteral("Lee"), QStringLiteral("Ann")),
+                                    QStringLiteral("Meeting"), QStringLiteral("Review"));
+    }
 };
 
 // One row per window the main window opens: the user's level, where the command is and its
@@ -132,8 +138,7 @@ void TestWindowsOnScreen::controlsCanBeSeen()
 {
     QFETCH(int, level);
     TestAppFolder folder;
-    LoggedInSession::addMeeting(LoggedInSession::addClient(QStringLiteral("Lee"), QStringLiteral("Ann")),
-                                QStringLiteral("Meeting"), QStringLiteral("Review"));
+    addClientWithMeeting();
     LoggedInSession session(level);
     const QPointer<QWidget> window = openWindowOfRow(session);
     QVERIFY(window);
@@ -146,8 +151,7 @@ void TestWindowsOnScreen::controlsTellScreenReadersWhatTheyShow()
 {
     QFETCH(int, level);
     TestAppFolder folder;
-    LoggedInSession::addMeeting(LoggedInSession::addClient(QStringLiteral("Lee"), QStringLiteral("Ann")),
-                                QStringLiteral("Meeting"), QStringLiteral("Review"));
+    addClientWithMeeting();
     LoggedInSession session(level);
     const QPointer<QWidget> window = openWindowOfRow(session);
     QVERIFY(window);

@@ -23,6 +23,13 @@ QStringList indexColumns(const Database& db, const QString& index)
     return columns;
 }
 
+// The columns of the attachments index of the current schema.
+QStringList currentAttachmentsIndex()
+{
+    return {QStringLiteral("PersonalInformationId"), QStringLiteral("AttachmentsName"),
+            QStringLiteral("AttachmentVersion")};
+}
+
 QByteArray fileHash(const QString& path)
 {
     QFile file(path);
@@ -47,9 +54,7 @@ private slots:
         DatabaseSchema::ensure(path());
         Database db(path());
         QCOMPARE(SchemaUpgrade::version(db), SchemaUpgrade::currentVersion());
-        QCOMPARE(indexColumns(db, QStringLiteral("AttachmentsClient")),
-                 (QStringList{QStringLiteral("PersonalInformationId"), QStringLiteral("AttachmentsName"),
-                              QStringLiteral("AttachmentVersion")}));
+        QCOMPARE(indexColumns(db, QStringLiteral("AttachmentsClient")), currentAttachmentsIndex());
     }
 
     // A file of the first release gains what later builds added, and keeps its rows.
@@ -59,9 +64,7 @@ private slots:
         DatabaseSchema::ensure(path());
         Database db(path());
         QCOMPARE(SchemaUpgrade::version(db), SchemaUpgrade::currentVersion());
-        QCOMPARE(indexColumns(db, QStringLiteral("AttachmentsClient")),
-                 (QStringList{QStringLiteral("PersonalInformationId"), QStringLiteral("AttachmentsName"),
-                              QStringLiteral("AttachmentVersion")}));
+        QCOMPARE(indexColumns(db, QStringLiteral("AttachmentsClient")), currentAttachmentsIndex());
         QCOMPARE(db.scalar(QStringLiteral("SELECT AttachmentsName FROM Attachments WHERE PersonalInformationId = 7"))
                      .toString(),
                  QStringLiteral("kept.txt"));
