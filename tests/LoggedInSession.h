@@ -6,10 +6,10 @@
 
 #include "TestSupport.h"
 #include "WindowChecks.h"
-#include "clients/FrmDataBaseExplorer.h"
-#include "shell/MDIBaseForm.h"
-#include "shell/ShellTestHelpers.h"
-#include "shell/frmLogin.h"
+#include "clients/ui/FrmDataBaseExplorer.h"
+#include "app/MDIBaseForm.h"
+#include "AppTestHelpers.h"
+#include "app/frmLogin.h"
 #include "store/Database.h"
 
 #include <QApplication>

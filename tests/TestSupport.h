@@ -1,30 +1,24 @@
 #pragma once
 
-// A fresh application folder with a database created by the program's own code, and the
-// platform's test doubles installed, for one test. Restores the Qt seams when it ends.
+// A fresh application folder with a database (see TestDatabaseFolder), and the platform's
+// test doubles installed, for one test of the windows. Restores the Qt seams when it ends.
 
+#include "TestDatabaseFolder.h"
 #include "platform/Platform.h"
 #include "platform/RecordingFileOpener.h"
 #include "platform/RecordingTextPrinter.h"
 #include "platform/ScriptedFileDialog.h"
 #include "platform/ScriptedInputBox.h"
 #include "platform/ScriptedMessageBox.h"
-#include "store/ApplicationFolder.h"
-#include "store/CLsDataBaseConnection.h"
-#include "store/DatabaseSchema.h"
 
-#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
-class TestAppFolder
+class TestAppFolder : public TestDatabaseFolder
 {
 public:
-    explicit TestAppFolder(bool createDatabase = true)
+    explicit TestAppFolder(bool createDatabase = true) : TestDatabaseFolder(createDatabase)
     {
-        ApplicationFolder::setPath(m_dir.path());
-        if (createDatabase)
-            DatabaseSchema::ensure(CLsDataBaseConnection::databasePath());
         auto box = std::make_unique<ScriptedMessageBox>();
         messages = box.get();
         Platform::install(std::move(box));
@@ -54,15 +48,9 @@ public:
     TestAppFolder(const TestAppFolder&) = delete;
     TestAppFolder& operator=(const TestAppFolder&) = delete;
 
-    QString path() const { return m_dir.path(); }
-    QString file(const QString& name) const { return m_dir.filePath(name); }
-
     ScriptedMessageBox* messages = nullptr;
     ScriptedInputBox* inputs = nullptr;
     ScriptedFileDialog* files = nullptr;
     RecordingFileOpener* opened = nullptr;
     RecordingTextPrinter* printed = nullptr;
-
-private:
-    QTemporaryDir m_dir;
 };

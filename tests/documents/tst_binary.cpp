@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "TestDatabaseFolder.h"
 #include "documents/ClsBinaryFunctions.h"
 #include "documents/ContentMatcher.h"
 #include "documents/ContentSearch.h"
@@ -33,7 +33,7 @@ private:
     }
 
     // Stores `bytes` as a document named `name` of client `client`; returns its AttachmentsId.
-    static qint64 upload(const TestAppFolder& app, const QString& name, const QByteArray& bytes, int client = 1)
+    static qint64 upload(const TestDatabaseFolder& app, const QString& name, const QByteArray& bytes, int client = 1)
     {
         const QString source = writeFile(app.file(QStringLiteral("upload.bin")), bytes);
         CLsDataBaseConnection connection;
@@ -101,7 +101,7 @@ private slots:
     void storedBytesComeBackExactly()
     {
         QFETCH(QByteArray, bytes);
-        TestAppFolder app;
+        TestDatabaseFolder app;
         QDir().mkpath(ApplicationFolder::tempPath());
         // An earlier, longer copy under the same name is replaced completely.
         writeFile(QDir(ApplicationFolder::tempPath()).filePath(QStringLiteral("doc.bin")), QByteArray(5000000, 'z'));
@@ -116,7 +116,7 @@ private slots:
 
     void uploadRecordsNameVersionAndExtension()
     {
-        TestAppFolder app;
+        TestDatabaseFolder app;
         upload(app, QStringLiteral("Report.PDF"), "a", 1);
         upload(app, QStringLiteral("Report.PDF"), "b", 2); // another client: the versions count over all clients
         CLsDataBaseConnection connection;
@@ -129,7 +129,7 @@ private slots:
 
     void versionRulesAfterADeletedVersion()
     {
-        TestAppFolder app;
+        TestDatabaseFolder app;
         for (int i = 0; i < 3; ++i)
             upload(app, QStringLiteral("plan.txt"), "v");
         CLsDataBaseConnection connection;
@@ -143,7 +143,7 @@ private slots:
 
     void unreadableFileStoresNothing()
     {
-        TestAppFolder app;
+        TestDatabaseFolder app;
         CLsDataBaseConnection connection;
         Recordset rs = connection.CreateRecordset(QStringLiteral("select * from Attachments"));
         ClsBinaryFunctions binary;
@@ -172,7 +172,7 @@ private slots:
     {
         QFETCH(QString, userId);
         QFETCH(qint64, client);
-        TestAppFolder app;
+        TestDatabaseFolder app;
         const QString source = writeFile(app.file(QStringLiteral("upload.bin")), "bytes");
         CLsDataBaseConnection connection;
         Recordset rs = connection.CreateRecordset(QStringLiteral("select * from Attachments"));
@@ -299,7 +299,7 @@ private slots:
 
     void contentSearchFindsStoredDocuments()
     {
-        TestAppFolder app;
+        TestDatabaseFolder app;
         upload(app, QStringLiteral("a.txt"), "Invoice for Frau MÜLLER");
         upload(app, QStringLiteral("b.txt"), "nothing relevant");
         QByteArray big(3 * (1 << 20), 'x');
@@ -327,7 +327,7 @@ private slots:
     {
         // Many documents, scanned by several workers, and one large enough to be shared
         // between them, with the phrase across the border of two of its ranges.
-        TestAppFolder app;
+        TestDatabaseFolder app;
         QList<QByteArray> documents;
         for (int i = 0; i < 60; ++i) {
             QByteArray text(20000 + 997 * i, 'q');
@@ -357,7 +357,7 @@ private slots:
 
     void emptyPhraseFindsEveryDocument()
     {
-        TestAppFolder app;
+        TestDatabaseFolder app;
         storeMany({"one", "", "three"});
         ClsBinaryFunctions binary;
         QPair<int, int> last;
@@ -371,7 +371,7 @@ private slots:
 
     void stoppedSearchEndsEarly()
     {
-        TestAppFolder app;
+        TestDatabaseFolder app;
         QList<QByteArray> documents;
         for (int i = 0; i < 200; ++i) {
             QByteArray text(256 * 1024, 'z');
@@ -394,7 +394,7 @@ private slots:
 
     void vanishedDocumentHoldsNothing()
     {
-        TestAppFolder app;
+        TestDatabaseFolder app;
         const QList<qint64> ids = storeMany({"xyz", "xyz", "xyz"});
         {
             CLsDataBaseConnection connection;
@@ -411,7 +411,7 @@ private slots:
 
     void oversizedFileIsRefusedNamingIt()
     {
-        TestAppFolder app;
+        TestDatabaseFolder app;
         CLsDataBaseConnection connection;
         try {
             ClsBinaryFunctions::checkStorable(connection.database(), QStringLiteral("/data/huge.iso"), 2'000'000'000LL);
@@ -437,7 +437,7 @@ private slots:
         QFETCH(QString, target);
         if (target.startsWith(QLatin1Char('/')) && !QFile::exists(target))
             QSKIP("this system has no /dev/full");
-        TestAppFolder app;
+        TestDatabaseFolder app;
         const qint64 id = upload(app, QStringLiteral("doc.bin"), QByteArray(size, 'd'));
         const QString path = target.startsWith(QLatin1Char('/')) ? target : app.file(target);
         CLsDataBaseConnection connection;

@@ -1,5 +1,5 @@
 #include "FileSizeLimit.h"
-#include "TestSupport.h"
+#include "TestDatabaseFolder.h"
 #include "clients/ClientDocuments.h"
 #include "clients/ClientResources.h"
 #include "documents/ClsBinaryFunctions.h"
@@ -74,7 +74,7 @@ private:
     }
 
     // Uploads `bytes` as the attachment `name` of client 1.
-    static void uploadAttachment(const TestAppFolder& app, const QString& name, const QByteArray& bytes)
+    static void uploadAttachment(const TestDatabaseFolder& app, const QString& name, const QByteArray& bytes)
     {
         const QString source = app.file(QStringLiteral("sources/") + name);
         writeFile(source, bytes);
@@ -107,7 +107,7 @@ private slots:
         QFETCH(QString, kind);
         QFETCH(qsizetype, size);
         QFETCH(qsizetype, limit);
-        TestAppFolder app;
+        TestDatabaseFolder app;
         uploadAttachment(app, QStringLiteral("doc.bin"), pattern(size));
         uploadAttachment(app, QStringLiteral("small.txt"), "a small one");
         const QString folder = kind == QLatin1String("view") ? ApplicationFolder::tempPath() : app.file("out");
@@ -152,7 +152,7 @@ private slots:
     void savedFileGetsTheUsersMode()
     {
         const Umask mask(027);
-        TestAppFolder app;
+        TestDatabaseFolder app;
         uploadAttachment(app, QStringLiteral("doc.bin"), "contents");
         const ClientDocuments documents(1);
 
@@ -201,7 +201,7 @@ private slots:
     void tempCopiesNeverFollowLinks()
     {
         QFETCH(QString, kind);
-        TestAppFolder app;
+        TestDatabaseFolder app;
         const QString outside = app.file(QStringLiteral("outside/precious.txt"));
         writeFile(outside, "precious", 0644);
         QDir().mkpath(ApplicationFolder::tempPath());

@@ -1,4 +1,4 @@
-#include "TestSupport.h"
+#include "TestDatabaseFolder.h"
 #include "clients/ClientDocuments.h"
 #include "documents/ClsBinaryFunctions.h"
 #include "documents/ResourceLibrary.h"
@@ -105,7 +105,7 @@ private slots:
         QFETCH(Upload, upload);
         QFETCH(QString, lookup);
         QFETCH(QString, versions);
-        TestAppFolder app;
+        TestDatabaseFolder app;
         const QString path = app.file(QStringLiteral("plan.doc"));
         {
             QFile file(path);

@@ -1,0 +1,467 @@
+#include "app/MDIBaseForm.h"
+
+#include "clients/ui/DisplayExtendedInformation.h"
+#include "clients/ui/FrmCategoryEventEditor.h"
+#include "clients/ui/FrmDataBaseExplorer.h"
+#include "clients/ui/frmFindInfo.h"
+#include "clients/ui/frmMeeting.h"
+#include "clients/ui/frmSelectClient.h"
+#include "designer/ui/DatabaseGenerator.h"
+#include "documents/ui/frmDocumentExp.h"
+#include "platform/MessageBox.h"
+#include "widgets/StatusPanels.h"
+#include "app/TempFolders.h"
+#include "widgets/Twips.h"
+#include "widgets/WindowsMenu.h"
+#include "app/frmLogin.h"
+#include "app/frmOptions.h"
+#include "users/ui/FrmManageUsers.h"
+#include "users/ui/frmNewUser.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPointer>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QStyle>
+#include <QToolBar>
+#include <memory>
+
+namespace {
+
+QString textOf(const QVariant& value)
+{
+    return value.toString();
+}
+
+bool isNull(const QVariant& value)
+{
+    return !value.isValid() || value.isNull();
+}
+
+} // namespace
+
+MDIBaseForm::MDIBaseForm(QWidget* parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("MDIBaseForm"));
+    setWindowTitle(QStringLiteral("Orvanta"));
+    resize(Twips::size(15000, 10500));
+
+    m_mdiArea = new QMdiArea(this);
+    m_mdiArea->setObjectName(QStringLiteral("mdiArea"));
+    m_mdiArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdiArea->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Closing a child window brings back the one the user came from, not the oldest one.
+    m_mdiArea->setActivationOrder(QMdiArea::ActivationHistoryOrder);
+    setCentralWidget(m_mdiArea);
+
+    createMenus();
+    createToolbar();
+    createStatusBar();
+    connect(m_mdiArea, &QMdiArea::subWindowActivated, this, &MDIBaseForm::showMenuOf);
+}
+
+MDIBaseForm::~MDIBaseForm()
+{
+    // The area activates the remaining windows while the base class deletes them; by then this
+    // part of the object is gone and must not be called.
+    disconnect(m_mdiArea, nullptr, this, nullptr);
+}
+
+void MDIBaseForm::setUFirstName(const QVariant& value)
+{
+    m_firstName = textOf(value);
+}
+
+void MDIBaseForm::setUMiddleName(const QVariant& value)
+{
+    bool numeric = false;
+    const double number = value.toString().trimmed().toDouble(&numeric);
+    m_middleName = isNull(value) || (numeric && number == 1.0) ? QStringLiteral(" ") : textOf(value);
+}
+
+void MDIBaseForm::setULastName(const QVariant& value)
+{
+    m_lastName = textOf(value);
+}
+
+void MDIBaseForm::setUserId(const QVariant& value)
+{
+    m_userId = textOf(value);
+}
+
+QAction* MDIBaseForm::addItem(QMenu* menu, const QString& name, const QString& caption, bool visible)
+{
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(name);
+    action->setVisible(visible);
+    return action;
+}
+
+QMenu* MDIBaseForm::addSubmenu(QWidget* owner, const QString& name, const QString& caption)
+{
+    auto* menu = new QMenu(caption, owner);
+    menu->setObjectName(name);
+    // The item that opens the submenu carries the same name, so that every item of the
+    // menu bar is found (and shown or hidden) as an action.
+    menu->menuAction()->setObjectName(name);
+    if (auto* bar = qobject_cast<QMenuBar*>(owner))
+        bar->addMenu(menu);
+    else if (auto* parentMenu = qobject_cast<QMenu*>(owner))
+        parentMenu->addMenu(menu);
+    return menu;
+}
+
+void MDIBaseForm::createMenus()
+{
+    m_menuStack = new QStackedWidget(this);
+    m_menuStack->setObjectName(QStringLiteral("menuArea"));
+    auto* bar = new QMenuBar(m_menuStack);
+    bar->setObjectName(QStringLiteral("menuBar"));
+    m_menuStack->addWidget(bar);
+    m_mainMenu = bar;
+    setMenuWidget(m_menuStack);
+
+    QMenu* file = addSubmenu(bar, QStringLiteral("MnuFile"), QStringLiteral("File"));
+    QAction* newUser = addItem(file, QStringLiteral("mnuNewUser"), QStringLiteral("New User"), false);
+    QAction* manageUsers = addItem(file, QStringLiteral("MnuManageUsers"), QStringLiteral("Manage Users"), false);
+    QAction* newClient = addItem(file, QStringLiteral("MnuNewClient"), QStringLiteral("New Client"));
+    QAction* explorer = addItem(file, QStringLiteral("MnuExplorer"), QStringLiteral("Explorer"));
+    file->addSeparator()->setObjectName(QStringLiteral("mnusep"));
+    QAction* differentUser =
+        addItem(file, QStringLiteral("mnuDifferentUser"), QStringLiteral("Login as Different User"));
+    QAction* exit = addItem(file, QStringLiteral("mnuExit"), QStringLiteral("Exit"));
+
+    QMenu* tools = addSubmenu(bar, QStringLiteral("mnuAdministrator"), QStringLiteral("Tools"));
+    QAction* resources = addItem(tools, QStringLiteral("mnuDoc"), QStringLiteral("Resource Manager"));
+    tools->addSeparator()->setObjectName(QStringLiteral("sepMenu"));
+    QAction* newTabs = addItem(tools, QStringLiteral("mnuDatabaseEditor"), QStringLiteral("New Tabs(Forms)"));
+    QAction* editTabs = addItem(tools, QStringLiteral("MnuEditForms"), QStringLiteral("Edit Tabs(Forms)"));
+    tools->addSeparator()->setObjectName(QStringLiteral("mnusep1"));
+    QAction* options = addItem(tools, QStringLiteral("MnuOptions"), QStringLiteral("Options"));
+    QMenu* admin = addSubmenu(tools, QStringLiteral("mnuAdmin"), QStringLiteral("Administrative"));
+    QAction* categories =
+        addItem(admin, QStringLiteral("mnuCategory"), QStringLiteral("View Edit Events and Categories"));
+    QAction* addNewUser = addItem(admin, QStringLiteral("mnuAddNewUser"), QStringLiteral("Add New User"), false);
+
+    m_windowsMenu = addSubmenu(bar, QStringLiteral("mnuWindows"), QStringLiteral("Windows"));
+
+    QMenu* help = addSubmenu(bar, QStringLiteral("mnuHelp"), QStringLiteral("Help"));
+    QAction* whoAmI = addItem(help, QStringLiteral("mnuWhoAmI"), QStringLiteral("Who Am I"));
+
+    connect(explorer, &QAction::triggered, this, &MDIBaseForm::openExplorer);
+    connect(differentUser, &QAction::triggered, this, &MDIBaseForm::loginAsDifferentUser);
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+    connect(options, &QAction::triggered, this, &MDIBaseForm::openOptions);
+    connect(m_windowsMenu, &QMenu::aboutToShow, this, &MDIBaseForm::fillWindowsMenu);
+    connect(whoAmI, &QAction::triggered, this, &MDIBaseForm::whoAmI);
+    connect(newUser, &QAction::triggered, this, &MDIBaseForm::openNewUser);
+    connect(addNewUser, &QAction::triggered, this, &MDIBaseForm::openNewUser);
+    connect(manageUsers, &QAction::triggered, this, &MDIBaseForm::openManageUsers);
+    connect(newClient, &QAction::triggered, this, &MDIBaseForm::openNewClient);
+    connect(resources, &QAction::triggered, this, [this] { openResourceManager(true); });
+    connect(newTabs, &QAction::triggered, this, [this] { openDesigner(false); });
+    connect(editTabs, &QAction::triggered, this, [this] { openDesigner(true); });
+    connect(categories, &QAction::triggered, this, &MDIBaseForm::openCategories);
+}
+
+void MDIBaseForm::createToolbar()
+{
+    m_toolbar = addToolBar(QStringLiteral("Toolbar1"));
+    m_toolbar->setObjectName(QStringLiteral("Toolbar1"));
+    m_toolbar->setMovable(false);
+    m_toolbar->setToolButtonStyle(Qt::ToolButtonIconOnly);
+
+    QAction* phone = m_toolbar->addAction(
+        QIcon::fromTheme(QStringLiteral("call-start"), style()->standardIcon(QStyle::SP_MessageBoxInformation)),
+        QStringLiteral("Phone"));
+    phone->setObjectName(QStringLiteral("Phone"));
+    phone->setToolTip(QStringLiteral("Telephone Conference"));
+
+    QAction* find = m_toolbar->addAction(
+        QIcon::fromTheme(QStringLiteral("edit-find"), style()->standardIcon(QStyle::SP_FileDialogContentsView)),
+        QStringLiteral("Find"));
+    find->setObjectName(QStringLiteral("Find"));
+    find->setToolTip(QStringLiteral("Find"));
+
+    connect(phone, &QAction::triggered, this, &MDIBaseForm::openPhoneEvent);
+    connect(find, &QAction::triggered, this, &MDIBaseForm::openFind);
+}
+
+void MDIBaseForm::createStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+
+    // The lock-key panels show the keys' names; the toolkit reports no lock state.
+    new StatusPanels(bar, StatusPanels::Placement::Permanent);
+}
+
+QAction* MDIBaseForm::menuItem(const QString& name) const
+{
+    // Only this window's own items: a child window's menu bar may use the same names.
+    if (auto* item = m_mainMenu->findChild<QAction*>(name))
+        return item;
+    return m_toolbar->findChild<QAction*>(name);
+}
+
+QMdiSubWindow* MDIBaseForm::addChild(QWidget* window)
+{
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    QMdiSubWindow* child = m_mdiArea->addSubWindow(window);
+    child->show();
+    return child;
+}
+
+QMdiSubWindow* MDIBaseForm::addChildWithMenu(QWidget* window, QMenuBar* bar)
+{
+    // The child's menu bar moves into the main window's menu area, shown while the child
+    // is the active one, and goes with the child.
+    m_menuStack->addWidget(bar);
+    connect(window, &QObject::destroyed, bar, &QObject::deleteLater);
+    window->setProperty("orvantaMenuBar", QVariant::fromValue(static_cast<QObject*>(bar)));
+    QMdiSubWindow* child = addChild(window);
+    showMenuOf(child);
+    return child;
+}
+
+void MDIBaseForm::showMenuOf(QMdiSubWindow* child)
+{
+    QWidget* bar = m_mainMenu;
+    if (child && child->widget()) {
+        if (auto* own = qobject_cast<QMenuBar*>(child->widget()->property("orvantaMenuBar").value<QObject*>()))
+            bar = own;
+    }
+    m_menuStack->setCurrentWidget(bar);
+}
+
+void MDIBaseForm::openExplorer()
+{
+    auto explorer = std::make_unique<FrmDataBaseExplorer>(this);
+    explorer->UserLevel = UserLevel;
+    explorer->SecId = UserId();
+    FrmDataBaseExplorer* window = explorer.get();
+    connect(window, &FrmDataBaseExplorer::newClientRequested, this, &MDIBaseForm::openNewClient);
+    connect(window, &FrmDataBaseExplorer::explorerRequested, this, &MDIBaseForm::openExplorer);
+    connect(window, &FrmDataBaseExplorer::resourceManagerRequested, this, [this] { openResourceManager(false); });
+    connect(window, &FrmDataBaseExplorer::designerRequested, this, &MDIBaseForm::openDesigner);
+    connect(window, &FrmDataBaseExplorer::optionsRequested, this, [this](const QString& secId) {
+        auto options = std::make_unique<frmOptions>();
+        options->setSecId(secId);
+        addChild(options.release());
+    });
+    connect(window, &FrmDataBaseExplorer::categoriesRequested, this, &MDIBaseForm::openCategories);
+    connect(window, &FrmDataBaseExplorer::clientOpenRequested, this, &MDIBaseForm::openClient);
+    connect(window, &FrmDataBaseExplorer::userOpenRequested, this, &MDIBaseForm::openUserView);
+    connect(window, &FrmDataBaseExplorer::exitRequested, this, &QWidget::close);
+    addChildWithMenu(explorer.release(), window->menuBar());
+}
+
+void MDIBaseForm::openOptions()
+{
+    auto options = std::make_unique<frmOptions>();
+    options->setSecId(UserId());
+    addChild(options.release());
+}
+
+void MDIBaseForm::openNewClient()
+{
+    openClient(0, QStringLiteral("New Client Information"));
+}
+
+void MDIBaseForm::openClient(qint64 personalInformationId, const QString& personalName)
+{
+    auto record = std::make_unique<DisplayExtendedInformation>(this);
+    record->PersonalInformationId = personalInformationId;
+    record->PersonalName = personalName;
+    if (personalInformationId == 0)
+        record->Mode = QStringLiteral("New");
+    DisplayExtendedInformation* window = record.get();
+    connectRecordWindow(window);
+    addChild(record.release());
+}
+
+void MDIBaseForm::connectRecordWindow(DisplayExtendedInformation* record)
+{
+    const QPointer<DisplayExtendedInformation> guarded(record);
+    connect(record, &DisplayExtendedInformation::activated, this,
+            [this](qint64 id) { PersonalInformationId = id ? QString::number(id) : QString(); });
+    connect(record, &DisplayExtendedInformation::addEventRequested, this, [this, guarded] {
+        if (!guarded)
+            return;
+        auto meeting = std::make_unique<frmMeeting>();
+        meeting->AddView = true;
+        meeting->setWindowTitle(QStringLiteral("Add Event Manager"));
+        meeting->PersonalInformationId = QString::number(guarded->PersonalInformationId);
+        meeting->openWindow = [this](QWidget* w) { addChild(w); };
+        connect(meeting.get(), &frmMeeting::eventSaved, guarded, [guarded] {
+            if (guarded)
+                guarded->PopulateListEvents();
+        });
+        addChild(meeting.release());
+    });
+    connect(record, &DisplayExtendedInformation::viewEventRequested, this, [this, guarded](const EventEntry& event) {
+        if (!guarded)
+            return;
+        auto meeting = std::make_unique<frmMeeting>();
+        meeting->AddView = false;
+        meeting->PersonalInformationId = QString::number(guarded->PersonalInformationId);
+        meeting->setEvent(event);
+        meeting->setWindowTitle(QStringLiteral("View Event"));
+        addChild(meeting.release());
+    });
+    connect(record, &DisplayExtendedInformation::assignResourceRequested, this, [this, guarded] {
+        if (!guarded)
+            return;
+        auto library = std::make_unique<frmDocumentExp>();
+        library->SetMode = true;
+        library->setWindowTitle(QStringLiteral("Resource Manager Browser"));
+        library->PersonalInformationId = QString::number(guarded->PersonalInformationId);
+        library->adminFunction = false;
+        connect(library.get(), &frmDocumentExp::resourceAssigned, guarded, [guarded] {
+            if (guarded)
+                guarded->PopulateListResources();
+        });
+        frmDocumentExp* window = library.get();
+        addChildWithMenu(library.release(), window->menuBar());
+    });
+    connect(record, &DisplayExtendedInformation::reassignRequested, this, [this, guarded](qint64 attachmentsId) {
+        auto picker = std::make_unique<frmSelectClient>();
+        picker->SetDocumentId = attachmentsId;
+        picker->PopulateListAtt = [guarded] {
+            if (guarded)
+                guarded->PopulateListAtt();
+        };
+        addChild(picker.release());
+    });
+}
+
+void MDIBaseForm::openResourceManager(bool adminFunction)
+{
+    auto library = std::make_unique<frmDocumentExp>();
+    library->adminFunction = adminFunction;
+    frmDocumentExp* window = library.get();
+    addChildWithMenu(library.release(), window->menuBar());
+}
+
+void MDIBaseForm::openDesigner(bool editMode)
+{
+    auto designer = std::make_unique<DatabaseGenerator>();
+    designer->EMode = editMode;
+    designer->setWindowTitle(editMode ? QStringLiteral("Edit Tabs(Forms)") : QStringLiteral("Create Tabs(Forms)"));
+    addChild(designer.release());
+}
+
+void MDIBaseForm::openCategories()
+{
+    addChild(new FrmCategoryEventEditor);
+}
+
+void MDIBaseForm::openNewUser()
+{
+    addChild(new frmNewUser);
+}
+
+void MDIBaseForm::openUserView(qint64 securityId)
+{
+    auto user = std::make_unique<frmNewUser>();
+    user->setUserId(QString::number(securityId));
+    addChild(user.release());
+}
+
+void MDIBaseForm::openManageUsers()
+{
+    addChild(new FrmManageUsers);
+}
+
+void MDIBaseForm::openPhoneEvent()
+{
+    auto meeting = std::make_unique<frmMeeting>();
+    meeting->AddView = true;
+    meeting->openWindow = [this](QWidget* w) { addChild(w); };
+    addChild(meeting.release());
+}
+
+void MDIBaseForm::openFind()
+{
+    auto find = std::make_unique<frmFindInfo>();
+    find->PersonalInformationId = PersonalInformationId;
+    addChild(find.release());
+}
+
+void MDIBaseForm::setVisible(bool visible)
+{
+    if (visible && !m_loaded) {
+        m_loaded = true;
+        load();
+    }
+    QMainWindow::setVisible(visible);
+}
+
+void MDIBaseForm::load()
+{
+    configureForLevel();
+    m_resizer.load(this);
+}
+
+void MDIBaseForm::configureForLevel()
+{
+    if (UserLevel == 99) {
+        for (const char* name : {"mnuNewUser", "MnuManageUsers"})
+            menuItem(QString::fromLatin1(name))->setVisible(true);
+        for (const char* name : {"MnuOptions", "mnuDifferentUser", "MnuNewClient", "MnuExplorer"})
+            menuItem(QString::fromLatin1(name))->setVisible(false);
+        m_toolbar->setVisible(false);
+        return;
+    }
+    if (UserLevel == 66) {
+        menuItem(QStringLiteral("mnuAdmin"))->setVisible(true);
+        menuItem(QStringLiteral("mnuDatabaseEditor"))->setVisible(true);
+    }
+    openExplorer();
+}
+
+void MDIBaseForm::fillWindowsMenu()
+{
+    WindowsMenu::fill(m_windowsMenu, m_mdiArea);
+}
+
+void MDIBaseForm::whoAmI()
+{
+    MessageBox::inform(this, QStringLiteral("Orvanta"), UserId());
+}
+
+void MDIBaseForm::loginAsDifferentUser()
+{
+    auto* login = new frmLogin(this, this);
+    login->setAttribute(Qt::WA_DeleteOnClose);
+    login->LogDiffUser = true;
+    login->load();
+}
+
+void MDIBaseForm::resizeEvent(QResizeEvent* event)
+{
+    QMainWindow::resizeEvent(event);
+    m_resizer.resized(this);
+}
+
+void MDIBaseForm::closeEvent(QCloseEvent* event)
+{
+    m_mdiArea->closeAllSubWindows();
+    const QList<QMdiSubWindow*> children = m_mdiArea->subWindowList();
+    for (QMdiSubWindow* child : children) {
+        // A child window that refused to close keeps the program running.
+        if (!child->isHidden()) {
+            event->ignore();
+            return;
+        }
+    }
+    for (frmLogin* login : findChildren<frmLogin*>(Qt::FindDirectChildrenOnly))
+        login->close();
+    TempFolders::clear();
+    event->accept();
+}

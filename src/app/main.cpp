@@ -1,0 +1,50 @@
+#include "app/MDIBaseForm.h"
+#include "app/OrvantaApplication.h"
+#include "app/StartupDatabase.h"
+#include "app/frmLogin.h"
+#include "store/ApplicationFolder.h"
+#include "store/CLsDataBaseConnection.h"
+#include "store/StoreError.h"
+
+#include <exception>
+
+namespace {
+
+// Runs one step of the start; what it throws is reported. False when it failed.
+template <typename Step>
+bool ranWithoutError(Step step)
+{
+    try {
+        step();
+        return true;
+    } catch (const StoreError& error) {
+        OrvantaApplication::reportError(OrvantaApplication::describe(error));
+    } catch (const std::exception& error) {
+        OrvantaApplication::reportError(QString::fromLocal8Bit(error.what()));
+    }
+    return false;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    OrvantaApplication app(argc, argv);
+    if (!ranWithoutError([&app] {
+            ApplicationFolder::setPath(ApplicationFolder::resolve(app.arguments(), app.applicationDirPath()));
+        }))
+        return 1;
+    // A file that is not our database is reported and left as it is; one that another
+    // program holds locked can be tried again.
+    if (!StartupDatabase::open(CLsDataBaseConnection::databasePath()))
+        return 1;
+
+    MDIBaseForm mainWindow;
+    frmLogin login(&mainWindow);
+    if (!ranWithoutError([&login] { login.load(); }))
+        return 1;
+    // The program ends when its last window closes: the login cancelled at start, or the main window.
+    if (!login.isVisible() && !mainWindow.isVisible())
+        return 0;
+    return app.exec();
+}

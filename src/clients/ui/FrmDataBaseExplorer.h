@@ -1,0 +1,124 @@
+#pragma once
+
+#include "clients/SortClause.h"
+#include "widgets/PaneLayout.h"
+
+#include <QString>
+#include <QWidget>
+
+class ClientListModel;
+class MDIBaseForm;
+class QAction;
+class QLabel;
+class QMenu;
+class QMenuBar;
+class QTreeView;
+class QTreeWidget;
+class QTreeWidgetItem;
+class SplitterBar;
+class StatusPanels;
+
+// The client explorer: a tree of client groups on the left, the clients of the selected
+// group on the right, a bar between them to share the width. For the built-in account
+// (level 99) the tree holds the users under the groups and the list shows users.
+//
+// The commands that open other windows are signals; the main window connects them.
+class FrmDataBaseExplorer : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // Item data of the tree's nodes.
+    static constexpr int TagRole = Qt::UserRole;       // group name, or SecurityId of a user node
+    static constexpr int KeyRole = Qt::UserRole + 1;   // "ClientManager" + group name, or the user key
+    static constexpr int CountRole = Qt::UserRole + 2; // active clients counted when the tree was built
+
+    explicit FrmDataBaseExplorer(MDIBaseForm* mainWindow, QWidget* parent = nullptr);
+    ~FrmDataBaseExplorer() override;
+
+    // Set by the opener before the window is shown. 99 shows users instead of clients.
+    int UserLevel = 0;
+    // The SecurityId of the logged-in user, passed on to the Options dialog.
+    QString SecId;
+
+    // Reads the grouping from Settings.ini, builds the tree and gives the window its designed
+    // size. Runs by itself when the window is first shown.
+    void load();
+    // Adds the group nodes (and in user mode the user nodes) to the tree. Callers clear the
+    // tree first. Database errors are reported and end the building.
+    void formInfromation();
+
+    MDIBaseForm* mainWindow() const { return m_mainWindow; }
+    QMenuBar* menuBar() const { return m_menuBar; }
+    // True while clients are grouped by company name rather than last name.
+    bool groupedByCompany() const { return m_byCompany; }
+    const SortClause& sortClause() const { return m_sort; }
+
+    QSize sizeHint() const override;
+
+signals:
+    void newClientRequested();
+    void explorerRequested(int userLevel, const QString& secId);
+    void resourceManagerRequested();
+    // The designer: a new tab ("Create Tabs(Forms)") or editing ("Edit Tabs(Forms)").
+    void designerRequested(bool editMode);
+    void optionsRequested(const QString& secId);
+    void categoriesRequested();
+    // A double click on a client row: open its record window.
+    void clientOpenRequested(qint64 personalInformationId, const QString& personalName);
+    // A click on a user node in user mode: open the user dialog.
+    void userOpenRequested(qint64 securityId);
+    // "Exit": end the application at once. Quits the event loop when nothing is connected.
+    void exitRequested();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void createControls();
+    void createMenus();
+    QAction* addItem(QMenu* menu, const QString& name, const QString& caption);
+    QMenu* addMenu(QWidget* owner, const QString& name, const QString& caption);
+    void applyGeometry();
+
+    void refreshTree();
+    void setGrouping(bool byCompany);
+    void nodeClicked(QTreeWidgetItem* node);
+    void showClientList(QTreeWidgetItem* node);
+    void showUserList(QTreeWidgetItem* node);
+    void columnClicked(int section);
+    void openClient(int row);
+    void dragSplitter(double x);
+    void exitApplication();
+    void fillWindowsMenu();
+    void reportError(const QString& message);
+
+    MDIBaseForm* m_mainWindow = nullptr;
+    bool m_loaded = false;
+    bool m_byCompany = false;
+    SortClause m_sort;
+    // The designed places, in twips.
+    PaneLayout m_layout{.treeWidth = 2475,
+                        .treeHeight = 7215,
+                        .barLeft = 2580,
+                        .barHeight = 7635,
+                        .listLeft = 2595,
+                        .listWidth = 10455,
+                        .listHeight = 7215,
+                        .listCaptionLeft = 2595,
+                        .listCaptionWidth = 10455,
+                        .treeCaptionWidth = 2475};
+
+    QMenuBar* m_menuBar = nullptr;
+    QMenu* m_windowsMenu = nullptr;
+    QWidget* m_area = nullptr;
+    QLabel* m_lblClassAndSection = nullptr;
+    QLabel* m_lblStudentInformation = nullptr;
+    QTreeWidget* m_tree = nullptr;
+    QTreeView* m_list = nullptr;
+    ClientListModel* m_model = nullptr;
+    SplitterBar* m_bar = nullptr;
+    StatusPanels* m_statusPanels = nullptr;
+};

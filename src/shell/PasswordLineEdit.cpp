@@ -1,8 +1,0 @@
-#include "shell/PasswordLineEdit.h"
-
-PasswordLineEdit::PasswordLineEdit(QWidget* parent) : QLineEdit(parent)
-{
-    setEchoMode(QLineEdit::Password);
-    // 42 is "*"; the style's own mask character differs between platforms.
-    setStyleSheet(QStringLiteral("lineedit-password-character: 42;"));
-}
