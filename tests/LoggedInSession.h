@@ -4,12 +4,12 @@
 // window, as the built-in account (level 99) or as a user of the given level, and the child
 // windows the user's commands open.
 
+#include "AppTestHelpers.h"
 #include "TestSupport.h"
 #include "WindowChecks.h"
-#include "clients/ui/FrmDataBaseExplorer.h"
 #include "app/MDIBaseForm.h"
-#include "AppTestHelpers.h"
 #include "app/frmLogin.h"
+#include "clients/ui/FrmDataBaseExplorer.h"
 #include "store/Database.h"
 
 #include <QApplication>

@@ -1,5 +1,8 @@
 #include "app/MDIBaseForm.h"
 
+#include "app/TempFolders.h"
+#include "app/frmLogin.h"
+#include "app/frmOptions.h"
 #include "clients/ui/DisplayExtendedInformation.h"
 #include "clients/ui/FrmCategoryEventEditor.h"
 #include "clients/ui/FrmDataBaseExplorer.h"
@@ -9,14 +12,11 @@
 #include "designer/ui/DatabaseGenerator.h"
 #include "documents/ui/frmDocumentExp.h"
 #include "platform/MessageBox.h"
-#include "widgets/StatusPanels.h"
-#include "app/TempFolders.h"
-#include "widgets/Twips.h"
-#include "widgets/WindowsMenu.h"
-#include "app/frmLogin.h"
-#include "app/frmOptions.h"
 #include "users/ui/FrmManageUsers.h"
 #include "users/ui/frmNewUser.h"
+#include "widgets/StatusPanels.h"
+#include "widgets/Twips.h"
+#include "widgets/WindowsMenu.h"
 
 #include <QAction>
 #include <QCloseEvent>

@@ -1,7 +1,7 @@
 #include "app/StartupDatabase.h"
 
-#include "platform/MessageBox.h"
 #include "app/OrvantaApplication.h"
+#include "platform/MessageBox.h"
 #include "store/DatabaseSchema.h"
 #include "store/StoreError.h"
 

@@ -1,13 +1,13 @@
 #include "app/frmLogin.h"
 
-#include "platform/MessageBox.h"
 #include "app/MDIBaseForm.h"
-#include "widgets/PasswordLineEdit.h"
-#include "store/StartupSettings.h"
 #include "app/TempFolders.h"
-#include "widgets/Twips.h"
-#include "users/UserAuthenticator.h"
 #include "app/frmSplash.h"
+#include "platform/MessageBox.h"
+#include "store/StartupSettings.h"
+#include "users/UserAuthenticator.h"
+#include "widgets/PasswordLineEdit.h"
+#include "widgets/Twips.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>

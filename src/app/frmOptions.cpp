@@ -1,10 +1,10 @@
 #include "app/frmOptions.h"
 
 #include "platform/MessageBox.h"
-#include "widgets/ChildWindow.h"
-#include "users/PasswordChange.h"
-#include "widgets/PasswordLineEdit.h"
 #include "store/StartupSettings.h"
+#include "users/PasswordChange.h"
+#include "widgets/ChildWindow.h"
+#include "widgets/PasswordLineEdit.h"
 #include "widgets/Twips.h"
 
 #include <QCheckBox>

@@ -4,8 +4,8 @@
 #include "UsersTestHelpers.h"
 #include "WindowChecks.h"
 #include "app/MDIBaseForm.h"
-#include "widgets/Twips.h"
 #include "users/ui/FrmManageUsers.h"
+#include "widgets/Twips.h"
 
 #include <QGroupBox>
 #include <QLabel>

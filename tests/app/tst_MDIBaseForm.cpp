@@ -1,11 +1,11 @@
 #include "AppTestHelpers.h"
 #include "TestSupport.h"
-#include "clients/ui/DisplayExtendedInformation.h"
-#include "clients/ui/frmFindInfo.h"
 #include "app/MDIBaseForm.h"
-#include "widgets/ProportionalLayout.h"
 #include "app/TempFolders.h"
 #include "app/frmOptions.h"
+#include "clients/ui/DisplayExtendedInformation.h"
+#include "clients/ui/frmFindInfo.h"
+#include "widgets/ProportionalLayout.h"
 #include <QStackedWidget>
 
 #include <QAction>

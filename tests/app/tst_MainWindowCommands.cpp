@@ -5,6 +5,8 @@
 #include "LoggedInSession.h"
 #include "TestSupport.h"
 #include "WindowChecks.h"
+#include "app/frmLogin.h"
+#include "app/frmOptions.h"
 #include "clients/ui/DisplayExtendedInformation.h"
 #include "clients/ui/FrmCategoryEventEditor.h"
 #include "clients/ui/FrmDataBaseExplorer.h"
@@ -13,8 +15,6 @@
 #include "clients/ui/frmSelectClient.h"
 #include "designer/ui/DatabaseGenerator.h"
 #include "documents/ui/frmDocumentExp.h"
-#include "app/frmLogin.h"
-#include "app/frmOptions.h"
 #include "users/ui/FrmManageUsers.h"
 #include "users/ui/frmNewUser.h"
 

@@ -1,6 +1,6 @@
+#include "app/frmSplash.h"
 #include "widgets/ProportionalLayout.h"
 #include "widgets/ProportionalResizer.h"
-#include "app/frmSplash.h"
 
 #include <QComboBox>
 #include <QGroupBox>

@@ -2,8 +2,8 @@
 #include "AppTestHelpers.h"
 #include "TestSupport.h"
 #include "app/MDIBaseForm.h"
-#include "users/UserAuthenticator.h"
 #include "app/frmLogin.h"
+#include "users/UserAuthenticator.h"
 
 #include <QAction>
 #include <QFileInfo>

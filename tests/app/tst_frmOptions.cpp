@@ -2,8 +2,8 @@
 #include "TestSupport.h"
 #include "WindowChecks.h"
 #include "app/MDIBaseForm.h"
-#include "users/UserAuthenticator.h"
 #include "app/frmOptions.h"
+#include "users/UserAuthenticator.h"
 
 #include <QCheckBox>
 #include <QLineEdit>

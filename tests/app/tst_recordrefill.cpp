@@ -1,10 +1,10 @@
 #include "TestSupport.h"
 
+#include "app/MDIBaseForm.h"
 #include "clients/ui/DisplayExtendedInformation.h"
 #include "clients/ui/frmMeeting.h"
 #include "documents/ResourceLibrary.h"
 #include "documents/ui/frmDocumentExp.h"
-#include "app/MDIBaseForm.h"
 #include "store/Database.h"
 
 #include <QDir>

@@ -8,10 +8,10 @@
 #include "clients/ui/RecordListActions.h"
 #include "clients/ui/SaveReport.h"
 #include "platform/MessageBox.h"
-#include "widgets/ChildWindow.h"
-#include "widgets/Twips.h"
 #include "store/DateText.h"
 #include "store/StoreError.h"
+#include "widgets/ChildWindow.h"
+#include "widgets/Twips.h"
 
 #include <QCheckBox>
 #include <QDropEvent>

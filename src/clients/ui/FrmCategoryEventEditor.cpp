@@ -1,8 +1,8 @@
 #include "clients/ui/FrmCategoryEventEditor.h"
 
 #include "platform/MessageBox.h"
-#include "widgets/Twips.h"
 #include "store/StoreError.h"
+#include "widgets/Twips.h"
 
 #include <QGroupBox>
 #include <QHeaderView>

@@ -3,10 +3,10 @@
 #include "documents/ClsBinaryFunctions.h"
 #include "platform/FileOpener.h"
 #include "platform/MessageBox.h"
-#include "widgets/ChildWindow.h"
-#include "widgets/Twips.h"
 #include "store/CLsDataBaseConnection.h"
 #include "store/StoreError.h"
+#include "widgets/ChildWindow.h"
+#include "widgets/Twips.h"
 
 #include <QApplication>
 #include <QButtonGroup>

@@ -7,9 +7,9 @@
 #include "clients/ui/frmSelectClient.h"
 #include "platform/MessageBox.h"
 #include "platform/TextPrinter.h"
+#include "store/StoreError.h"
 #include "widgets/ChildWindow.h"
 #include "widgets/Twips.h"
-#include "store/StoreError.h"
 
 #include <QLabel>
 #include <QLineEdit>

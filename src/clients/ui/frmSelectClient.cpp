@@ -4,9 +4,9 @@
 #include "clients/EventEntry.h"
 #include "clients/ui/SaveReport.h"
 #include "platform/MessageBox.h"
+#include "store/StoreError.h"
 #include "widgets/ChildWindow.h"
 #include "widgets/Twips.h"
-#include "store/StoreError.h"
 
 #include <QCloseEvent>
 #include <QListWidget>

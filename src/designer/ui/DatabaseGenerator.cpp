@@ -1,19 +1,19 @@
 #include "designer/ui/DatabaseGenerator.h"
 
-#include "designer/ui/DesignerCanvas.h"
-#include "designer/ui/DesignerCanvasFields.h"
-#include "designer/ui/DesignerGridOptions.h"
 #include "designer/DesignerNameRules.h"
-#include "designer/ui/DesignerToolbar.h"
 #include "designer/TabDefinitionStore.h"
 #include "designer/TabDesignWriter.h"
 #include "designer/TabTableGenerator.h"
-#include "widgets/ChildWindow.h"
-#include "widgets/Twips.h"
+#include "designer/ui/DesignerCanvas.h"
+#include "designer/ui/DesignerCanvasFields.h"
+#include "designer/ui/DesignerGridOptions.h"
+#include "designer/ui/DesignerToolbar.h"
 #include "store/CLsDataBaseConnection.h"
 #include "store/Identifier.h"
 #include "store/SchemaCatalog.h"
 #include "store/StoreError.h"
+#include "widgets/ChildWindow.h"
+#include "widgets/Twips.h"
 
 #include <QFrame>
 #include <QGroupBox>

@@ -1,7 +1,7 @@
 #include "designer/ui/DesignerGridOptions.h"
 
-#include "designer/ui/DesignerCanvas.h"
 #include "designer/DesignerGrid.h"
+#include "designer/ui/DesignerCanvas.h"
 #include "widgets/Twips.h"
 
 #include <QCheckBox>

@@ -5,13 +5,13 @@
 #include "platform/FileOpener.h"
 #include "platform/InputBox.h"
 #include "platform/MessageBox.h"
+#include "store/CLsDataBaseConnection.h"
+#include "store/DateText.h"
+#include "store/StoreError.h"
 #include "widgets/ChildWindow.h"
 #include "widgets/SplitterBar.h"
 #include "widgets/Twips.h"
 #include "widgets/WindowFrame.h"
-#include "store/CLsDataBaseConnection.h"
-#include "store/DateText.h"
-#include "store/StoreError.h"
 
 #include <QAbstractItemDelegate>
 #include <QAction>

@@ -1,11 +1,11 @@
 #include "users/ui/FrmManageUsers.h"
 
 #include "platform/MessageBox.h"
-#include "widgets/Twips.h"
 #include "store/StoreError.h"
-#include "users/ui/InformationLabel.h"
 #include "users/UserAccounts.h"
+#include "users/ui/InformationLabel.h"
 #include "users/ui/UserInformationFrame.h"
+#include "widgets/Twips.h"
 
 #include <QHeaderView>
 #include <QLabel>

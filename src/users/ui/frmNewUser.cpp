@@ -1,14 +1,14 @@
 #include "users/ui/frmNewUser.h"
 
 #include "platform/MessageBox.h"
-#include "widgets/ChildWindow.h"
-#include "widgets/Twips.h"
 #include "store/StoreError.h"
-#include "users/ui/InformationLabel.h"
 #include "users/NewUserCheck.h"
 #include "users/UserAccounts.h"
-#include "users/ui/UserInformationFrame.h"
 #include "users/UserNameRule.h"
+#include "users/ui/InformationLabel.h"
+#include "users/ui/UserInformationFrame.h"
+#include "widgets/ChildWindow.h"
+#include "widgets/Twips.h"
 
 #include <QCheckBox>
 #include <QLabel>

@@ -3,10 +3,10 @@
 #include "clients/EventTime.h"
 #include "clients/ui/frmMeeting.h"
 #include "clients/ui/frmSelectClient.h"
-#include "widgets/Twips.h"
 #include "store/Database.h"
 #include "store/StoreError.h"
 #include "store/Transaction.h"
+#include "widgets/Twips.h"
 
 #include <QLineEdit>
 #include <QListWidget>

@@ -1,11 +1,11 @@
 #include "TestSupport.h"
 
 #include "clients/ui/FrmDataBaseExplorer.h"
-#include "widgets/ProportionalLayout.h"
-#include "store/StartupSettings.h"
-#include "widgets/Twips.h"
 #include "store/Database.h"
+#include "store/StartupSettings.h"
 #include "store/Transaction.h"
+#include "widgets/ProportionalLayout.h"
+#include "widgets/Twips.h"
 
 #include <QAbstractItemModelTester>
 #include <QAccessible>

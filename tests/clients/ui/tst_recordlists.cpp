@@ -1,8 +1,8 @@
 #include "TestSupport.h"
 
 #include "clients/ClientDocuments.h"
-#include "clients/ui/DisplayExtendedInformation.h"
 #include "clients/EventDuration.h"
+#include "clients/ui/DisplayExtendedInformation.h"
 #include "store/Database.h"
 #include "store/StoreError.h"
 

@@ -1,14 +1,14 @@
 #include "TestSupport.h"
 
 #include "clients/ClientRecord.h"
-#include "clients/ui/DisplayExtendedInformation.h"
 #include "clients/RecordState.h"
-#include "widgets/Twips.h"
+#include "clients/ui/DisplayExtendedInformation.h"
 #include "store/Database.h"
 #include "store/Identifier.h"
 #include "store/SchemaCatalog.h"
 #include "store/StoreError.h"
 #include "store/Transaction.h"
+#include "widgets/Twips.h"
 
 #include <QCheckBox>
 #include <QLabel>

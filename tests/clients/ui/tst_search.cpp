@@ -2,8 +2,8 @@
 #include "clients/SearchStatement.h"
 #include "clients/ui/frmFindInfo.h"
 #include "documents/ClsBinaryFunctions.h"
-#include "widgets/Twips.h"
 #include "store/Database.h"
+#include "widgets/Twips.h"
 
 #include <QAbstractItemView>
 #include <QAccessible>

@@ -3,10 +3,10 @@
 #include "clients/ClientRecord.h"
 #include "designer/ui/DatabaseGenerator.h"
 #include "designer/ui/DesignerCanvas.h"
-#include "widgets/Twips.h"
 #include "store/Database.h"
 #include "store/SchemaCatalog.h"
 #include "store/Statement.h"
+#include "widgets/Twips.h"
 
 #include <QAction>
 #include <QCheckBox>
