@@ -75,7 +75,8 @@ int WindowCases::startupProbe(const QString& program, const QString& folder)
         DatabaseSchema::ensure(CLsDataBaseConnection::databasePath());
         Platform::install(std::make_unique<ScriptedMessageBox>());
         MDIBaseForm mainWindow;
-        frmLogin login(&mainWindow);
+        frmLogin login;
+        mainWindow.connectLogin(&login);
         PaintWatch watch;
         login.installEventFilter(&watch);
         login.load();
@@ -184,7 +185,7 @@ void WindowCases::runRecordWindow()
         for (int r = 0; r < m_options.repeats; ++r) {
             PaintWatch watch;
             const std::int64_t start = Stopwatch::now();
-            auto window = std::make_unique<DisplayExtendedInformation>(nullptr);
+            auto window = std::make_unique<DisplayExtendedInformation>();
             window->PersonalInformationId = clientId;
             window->PersonalName = QStringLiteral("Office Archive");
             window->installEventFilter(&watch);

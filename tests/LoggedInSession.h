@@ -63,8 +63,9 @@ public:
     }
 
     // Needs the TestAppFolder of the test. Check `loggedIn()` before using the session.
-    explicit LoggedInSession(int level) : login(&main)
+    explicit LoggedInSession(int level)
     {
+        main.connectLogin(&login);
         login.SplashDuration = 1;
         QString userName = QStringLiteral("Admin");
         QString password = QStringLiteral("Vemla");

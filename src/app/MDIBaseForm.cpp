@@ -72,6 +72,23 @@ MDIBaseForm::~MDIBaseForm()
     disconnect(m_mdiArea, nullptr, this, nullptr);
 }
 
+void MDIBaseForm::setSession(const UserSession& session)
+{
+    setUFirstName(session.firstName);
+    setUMiddleName(session.middleName);
+    setULastName(session.lastName);
+    setUserId(session.securityId);
+    UserLevel = session.level;
+    setWindowTitle(session.mainWindowTitle());
+}
+
+void MDIBaseForm::connectLogin(frmLogin* login)
+{
+    connect(login, &frmLogin::loggedIn, this, &MDIBaseForm::setSession);
+    // A workstation program fills the screen.
+    connect(login, &frmLogin::mainWindowDue, this, &QWidget::showMaximized);
+}
+
 void MDIBaseForm::setUFirstName(const QVariant& value)
 {
     m_firstName = textOf(value);
@@ -241,7 +258,7 @@ void MDIBaseForm::showMenuOf(QMdiSubWindow* child)
 
 void MDIBaseForm::openExplorer()
 {
-    auto explorer = std::make_unique<FrmDataBaseExplorer>(this);
+    auto explorer = std::make_unique<FrmDataBaseExplorer>();
     explorer->UserLevel = UserLevel;
     explorer->SecId = UserId();
     FrmDataBaseExplorer* window = explorer.get();
@@ -273,12 +290,12 @@ void MDIBaseForm::openNewClient()
     openClient(0, QStringLiteral("New Client Information"));
 }
 
-void MDIBaseForm::openClient(qint64 personalInformationId, const QString& personalName)
+void MDIBaseForm::openClient(ClientId personalInformationId, const QString& personalName)
 {
-    auto record = std::make_unique<DisplayExtendedInformation>(this);
+    auto record = std::make_unique<DisplayExtendedInformation>();
     record->PersonalInformationId = personalInformationId;
     record->PersonalName = personalName;
-    if (personalInformationId == 0)
+    if (personalInformationId == NoClient)
         record->Mode = QStringLiteral("New");
     DisplayExtendedInformation* window = record.get();
     connectRecordWindow(window);
@@ -288,15 +305,14 @@ void MDIBaseForm::openClient(qint64 personalInformationId, const QString& person
 void MDIBaseForm::connectRecordWindow(DisplayExtendedInformation* record)
 {
     const QPointer<DisplayExtendedInformation> guarded(record);
-    connect(record, &DisplayExtendedInformation::activated, this,
-            [this](qint64 id) { PersonalInformationId = id ? QString::number(id) : QString(); });
+    connect(record, &DisplayExtendedInformation::activated, this, [this](ClientId id) { PersonalInformationId = id; });
     connect(record, &DisplayExtendedInformation::addEventRequested, this, [this, guarded] {
         if (!guarded)
             return;
         auto meeting = std::make_unique<frmMeeting>();
         meeting->AddView = true;
         meeting->setWindowTitle(QStringLiteral("Add Event Manager"));
-        meeting->PersonalInformationId = QString::number(guarded->PersonalInformationId);
+        meeting->PersonalInformationId = guarded->PersonalInformationId;
         meeting->openWindow = [this](QWidget* w) { addChild(w); };
         connect(meeting.get(), &frmMeeting::eventSaved, guarded, [guarded] {
             if (guarded)
@@ -309,7 +325,7 @@ void MDIBaseForm::connectRecordWindow(DisplayExtendedInformation* record)
             return;
         auto meeting = std::make_unique<frmMeeting>();
         meeting->AddView = false;
-        meeting->PersonalInformationId = QString::number(guarded->PersonalInformationId);
+        meeting->PersonalInformationId = guarded->PersonalInformationId;
         meeting->setEvent(event);
         meeting->setWindowTitle(QStringLiteral("View Event"));
         addChild(meeting.release());
@@ -320,7 +336,7 @@ void MDIBaseForm::connectRecordWindow(DisplayExtendedInformation* record)
         auto library = std::make_unique<frmDocumentExp>();
         library->SetMode = true;
         library->setWindowTitle(QStringLiteral("Resource Manager Browser"));
-        library->PersonalInformationId = QString::number(guarded->PersonalInformationId);
+        library->PersonalInformationId = guarded->PersonalInformationId;
         library->adminFunction = false;
         connect(library.get(), &frmDocumentExp::resourceAssigned, guarded, [guarded] {
             if (guarded)
@@ -410,7 +426,7 @@ void MDIBaseForm::load()
 
 void MDIBaseForm::configureForLevel()
 {
-    if (UserLevel == 99) {
+    if (UserLevel == UserLevels::BuiltIn) {
         for (const char* name : {"mnuNewUser", "MnuManageUsers"})
             menuItem(QString::fromLatin1(name))->setVisible(true);
         for (const char* name : {"MnuOptions", "mnuDifferentUser", "MnuNewClient", "MnuExplorer"})
@@ -418,7 +434,7 @@ void MDIBaseForm::configureForLevel()
         m_toolbar->setVisible(false);
         return;
     }
-    if (UserLevel == 66) {
+    if (UserLevel == UserLevels::Administrator) {
         menuItem(QStringLiteral("mnuAdmin"))->setVisible(true);
         menuItem(QStringLiteral("mnuDatabaseEditor"))->setVisible(true);
     }
@@ -437,7 +453,8 @@ void MDIBaseForm::whoAmI()
 
 void MDIBaseForm::loginAsDifferentUser()
 {
-    auto* login = new frmLogin(this, this);
+    auto* login = new frmLogin(this);
+    connectLogin(login);
     login->setAttribute(Qt::WA_DeleteOnClose);
     login->LogDiffUser = true;
     login->load();

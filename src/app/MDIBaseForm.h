@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/ClientId.h"
+#include "users/UserSession.h"
 #include "widgets/ProportionalResizer.h"
 
 #include <QMainWindow>
@@ -14,6 +16,7 @@ class QToolBar;
 class QMenuBar;
 class QStackedWidget;
 class DisplayExtendedInformation;
+class frmLogin;
 
 // The main window: holds the working windows as child windows, carries the menus, the
 // toolbar and the status bar, and keeps the identity of the logged-in user.
@@ -37,10 +40,15 @@ public:
     QString UserId() const { return m_userId; }
     void setUserId(const QVariant& value);
 
-    // 99 the built-in account, 66 an administrator, anything else (1) an ordinary user.
+    // One of UserLevels: the built-in account, an administrator, anything else an ordinary user.
     int UserLevel = 0;
-    // The client whose record window was last activated; empty until then.
-    QString PersonalInformationId;
+    // The client whose record window was last activated; NoClient until then.
+    ClientId PersonalInformationId = NoClient;
+
+    // Takes over the user of a login: names, identifier, level and caption.
+    void setSession(const UserSession& session);
+    // Receives the session of `login` and shows this window when the login says so.
+    void connectLogin(frmLogin* login);
 
     QMdiArea* mdiArea() const { return m_mdiArea; }
     // Shows `window` as a new child window; the child window owns it and deletes it when closed.
@@ -52,7 +60,7 @@ public:
     void openExplorer();
     void openOptions();
     void openNewClient();
-    void openClient(qint64 personalInformationId, const QString& personalName);
+    void openClient(ClientId personalInformationId, const QString& personalName);
     void openResourceManager(bool adminFunction);
     void openDesigner(bool editMode);
     void openCategories();

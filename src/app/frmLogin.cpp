@@ -1,6 +1,5 @@
 #include "app/frmLogin.h"
 
-#include "app/MDIBaseForm.h"
 #include "app/TempFolders.h"
 #include "app/frmSplash.h"
 #include "platform/MessageBox.h"
@@ -9,6 +8,7 @@
 #include "widgets/PasswordLineEdit.h"
 #include "widgets/Twips.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -33,7 +33,7 @@ QLabel* addLabel(QWidget* parent, const QString& name, const QString& caption, Q
 
 } // namespace
 
-frmLogin::frmLogin(MDIBaseForm* mainWindow, QWidget* parent) : QWidget(parent, Qt::Dialog), m_main(mainWindow)
+frmLogin::frmLogin(QWidget* parent) : QWidget(parent, Qt::Dialog)
 {
     setObjectName(QStringLiteral("frmLogin"));
     setWindowTitle(QStringLiteral("Orvanta Login"));
@@ -79,7 +79,8 @@ void frmLogin::load()
         quickLogin();
 
     if (UserAuthenticator::userCount() == 1)
-        MessageBox::inform(quick ? static_cast<QWidget*>(m_main.data()) : this, Title,
+        // After a quick login this window is never shown: the message goes with the main window.
+        MessageBox::inform(quick ? QApplication::activeWindow() : this, Title,
                            UserAuthenticator::onlyBuiltInAccountMessage(), MessageBox::Information);
 
     // A quick login never shows this window.
@@ -92,26 +93,24 @@ void frmLogin::load()
 void frmLogin::quickLogin()
 {
     const QScopedValueRollback<bool> busy(m_busy, true);
-    const QString blank = QStringLiteral(" ");
-    m_main->setUFirstName(blank);
-    m_main->setUMiddleName(blank);
-    m_main->setULastName(blank);
-    m_main->setUserId(QStringLiteral("1"));
-    m_main->UserLevel = 66;
+    begin(UserSession::quickLogin());
+}
+
+void frmLogin::begin(const UserSession& session)
+{
+    emit loggedIn(session);
     if (!LogDiffUser)
         showSplash();
     TempFolders::ensure();
-    m_main->setWindowTitle(QStringLiteral("Orvanta : Quick Loging"));
 }
 
 void frmLogin::okClicked()
 {
-    if (m_busy || !m_main)
+    if (m_busy)
         return;
     const QScopedValueRollback<bool> busy(m_busy, true);
 
-    const std::optional<UserAuthenticator::User> user =
-        UserAuthenticator::authenticate(m_userName->text(), m_password->text());
+    const std::optional<UserSession> user = UserAuthenticator::authenticate(m_userName->text(), m_password->text());
     if (!user) {
         MessageBox::inform(this, Title, QStringLiteral("Incorrect user name and/or password"));
         m_password->clear();
@@ -119,17 +118,7 @@ void frmLogin::okClicked()
         return;
     }
 
-    m_main->setUFirstName(user->firstName);
-    m_main->setUMiddleName(user->middleName);
-    m_main->setULastName(user->lastName);
-    m_main->setUserId(user->securityId);
-    m_main->UserLevel = user->level;
-    if (!LogDiffUser)
-        showSplash();
-    TempFolders::ensure();
-    // The names as read, so that a missing middle name leaves two spaces.
-    m_main->setWindowTitle(QStringLiteral("Orvanta : ") + user->firstName.toString() + QStringLiteral(" ") +
-                           user->middleName.toString() + QStringLiteral(" ") + user->lastName.toString());
+    begin(*user);
 
     m_busy = false;
     close();
@@ -154,8 +143,7 @@ void frmLogin::showSplash()
         wait.exec();
     }
 
-    if (m_main)
-        m_main->showMaximized(); // a workstation program fills the screen
+    emit mainWindowDue();
     splash.close();
 }
 

@@ -1,22 +1,22 @@
 #pragma once
 
-#include <QPointer>
+#include "users/UserSession.h"
+
 #include <QWidget>
 
-class MDIBaseForm;
 class QLineEdit;
 class QPushButton;
 
-// The login window. At program start it logs the user in and opens the main window;
+// The login window. At program start it logs the user in and has the main window shown;
 // opened from the main window's "Login as Different User" it only replaces the user.
+// It knows nothing of the main window: it hands over the session through its signals.
 class frmLogin : public QWidget
 {
     Q_OBJECT
 
 public:
-    // `mainWindow` receives the logged-in user. `parent` is the main window when this
-    // login replaces the user of a running program.
-    explicit frmLogin(MDIBaseForm* mainWindow, QWidget* parent = nullptr);
+    // `parent` is the main window when this login replaces the user of a running program.
+    explicit frmLogin(QWidget* parent = nullptr);
 
     // True when the login only replaces the user of the running main window.
     bool LogDiffUser = false;
@@ -27,6 +27,12 @@ public:
     // mode, warns while the built-in account is the only user, and otherwise shows the window.
     void load();
 
+signals:
+    // A user logged in (or the quick login ran).
+    void loggedIn(const UserSession& session);
+    // The main window should now be shown: while the splash ends, after a login at start.
+    void mainWindowDue();
+
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -35,9 +41,9 @@ private:
     void okClicked();
     void cancelClicked();
     void quickLogin();
+    void begin(const UserSession& session);
     void showSplash();
 
-    QPointer<MDIBaseForm> m_main;
     QLineEdit* m_userName = nullptr;
     QLineEdit* m_password = nullptr;
     QPushButton* m_ok = nullptr;

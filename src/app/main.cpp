@@ -40,7 +40,8 @@ int main(int argc, char** argv)
         return 1;
 
     MDIBaseForm mainWindow;
-    frmLogin login(&mainWindow);
+    frmLogin login;
+    mainWindow.connectLogin(&login);
     if (!ranWithoutError([&login] { login.load(); }))
         return 1;
     // The program ends when its last window closes: the login cancelled at start, or the main window.

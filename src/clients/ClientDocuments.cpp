@@ -33,7 +33,7 @@ bool targetsDiffer(const std::vector<ClientDocuments::Copy>& copies)
 }
 
 // Sets the fields of a new row of `rs` (a recordset over Attachments) for the file.
-void setRowFields(Recordset& rs, qint64 clientId, const QString& filePath, int version)
+void setRowFields(Recordset& rs, ClientId clientId, const QString& filePath, int version)
 {
     const QString name = ClientDocuments::storedName(filePath);
     rs.addNew();
@@ -44,7 +44,7 @@ void setRowFields(Recordset& rs, qint64 clientId, const QString& filePath, int v
 }
 
 // Adds the file's row to `rs` and streams its bytes in.
-void addRow(Recordset& rs, qint64 clientId, const QString& filePath, int version)
+void addRow(Recordset& rs, ClientId clientId, const QString& filePath, int version)
 {
     setRowFields(rs, clientId, filePath, version);
     try {
@@ -56,7 +56,7 @@ void addRow(Recordset& rs, qint64 clientId, const QString& filePath, int version
 }
 
 // Adds the row of a file already read into memory.
-void addRow(Recordset& rs, qint64 clientId, const QString& filePath, int version, const QByteArray& contents)
+void addRow(Recordset& rs, ClientId clientId, const QString& filePath, int version, const QByteArray& contents)
 {
     setRowFields(rs, clientId, filePath, version);
     rs.setField(Contents, contents);
@@ -70,7 +70,7 @@ void addRow(Recordset& rs, qint64 clientId, const QString& filePath, int version
 
 } // namespace
 
-ClientDocuments::ClientDocuments(qint64 clientId) : m_clientId(clientId) {}
+ClientDocuments::ClientDocuments(ClientId clientId) : m_clientId(clientId) {}
 
 std::vector<ClientDocuments::Attachment> ClientDocuments::list(bool currentVersionOnly) const
 {

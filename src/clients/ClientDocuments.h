@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/ClientId.h"
+
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -31,7 +33,7 @@ public:
         bool tooLarge = false; // the file that stopped the drop is larger than a document may be
     };
 
-    explicit ClientDocuments(qint64 clientId);
+    explicit ClientDocuments(ClientId clientId);
 
     // Every version, names ascending and the newest version first within a name; or, with
     // `currentVersionOnly`, one row per name, names descending, with the largest date, version
@@ -79,5 +81,5 @@ public:
 private:
     void fetch(const std::vector<Copy>& copies, bool ownerOnly) const;
 
-    qint64 m_clientId = 0;
+    ClientId m_clientId = NoClient;
 };

@@ -2,7 +2,7 @@
 
 #include "store/CLsDataBaseConnection.h"
 
-std::vector<EventEntry> ClientEvents::list(qint64 clientId)
+std::vector<EventEntry> ClientEvents::list(ClientId clientId)
 {
     CLsDataBaseConnection connection;
     Recordset rs = connection.CreateRecordset(

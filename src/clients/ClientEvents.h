@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/ClientId.h"
+
 #include "clients/EventEntry.h"
 
 #include <vector>
@@ -10,5 +12,5 @@ class ClientEvents
 {
 public:
     // Database failures throw StoreError.
-    static std::vector<EventEntry> list(qint64 clientId);
+    static std::vector<EventEntry> list(ClientId clientId);
 };

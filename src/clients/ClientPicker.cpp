@@ -24,7 +24,7 @@ QString ClientPicker::listText(const QString& lastName, const QString& middleNam
     return lastName + QLatin1Char(' ') + middleName + QLatin1Char(' ') + firstName;
 }
 
-int ClientPicker::reassignAttachment(qint64 attachmentId, qint64 clientId)
+int ClientPicker::reassignAttachment(qint64 attachmentId, ClientId clientId)
 {
     CLsDataBaseConnection connection;
     const int changed =

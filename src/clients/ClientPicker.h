@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/ClientId.h"
+
 #include <QString>
 #include <vector>
 
@@ -21,5 +23,5 @@ public:
 
     // Gives the attachment row `attachmentId` (one version of a document) to `clientId`;
     // returns the number of rows changed.
-    static int reassignAttachment(qint64 attachmentId, qint64 clientId);
+    static int reassignAttachment(qint64 attachmentId, ClientId clientId);
 };

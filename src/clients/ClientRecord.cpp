@@ -26,7 +26,7 @@ QString questionMarks(qsizetype count)
 
 } // namespace
 
-ClientRecord::ClientRecord(qint64 clientId) : m_clientId(clientId) {}
+ClientRecord::ClientRecord(ClientId clientId) : m_clientId(clientId) {}
 
 void ClientRecord::load()
 {
@@ -40,7 +40,7 @@ void ClientRecord::load()
     m_loaded.resize(static_cast<qsizetype>(m_fields.size()));
 }
 
-std::vector<ClientRecord::Tab> ClientRecord::readTabs(qint64 clientId)
+std::vector<ClientRecord::Tab> ClientRecord::readTabs(ClientId clientId)
 {
     // A definition with a client identifier belongs to that client only; one without
     // belongs to every client. The built-in "Personal Information" tab is the first.
@@ -130,9 +130,9 @@ void ClientRecord::setValue(const QString& tab, const QString& fieldName, const 
     }
 }
 
-QHash<QString, QString> ClientRecord::readRow(const std::shared_ptr<Database>& db, const QString& tab, qint64 clientId,
-                                              const std::vector<int>& fields, const std::vector<FieldEntry>& entries,
-                                              bool requireColumns)
+QHash<QString, QString> ClientRecord::readRow(const std::shared_ptr<Database>& db, const QString& tab,
+                                              ClientId clientId, const std::vector<int>& fields,
+                                              const std::vector<FieldEntry>& entries, bool requireColumns)
 {
     Recordset rs(db, QStringLiteral("SELECT * FROM %1 WHERE PersonalInformationId = ?").arg(quoteIdentifier(tab)),
                  {clientId});
@@ -233,7 +233,7 @@ ClientRecord::Assignments ClientRecord::assignmentsOf(const std::vector<int>& fi
     return assignments;
 }
 
-void ClientRecord::writeExistingClientTab(const Database& db, const QString& tab, qint64 clientId,
+void ClientRecord::writeExistingClientTab(const Database& db, const QString& tab, ClientId clientId,
                                           const Assignments& assignments)
 {
     const QString table = quoteIdentifier(tab);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/ClientId.h"
+
 #include "clients/FieldEntry.h"
 
 #include <QHash>
@@ -38,10 +40,10 @@ public:
     static constexpr const char* PersonalInformationTab = "Personal Information";
 
     // `clientId` 0 stands for a client not created yet.
-    explicit ClientRecord(qint64 clientId = 0);
+    explicit ClientRecord(ClientId clientId = NoClient);
 
-    qint64 clientId() const { return m_clientId; }
-    void setClientId(qint64 clientId) { m_clientId = clientId; }
+    ClientId clientId() const { return m_clientId; }
+    void setClientId(ClientId clientId) { m_clientId = clientId; }
 
     // The tabs of this client (its own ones and those of every client) whose table exists,
     // in the order of their definitions; then the fields of every tab in display order.
@@ -86,7 +88,7 @@ public:
     void retire() const;
 
     // Tab definitions and field entries, read on their own.
-    static std::vector<Tab> readTabs(qint64 clientId);
+    static std::vector<Tab> readTabs(ClientId clientId);
     static std::vector<FieldEntry> readFieldEntries();
 
 private:
@@ -99,13 +101,13 @@ private:
     QStringList distinctTabNames() const;
     QString valueText(int field) const;
     Assignments assignmentsOf(const std::vector<int>& fields) const;
-    static QHash<QString, QString> readRow(const std::shared_ptr<Database>& db, const QString& tab, qint64 clientId,
+    static QHash<QString, QString> readRow(const std::shared_ptr<Database>& db, const QString& tab, ClientId clientId,
                                            const std::vector<int>& fields, const std::vector<FieldEntry>& entries,
                                            bool requireColumns);
-    static void writeExistingClientTab(const Database& db, const QString& tab, qint64 clientId,
+    static void writeExistingClientTab(const Database& db, const QString& tab, ClientId clientId,
                                        const Assignments& assignments);
 
-    qint64 m_clientId = 0;
+    ClientId m_clientId = NoClient;
     std::vector<Tab> m_tabs;
     std::vector<FieldEntry> m_fields;
     QStringList m_values;

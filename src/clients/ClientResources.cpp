@@ -7,7 +7,7 @@
 
 #include <QDir>
 
-ClientResources::ClientResources(qint64 clientId) : m_clientId(clientId) {}
+ClientResources::ClientResources(ClientId clientId) : m_clientId(clientId) {}
 
 std::vector<ClientResources::Resource> ClientResources::list() const
 {

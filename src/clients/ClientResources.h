@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/ClientId.h"
+
 #include <QString>
 #include <vector>
 
@@ -17,7 +19,7 @@ public:
         QString folder; // the library folder's text
     };
 
-    explicit ClientResources(qint64 clientId);
+    explicit ClientResources(ClientId clientId);
 
     // One row per assignment. The query starts from the client's own row, so a client
     // without assignments yields one row without a document.
@@ -32,5 +34,5 @@ public:
     int removeFromClient(qint64 documentId) const;
 
 private:
-    qint64 m_clientId = 0;
+    ClientId m_clientId = NoClient;
 };

@@ -61,7 +61,7 @@ QString EventEntry::problem() const
     return missing.isEmpty() ? unreadableText() : missing;
 }
 
-void EventEntry::store(qint64 clientId) const
+void EventEntry::store(ClientId clientId) const
 {
     const QString reason = problem();
     if (!reason.isEmpty())

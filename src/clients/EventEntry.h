@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/ClientId.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -32,7 +34,7 @@ public:
     // Writes the event for `clientId`: dates and times as ISO text, an empty end time as
     // Null. Throws std::invalid_argument when problem() is not empty, StoreError when the
     // database fails.
-    void store(qint64 clientId) const;
+    void store(ClientId clientId) const;
 
     // The printed note, one text per line: title, date, start and end time, "Notes:" and
     // the notes, with a blank line after each.

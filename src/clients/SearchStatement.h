@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/ClientId.h"
+
 #include <QString>
 #include <QVariantList>
 
@@ -22,8 +24,8 @@ public:
         bool content = false;     // search inside the documents rather than their summaries
         bool exactPhrase = false; // summary equal to the text, rather than containing it
         ClientScope scope = ClientScope::All;
-        qint64 clientId = 0; // for Current and Specified
-        QString fileType;    // an extension; empty for "All"
+        ClientId clientId = NoClient; // for Current and Specified
+        QString fileType;             // an extension; empty for "All"
         bool specifyVersion = false;
         int version = 0;
     };

@@ -145,7 +145,7 @@ void ResourceLibrary::deleteResource(qint64 documentId) const
     transaction.commit();
 }
 
-void ResourceLibrary::assign(qint64 documentId, qint64 clientId) const
+void ResourceLibrary::assign(qint64 documentId, ClientId clientId) const
 {
     m_db->execute(QStringLiteral("INSERT INTO ReferenceInfo (DocumentId, PersonalInformationId) VALUES (?, ?)"),
                   {documentId, clientId});

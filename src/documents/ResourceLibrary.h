@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/ClientId.h"
+
 #include <QList>
 #include <QString>
 #include <memory>
@@ -64,7 +66,7 @@ public:
     // Deletes one version and every assignment of it to a client, together.
     void deleteResource(qint64 documentId) const;
     // Assigns a resource to a client. Every call adds a row, also for a pair already assigned.
-    void assign(qint64 documentId, qint64 clientId) const;
+    void assign(qint64 documentId, ClientId clientId) const;
 
 private:
     std::shared_ptr<Database> m_db;

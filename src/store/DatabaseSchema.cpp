@@ -5,6 +5,7 @@
 #include "store/SchemaUpgrade.h"
 #include "store/StoreError.h"
 #include "store/Transaction.h"
+#include "store/UserLevels.h"
 
 #include <QDir>
 #include <QFile>
@@ -172,7 +173,8 @@ void insertInstalledRows(const Database& db)
     db.execute(QStringLiteral("INSERT INTO Security (UserName, UserPassword, UserFirstName, UserMiddleName, "
                               "UserLastName, UserEMailAddress, UserLevel) VALUES (?, ?, ?, ?, ?, ?, ?)"),
                {QString::fromLatin1(DatabaseSchema::BuiltInUserName), QString::fromLatin1(BuiltInPasswordHash),
-                QStringLiteral("System"), QStringLiteral(""), QStringLiteral("Administrator"), QStringLiteral(""), 99});
+                QStringLiteral("System"), QStringLiteral(""), QStringLiteral("Administrator"), QStringLiteral(""),
+                UserLevels::BuiltIn});
 
     db.execute(QStringLiteral("INSERT INTO TabInfo (TabNam, TabDescription, PersonalInformationId, TabEdit) "
                               "VALUES (?, ?, NULL, 0)"),

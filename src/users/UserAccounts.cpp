@@ -3,6 +3,7 @@
 #include "store/CLsDataBaseConnection.h"
 #include "store/Database.h"
 #include "store/PasswordHash.h"
+#include "store/UserLevels.h"
 
 #include <QVariant>
 
@@ -24,7 +25,7 @@ QString UserAccounts::add(const Details& details, const QString& password, bool 
     db.Execute(QStringLiteral("INSERT INTO [Security] (UserName, UserPassword, UserFirstName, UserMiddleName, "
                               "UserLastName, UserEmailAddress, UserLevel) VALUES (?, ?, ?, ?, ?, ?, ?)"),
                {details.userName, PasswordHash::hash(password), details.firstName, details.middleName, details.lastName,
-                details.eMailAddress, administrator ? AdministratorLevel : OrdinaryLevel});
+                details.eMailAddress, administrator ? UserLevels::Administrator : UserLevels::Ordinary});
     const QString id = QString::number(db.database().lastInsertRowId());
     db.DbClose();
     return id;

@@ -10,9 +10,6 @@
 class UserAccounts
 {
 public:
-    static constexpr int OrdinaryLevel = 1;
-    static constexpr int AdministratorLevel = 66;
-
     // The columns a user window shows and edits.
     struct Details
     {
@@ -32,7 +29,7 @@ public:
         QString lastName;
     };
 
-    // Adds a user with level 66 or 1; returns the new SecurityId.
+    // Adds an administrator or an ordinary user; returns the new SecurityId.
     static QString add(const Details& details, const QString& password, bool administrator);
 
     // The user with this SecurityId, or nothing when there is none. Null columns read as "".

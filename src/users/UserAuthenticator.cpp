@@ -36,14 +36,14 @@ void UserAuthenticator::setHashCheck(HashCheck check)
     replacedHashCheck() = std::move(check);
 }
 
-std::optional<UserAuthenticator::User> UserAuthenticator::authenticate(const QString& userName, const QString& password)
+std::optional<UserSession> UserAuthenticator::authenticate(const QString& userName, const QString& password)
 {
     // Made before the lookup, so that the first attempt costs the same whatever the name.
     const QString& standIn = standInHash();
 
     CLsDataBaseConnection db;
     Recordset rs = db.CreateRecordset(QStringLiteral("SELECT * FROM Security WHERE UserName = ?"), {userName});
-    std::optional<User> user;
+    std::optional<UserSession> user;
     QString storedPassword;
     bool hashChecked = false;
     while (!rs.eof()) {
@@ -60,9 +60,9 @@ std::optional<UserAuthenticator::User> UserAuthenticator::authenticate(const QSt
             }
         }
         if (matches) {
-            user = User{rs.field(QStringLiteral("UserFirstName")), rs.field(QStringLiteral("UserMiddleName")),
-                        rs.field(QStringLiteral("UserLastName")), rs.text(QStringLiteral("SecurityId")),
-                        rs.field(QStringLiteral("UserLevel")).toInt()};
+            user = UserSession{rs.field(QStringLiteral("UserFirstName")), rs.field(QStringLiteral("UserMiddleName")),
+                               rs.field(QStringLiteral("UserLastName")), rs.text(QStringLiteral("SecurityId")),
+                               rs.field(QStringLiteral("UserLevel")).toInt()};
             break;
         }
         rs.moveNext();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "users/UserSession.h"
+
 #include <QString>
 #include <QVariant>
 #include <functional>
@@ -9,23 +11,12 @@
 class UserAuthenticator
 {
 public:
-    // The columns of the matching row that the login hands to the main window. The
-    // names are kept as read (a missing middle name is Null).
-    struct User
-    {
-        QVariant firstName;
-        QVariant middleName;
-        QVariant lastName;
-        QString securityId;
-        int level = 0;
-    };
-
     // The first row with exactly this user name whose stored password is `password`.
     // A row without a stored password (Null) matches nothing. A matching password that
     // was stored as typed (a row written by another tool) is replaced by its hash.
     // Every attempt checks the typed password against at least one hash, whether or not
     // the name exists, so that the time of the answer does not tell which names do.
-    static std::optional<User> authenticate(const QString& userName, const QString& password);
+    static std::optional<UserSession> authenticate(const QString& userName, const QString& password);
 
     // Checks a typed password against a stored hash; PasswordHash::verify unless replaced.
     using HashCheck = std::function<bool(const QString& storedHash, const QString& typed)>;

@@ -438,13 +438,13 @@ void TestMainWindow::recordWindowIsTheCurrentClientForFind()
     main.UserLevel = 99;
     main.show();
     QVERIFY(QTest::qWaitForWindowActive(&main));
-    QVERIFY(main.PersonalInformationId.isEmpty());
+    QCOMPARE(main.PersonalInformationId, NoClient);
     main.openClient(40000, QStringLiteral("Lee, Ann "));
-    QTRY_COMPARE(main.PersonalInformationId, QStringLiteral("40000"));
+    QTRY_COMPARE(main.PersonalInformationId, ClientId(40000));
     main.openFind();
     auto* find = qobject_cast<frmFindInfo*>(main.mdiArea()->subWindowList().last()->widget());
     QVERIFY(find);
-    QCOMPARE(find->PersonalInformationId, QStringLiteral("40000"));
+    QCOMPARE(find->PersonalInformationId, ClientId(40000));
 }
 
 #include "tst_MDIBaseForm.moc"

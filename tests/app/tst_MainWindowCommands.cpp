@@ -118,12 +118,11 @@ void TestMainWindowCommands::commandsHandOverWhatTheWindowNeeds_data()
 
     const QString library = QStringLiteral("frmDocumentExp");
     QTest::newRow("Resource Manager") << 1 << false << MainMenu << "mnuDoc" << library << "Resource Manager"
-                                      << QVariantMap{{"adminFunction", true},
-                                                     {"SetMode", false},
-                                                     {"PersonalInformationId", ""}};
+                                      << QVariantMap{
+                                             {"adminFunction", true}, {"SetMode", false}, {"PersonalInformationId", 0}};
     QTest::newRow("Resource Manager, explorer")
         << 1 << false << ExplorerMenu << "mnuDoc" << library << "Resource Manager"
-        << QVariantMap{{"adminFunction", false}, {"SetMode", false}, {"PersonalInformationId", ""}};
+        << QVariantMap{{"adminFunction", false}, {"SetMode", false}, {"PersonalInformationId", 0}};
     QTest::newRow("Assign Resource, record window")
         << 1 << true << RecordWindow << "Resources" << library << "Resource Manager Browser"
         << QVariantMap{{"adminFunction", false}, {"SetMode", true}, {"PersonalInformationId", TheClientId}};
@@ -153,7 +152,7 @@ void TestMainWindowCommands::commandsHandOverWhatTheWindowNeeds_data()
 
     const QString meeting = QStringLiteral("frmMeeting");
     QTest::newRow("Telephone Conference") << 1 << false << Toolbar << "Phone" << meeting << "Client Meeting Notes"
-                                          << QVariantMap{{"AddView", true}, {"PersonalInformationId", ""}};
+                                          << QVariantMap{{"AddView", true}, {"PersonalInformationId", 0}};
     QTest::newRow("Save of a telephone event") << 1 << false << EventSave << "Call back"
                                                << "frmSelectClient"
                                                << "Select Client"
@@ -174,7 +173,7 @@ void TestMainWindowCommands::commandsHandOverWhatTheWindowNeeds_data()
 
     const QString find = QStringLiteral("frmFindInfo");
     QTest::newRow("Find, no client yet") << 1 << false << Toolbar << "Find" << find << "Find"
-                                         << QVariantMap{{"PersonalInformationId", ""}};
+                                         << QVariantMap{{"PersonalInformationId", 0}};
     QTest::newRow("Find, after a client's record window")
         << 1 << true << Toolbar << "Find" << find << "Find" << QVariantMap{{"PersonalInformationId", TheClientId}};
 
@@ -207,7 +206,7 @@ void TestMainWindowCommands::commandsHandOverWhatTheWindowNeeds()
     if (withClient) {
         const QPointer<QWidget> record = session.openClient(QStringLiteral("L"));
         QVERIFY(record);
-        QTRY_COMPARE(session.main.PersonalInformationId, QString::number(clientId));
+        QTRY_COMPARE(session.main.PersonalInformationId, ClientId(clientId));
     }
 
     const QPointer<QWidget> window = session.give(place, command);

@@ -15,7 +15,11 @@ namespace {
 // The main window and the login window of one program start.
 struct Start
 {
-    Start() : login(&main) { login.SplashDuration = 20; }
+    Start()
+    {
+        main.connectLogin(&login);
+        login.SplashDuration = 20;
+    }
 
     static void logIn(frmLogin& window, const QString& userName, const QString& password)
     {

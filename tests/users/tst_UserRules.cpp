@@ -3,6 +3,7 @@
 #include "users/NewUserCheck.h"
 #include "users/PasswordGenerator.h"
 #include "users/UserNameRule.h"
+#include "users/UserSession.h"
 
 #include <QRegularExpression>
 #include <QSet>
@@ -19,6 +20,8 @@ private slots:
     void passwordShape();
     void checkOrder_data();
     void checkOrder();
+    void sessionTitle_data();
+    void sessionTitle();
 };
 
 void tst_UserRules::userName_data()
@@ -96,4 +99,28 @@ void tst_UserRules::checkOrder()
 }
 
 QTEST_MAIN(tst_UserRules)
+void tst_UserRules::sessionTitle_data()
+{
+    QTest::addColumn<UserSession>("session");
+    QTest::addColumn<QString>("title");
+    const QString id = QStringLiteral("4");
+    const auto ann = [&id](const QVariant& middle) {
+        return UserSession{QStringLiteral("Ann"), middle, QStringLiteral("Lee"), id, UserLevels::Ordinary, false};
+    };
+    QTest::newRow("middle name") << ann(QStringLiteral("Q")) << QStringLiteral("Orvanta : Ann Q Lee");
+    QTest::newRow("null middle name") << ann(QVariant()) << QStringLiteral("Orvanta : Ann  Lee");
+    QTest::newRow("quick login") << UserSession::quickLogin() << QStringLiteral("Orvanta : Quick Loging");
+}
+
+void tst_UserRules::sessionTitle()
+{
+    QFETCH(UserSession, session);
+    QFETCH(QString, title);
+    QCOMPARE(session.mainWindowTitle(), title);
+    if (session.quick) {
+        QCOMPARE(session.level, UserLevels::Administrator);
+        QCOMPARE(session.securityId, QStringLiteral("1"));
+    }
+}
+
 #include "tst_UserRules.moc"

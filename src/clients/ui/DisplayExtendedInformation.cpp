@@ -94,8 +94,7 @@ QString shownAsIs(QString name)
 
 } // namespace
 
-DisplayExtendedInformation::DisplayExtendedInformation(MDIBaseForm* mainWindow, QWidget* parent)
-    : QWidget(parent), m_mainWindow(mainWindow)
+DisplayExtendedInformation::DisplayExtendedInformation(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("DisplayExtendedInformation"));
     setFixedSize(Twips::size(WindowWidth, WindowHeight));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/ClientId.h"
+
 #include "clients/ClientRecord.h"
 #include "clients/EventEntry.h"
 #include "clients/RecordState.h"
@@ -11,7 +13,6 @@
 #include <QWidget>
 #include <vector>
 
-class MDIBaseForm;
 class QCheckBox;
 class QFrame;
 class QGroupBox;
@@ -35,11 +36,11 @@ class DisplayExtendedInformation : public QWidget
     Q_OBJECT
 
 public:
-    explicit DisplayExtendedInformation(MDIBaseForm* mainWindow, QWidget* parent = nullptr);
+    explicit DisplayExtendedInformation(QWidget* parent = nullptr);
     ~DisplayExtendedInformation() override;
 
     // The client shown; 0 for a new client until it is saved.
-    qint64 PersonalInformationId = 0;
+    ClientId PersonalInformationId = NoClient;
     // The window caption.
     QString PersonalName;
     // "" viewing, "Edit" editing an existing client, "New" creating a client.
@@ -49,7 +50,6 @@ public:
     void load();
     bool isLoaded() const { return m_loaded; }
 
-    MDIBaseForm* mainWindow() const { return m_mainWindow; }
     const ClientRecord& record() const { return m_record; }
 
     // Refill ListView1 with the client's attachments, assigned resources or events, for
@@ -63,9 +63,9 @@ public:
 
 signals:
     // The window became the active one; carries its client's identifier.
-    void activated(qint64 id);
+    void activated(ClientId id);
     // A client was created, saved or deleted through this window.
-    void clientSaved(qint64 id);
+    void clientSaved(ClientId id);
     // cmdEdit clicked while it reads "UpLoad", "Add Event" or "Assign Resource". On "UpLoad"
     // the window then asks for the file and stores it itself.
     void uploadRequested();
@@ -131,7 +131,6 @@ private:
     void createClient();
     void retireClient();
 
-    MDIBaseForm* m_mainWindow = nullptr;
     ClientRecord m_record;
     RecordState m_state;
     bool m_loaded = false;

@@ -9,6 +9,7 @@
 #include "store/StartupSettings.h"
 #include "store/Statement.h"
 #include "store/StoreError.h"
+#include "store/UserLevels.h"
 #include "widgets/ChildWindow.h"
 #include "widgets/ProportionalLayout.h"
 #include "widgets/SplitterBar.h"
@@ -40,7 +41,6 @@ namespace {
 
 const QString Title = QStringLiteral("Orvanta");
 const QString NodeKeyPrefix = QStringLiteral("ClientManager");
-constexpr int UserMode = 99;
 
 // The designed size of the window, in twips.
 constexpr double DesignedWidth = 13200;
@@ -70,8 +70,7 @@ bool isEnterKey(const QEvent* event)
 
 } // namespace
 
-FrmDataBaseExplorer::FrmDataBaseExplorer(MDIBaseForm* mainWindow, QWidget* parent)
-    : QWidget(parent), m_mainWindow(mainWindow)
+FrmDataBaseExplorer::FrmDataBaseExplorer(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("FrmDataBaseExplorer"));
     setWindowTitle(QStringLiteral("Client Explorer"));
@@ -243,7 +242,7 @@ void FrmDataBaseExplorer::formInfromation()
     const QIcon icon = folderIcon(style());
     try {
         CLsDataBaseConnection connection;
-        if (UserLevel == UserMode) {
+        if (UserLevel == UserLevels::BuiltIn) {
             m_lblStudentInformation->setText(QStringLiteral("Description"));
             m_lblClassAndSection->setText(QStringLiteral("User"));
             for (const ClientGroups::UserGroup& group : ClientGroups::userGroups(connection.database())) {
@@ -283,7 +282,7 @@ void FrmDataBaseExplorer::nodeClicked(QTreeWidgetItem* node)
 {
     if (!node)
         return;
-    if (UserLevel == UserMode)
+    if (UserLevel == UserLevels::BuiltIn)
         showUserList(node);
     else
         showClientList(node);
@@ -338,7 +337,7 @@ void FrmDataBaseExplorer::columnClicked(int section)
     QTreeWidgetItem* node = m_tree->currentItem();
     if (!node || !node->isSelected())
         return;
-    if (UserLevel != UserMode)
+    if (UserLevel != UserLevels::BuiltIn)
         showClientList(node);
     else if (!node->data(0, TagRole).isValid()) // reordering must not open a selected user
         showUserList(node);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/ClientId.h"
+
 #include "clients/SortClause.h"
 #include "widgets/PaneLayout.h"
 
@@ -7,7 +9,6 @@
 #include <QWidget>
 
 class ClientListModel;
-class MDIBaseForm;
 class QAction;
 class QLabel;
 class QMenu;
@@ -33,7 +34,7 @@ public:
     static constexpr int KeyRole = Qt::UserRole + 1;   // "ClientManager" + group name, or the user key
     static constexpr int CountRole = Qt::UserRole + 2; // active clients counted when the tree was built
 
-    explicit FrmDataBaseExplorer(MDIBaseForm* mainWindow, QWidget* parent = nullptr);
+    explicit FrmDataBaseExplorer(QWidget* parent = nullptr);
     ~FrmDataBaseExplorer() override;
 
     // Set by the opener before the window is shown. 99 shows users instead of clients.
@@ -48,7 +49,6 @@ public:
     // tree first. Database errors are reported and end the building.
     void formInfromation();
 
-    MDIBaseForm* mainWindow() const { return m_mainWindow; }
     QMenuBar* menuBar() const { return m_menuBar; }
     // True while clients are grouped by company name rather than last name.
     bool groupedByCompany() const { return m_byCompany; }
@@ -65,7 +65,7 @@ signals:
     void optionsRequested(const QString& secId);
     void categoriesRequested();
     // A double click on a client row: open its record window.
-    void clientOpenRequested(qint64 personalInformationId, const QString& personalName);
+    void clientOpenRequested(ClientId personalInformationId, const QString& personalName);
     // A click on a user node in user mode: open the user dialog.
     void userOpenRequested(qint64 securityId);
     // "Exit": end the application at once. Quits the event loop when nothing is connected.
@@ -95,7 +95,6 @@ private:
     void fillWindowsMenu();
     void reportError(const QString& message);
 
-    MDIBaseForm* m_mainWindow = nullptr;
     bool m_loaded = false;
     bool m_byCompany = false;
     SortClause m_sort;

@@ -206,7 +206,7 @@ void frmFindInfo::load()
     if (m_loaded)
         return;
     m_loaded = true;
-    if (PersonalInformationId.isEmpty()) {
+    if (PersonalInformationId == NoClient) {
         m_currentClient->setEnabled(false);
         m_allClients->setChecked(true);
     }
@@ -220,7 +220,7 @@ void frmFindInfo::load()
             m_clientList->addItem(clients.text(QStringLiteral("first")) + QStringLiteral("  ") +
                                   clients.text(QStringLiteral("Middle")) + QStringLiteral("  ") +
                                   clients.text(QStringLiteral("last")));
-            m_clientIds.append(clients.text(QStringLiteral("id")));
+            m_clientIds.append(clients.field(QStringLiteral("id")).toLongLong());
         }
         clients.close();
         connection.DbClose();
@@ -256,7 +256,7 @@ bool frmFindInfo::collectOptions(SearchStatement::Options& options)
     options.exactPhrase = m_exactPhrase->isChecked();
     if (m_currentClient->isChecked()) {
         options.scope = SearchStatement::ClientScope::Current;
-        options.clientId = PersonalInformationId.toLongLong();
+        options.clientId = PersonalInformationId;
     } else if (m_specifyClient->isChecked()) {
         const int index = m_clientList->currentIndex();
         if (index < 0 || index >= m_clientIds.size()) {
@@ -265,7 +265,7 @@ bool frmFindInfo::collectOptions(SearchStatement::Options& options)
             return false;
         }
         options.scope = SearchStatement::ClientScope::Specified;
-        options.clientId = m_clientIds.at(index).toLongLong();
+        options.clientId = m_clientIds.at(index);
     }
     if (m_fileType->currentText() != QLatin1String("All"))
         options.fileType = m_fileType->currentText();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/ClientId.h"
+
 #include "clients/SearchStatement.h"
 
 #include <QStringList>
@@ -23,7 +25,7 @@ class frmFindInfo : public QWidget
 public:
     explicit frmFindInfo(QWidget* parent = nullptr);
 
-    QString PersonalInformationId; // the current client, or empty
+    ClientId PersonalInformationId = NoClient; // the current client
 
     // Fills the client and file-type lists; runs once, on first show at the latest.
     void load();
@@ -53,6 +55,6 @@ private:
     QRadioButton* m_specifyVersion = nullptr;
     QLineEdit* m_versionText = nullptr;
     QTreeWidget* m_results = nullptr;
-    QStringList m_clientIds; // identifier of the client at each position of the client list
+    QList<ClientId> m_clientIds; // identifier of the client at each position of the client list
     bool m_loaded = false;
 };

@@ -228,17 +228,12 @@ void frmMeeting::save()
         return;
     }
 
-    if (PersonalInformationId.isEmpty()) {
+    if (PersonalInformationId == NoClient) {
         handOver(entry);
         ChildWindow::close(this);
         return;
     }
-    bool isNumber = false;
-    const qint64 clientId = PersonalInformationId.toLongLong(&isNumber);
-    if (!isNumber) {
-        stop(QStringLiteral("The client identifier \"%1\" is not a number.").arg(PersonalInformationId));
-        return;
-    }
+    const ClientId clientId = PersonalInformationId;
     try {
         entry.store(clientId);
     } catch (const StoreError& error) {

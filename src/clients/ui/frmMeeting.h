@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/ClientId.h"
+
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -23,7 +25,7 @@ public:
     explicit frmMeeting(QWidget* parent = nullptr);
 
     // The client's identifier as decimal text; empty when no client is known.
-    QString PersonalInformationId;
+    ClientId PersonalInformationId = NoClient;
     // True: entry mode, a new event. False: view mode, the seven texts below.
     bool AddView = true;
     // The stored event shown in view mode.
@@ -50,7 +52,7 @@ public:
 
 signals:
     // The event was written for this client (not emitted for a hand-over to the picker).
-    void eventSaved(qint64 clientId);
+    void eventSaved(ClientId clientId);
 
 private:
     void createControls();

@@ -68,7 +68,7 @@ void frmSelectClient::load()
         m_clients->setCurrentRow(0);
 }
 
-qint64 frmSelectClient::clientIdAt(int row) const
+ClientId frmSelectClient::clientIdAt(int row) const
 {
     return row >= 0 && static_cast<size_t>(row) < m_clientIds.size() ? m_clientIds[static_cast<size_t>(row)] : 0;
 }
@@ -83,7 +83,7 @@ void frmSelectClient::choose()
                            MessageBox::Information);
         return;
     }
-    const qint64 clientId = clientIdAt(m_clients->currentRow());
+    const ClientId clientId = clientIdAt(m_clients->currentRow());
     if (SetDocumentId != 0) {
         try {
             ClientPicker::reassignAttachment(SetDocumentId, clientId);
@@ -101,7 +101,7 @@ void frmSelectClient::choose()
     ChildWindow::close(this);
 }
 
-bool frmSelectClient::storeEvent(qint64 clientId)
+bool frmSelectClient::storeEvent(ClientId clientId)
 {
     const EventEntry entry = handedOverEvent();
     if (const QString problem = entry.problem(); !problem.isEmpty()) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/ClientId.h"
+
 #include <QString>
 #include <QWidget>
 #include <functional>
@@ -44,15 +46,15 @@ public:
     void load();
     bool isLoaded() const { return m_loaded; }
     // The client shown at `row` of lstClient; 0 outside the list.
-    qint64 clientIdAt(int row) const;
+    ClientId clientIdAt(int row) const;
 
     void setVisible(bool visible) override;
 
 signals:
     // The handed-over event was written for this client.
-    void eventSaved(qint64 clientId);
+    void eventSaved(ClientId clientId);
     // The attachment version was given to this client.
-    void attachmentReassigned(qint64 attachmentId, qint64 clientId);
+    void attachmentReassigned(qint64 attachmentId, ClientId clientId);
 
 protected:
     // While a handed-over event is unsaved, closing asks first: it exists nowhere else.
@@ -60,13 +62,13 @@ protected:
 
 private:
     void choose();
-    bool storeEvent(qint64 clientId);
+    bool storeEvent(ClientId clientId);
     EventEntry handedOverEvent() const;
     bool eventPending() const;
 
     bool m_loaded = false;
     bool m_done = false;
-    std::vector<qint64> m_clientIds; // the identifier of each list row, in list order
+    std::vector<ClientId> m_clientIds; // the identifier of each list row, in list order
 
     QListWidget* m_clients = nullptr;
     QPushButton* m_ok = nullptr;

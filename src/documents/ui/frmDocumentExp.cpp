@@ -523,13 +523,12 @@ void frmDocumentExp::deleteResource()
 
 void frmDocumentExp::assignResource(QTreeWidgetItem* item)
 {
-    if (adminFunction || PersonalInformationId.isEmpty() || !item || item->text(IdColumn).isEmpty())
+    if (adminFunction || PersonalInformationId == NoClient || !item || item->text(IdColumn).isEmpty())
         return;
-    bool clientOk = false;
     bool documentOk = false;
-    const qint64 clientId = PersonalInformationId.toLongLong(&clientOk);
+    const ClientId clientId = PersonalInformationId;
     const qint64 documentId = item->text(IdColumn).toLongLong(&documentOk);
-    if (!clientOk || !documentOk)
+    if (!documentOk)
         return;
     try {
         library()->assign(documentId, clientId);

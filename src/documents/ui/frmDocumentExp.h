@@ -1,5 +1,7 @@
 #pragma once
 
+#include "store/ClientId.h"
+
 #include "widgets/PaneLayout.h"
 
 #include <QString>
@@ -36,9 +38,9 @@ public:
     ~frmDocumentExp() override;
 
     // Set by the opener before load().
-    bool SetMode = false;          // assignment mode: the "Folder" menu off, "Resources" hidden
-    QString PersonalInformationId; // the client resources are assigned to, as decimal text
-    bool adminFunction = false;    // maintenance mode: no counts, the folder pop-up menu offered
+    bool SetMode = false;                      // assignment mode: the "Folder" menu off, "Resources" hidden
+    ClientId PersonalInformationId = NoClient; // the client resources are assigned to
+    bool adminFunction = false;                // maintenance mode: no counts, the folder pop-up menu offered
 
     // Fills the tree, applies the mode to the menus and selects the current-version view.
     // Runs by itself when the window is first shown.
@@ -53,7 +55,7 @@ public:
 
 signals:
     // A resource was assigned to the client `clientId` (the record window refreshes its list).
-    void resourceAssigned(qint64 clientId);
+    void resourceAssigned(ClientId clientId);
 
 protected:
     void showEvent(QShowEvent* event) override;

@@ -153,7 +153,7 @@ void TestEvents::entryModeDefaults()
 {
     TestAppFolder app;
     frmMeeting window;
-    window.PersonalInformationId = QStringLiteral("1");
+    window.PersonalInformationId = 1;
     window.show();
     QVERIFY(window.isLoaded());
     QCOMPARE(window.size(), Twips::size(9435, 7875));
@@ -219,7 +219,7 @@ void TestEvents::saveRefused()
     if (QByteArray(QTest::currentDataTag()) == "no type")
         database().execute(QStringLiteral("UPDATE EventInfo SET EventActive = 0"));
     frmMeeting window;
-    window.PersonalInformationId = QStringLiteral("1");
+    window.PersonalInformationId = 1;
     window.show();
     type(window, "txtEventStartTime", start);
     type(window, "txtEventPurpose", title);
@@ -238,7 +238,7 @@ void TestEvents::endTimeFilledAtSave()
     TestAppFolder app;
     const qint64 client = addClient(QStringLiteral("Smith"), QStringLiteral("J"), QStringLiteral("Ann"));
     frmMeeting window;
-    window.PersonalInformationId = QString::number(client);
+    window.PersonalInformationId = client;
     window.show();
     QSignalSpy saved(&window, &frmMeeting::eventSaved);
     control<QListWidget>(window, "lstCategory")->setCurrentRow(1);
@@ -265,7 +265,7 @@ void TestEvents::lockedDatabaseKeepsTheEvent()
     TestAppFolder app;
     const qint64 client = addClient(QStringLiteral("Smith"), QStringLiteral("J"), QStringLiteral("Ann"));
     frmMeeting window;
-    window.PersonalInformationId = QString::number(client);
+    window.PersonalInformationId = client;
     window.show();
     QSignalSpy saved(&window, &frmMeeting::eventSaved);
     type(window, "txtEventPurpose", QStringLiteral("Visit"));

@@ -180,7 +180,7 @@ void TestExplorer::groupCounts()
     addClient(QStringLiteral("Di"), {}, QStringLiteral("McIntyre"), QStringLiteral("Acme"), 0);
     addClient(QStringLiteral("Ed"), {}, QStringLiteral("Brown"), QStringLiteral("Zenith"));
 
-    FrmDataBaseExplorer explorer(nullptr);
+    FrmDataBaseExplorer explorer;
     explorer.show();
     QCOMPARE(tree(explorer)->topLevelItemCount(), 27);
     QTreeWidgetItem* item = node(explorer, group);
@@ -199,7 +199,7 @@ void TestExplorer::inactiveClientsAreNotListed()
     addClient(QStringLiteral("Ann"), {}, QStringLiteral("Kent"), {});
     addClient(QStringLiteral("Bea"), {}, QStringLiteral("Kirk"), {}, 0);
     addClient(QStringLiteral("Cal"), {}, QStringLiteral("Knox"), {}, 2);
-    FrmDataBaseExplorer explorer(nullptr);
+    FrmDataBaseExplorer explorer;
     explorer.show();
     QAbstractItemModelTester tester(list(explorer)->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
 
@@ -232,7 +232,7 @@ void TestExplorer::companyGrouping()
         settings.StartView = QStringLiteral("Company");
         settings.write();
     }
-    FrmDataBaseExplorer explorer(nullptr);
+    FrmDataBaseExplorer explorer;
     explorer.show();
     if (!fromSettings) {
         QCOMPARE(node(explorer, QStringLiteral("A"))->text(0), QStringLiteral("A"));
@@ -272,7 +272,7 @@ void TestExplorer::sortToggles()
     addClient(QStringLiteral("Bo"), {}, QStringLiteral("Smith"), QStringLiteral("Zeta"));
     addClient(QStringLiteral("Cy"), {}, QStringLiteral("Swan"), QStringLiteral("Alpha"));
     addClient(QStringLiteral("Al"), {}, QStringLiteral("Sand"), QStringLiteral("Beta"));
-    FrmDataBaseExplorer explorer(nullptr);
+    FrmDataBaseExplorer explorer;
     explorer.show();
     clickGroup(explorer, QStringLiteral("S"));
     QCOMPARE(caption(explorer, "LblStudentInformation"), QStringLiteral("Client Information"));
@@ -290,7 +290,7 @@ void TestExplorer::sortSurvivesGroupAndGroupingChange()
     addClient(QStringLiteral("Bo"), {}, QStringLiteral("Brown"), QStringLiteral("Tao"));
     addClient(QStringLiteral("Cy"), {}, QStringLiteral("Tate"), QStringLiteral("Tusk"));
     addClient(QStringLiteral("Di"), {}, QStringLiteral("Todd"), QStringLiteral("Top"));
-    FrmDataBaseExplorer explorer(nullptr);
+    FrmDataBaseExplorer explorer;
     explorer.show();
     QAbstractItemModelTester tester(list(explorer)->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     clickGroup(explorer, QStringLiteral("B"));
@@ -326,7 +326,7 @@ void TestExplorer::doubleClickOpensClient()
     QFETCH(QString, name);
     TestAppFolder folder;
     addClient(QStringLiteral("Jane"), middle, QStringLiteral("Hart"), QStringLiteral("Acme"), 1, id);
-    FrmDataBaseExplorer explorer(nullptr);
+    FrmDataBaseExplorer explorer;
     explorer.show();
     QSignalSpy opened(&explorer, &FrmDataBaseExplorer::clientOpenRequested);
     QTreeView* view = list(explorer);
@@ -367,7 +367,7 @@ void TestExplorer::groupNamesAreLiteral()
     addGroup(group);
     for (const char* last : {"50%off", "500", "a_bc", "axbc", "O'Brien", "OBrien", "x\\yz", "xyz"})
         addClient(QStringLiteral("First"), {}, QString::fromLatin1(last), {});
-    FrmDataBaseExplorer explorer(nullptr);
+    FrmDataBaseExplorer explorer;
     explorer.show();
     QCOMPARE(node(explorer, group)->text(0), text);
     clickGroup(explorer, group);
@@ -383,7 +383,7 @@ void TestExplorer::userMode()
         connection.Execute(QStringLiteral("INSERT INTO Security (UserName, UserFirstName, UserMiddleName, "
                                           "UserLastName, UserLevel) VALUES ('abel', 'Amy', NULL, 'Abel', 1)"));
     }
-    FrmDataBaseExplorer explorer(nullptr);
+    FrmDataBaseExplorer explorer;
     explorer.UserLevel = 99;
     explorer.show();
     QCOMPARE(caption(explorer, "LblStudentInformation"), QStringLiteral("Description"));
@@ -423,7 +423,7 @@ void TestExplorer::databaseErrorIsReported()
 {
     TestAppFolder folder;
     addClient(QStringLiteral("Ann"), {}, QStringLiteral("Kent"), {});
-    FrmDataBaseExplorer explorer(nullptr);
+    FrmDataBaseExplorer explorer;
     explorer.show();
     CLsDataBaseConnection().Execute(QStringLiteral("ALTER TABLE \"Personal Information\" RENAME TO Gone"));
 
@@ -472,7 +472,7 @@ void TestExplorer::menuCommands()
     QFETCH(QString, caption);
     QFETCH(QByteArray, signal);
     TestAppFolder folder;
-    FrmDataBaseExplorer explorer(nullptr);
+    FrmDataBaseExplorer explorer;
     explorer.UserLevel = 66;
     explorer.SecId = QStringLiteral("7");
     explorer.show();
@@ -493,7 +493,7 @@ void TestExplorer::menuCommands()
 void TestExplorer::resizeAndSplitter()
 {
     TestAppFolder folder;
-    FrmDataBaseExplorer explorer(nullptr);
+    FrmDataBaseExplorer explorer;
     explorer.show();
     QCOMPARE(explorer.windowTitle(), QStringLiteral("Client Explorer"));
     QCOMPARE(explorer.size(), Twips::size(13200, 10000));
@@ -526,7 +526,7 @@ void TestExplorer::closeInsideMdiArea()
     QMdiArea area;
     area.resize(1200, 900);
     area.show();
-    QMdiSubWindow* child = area.addSubWindow(new FrmDataBaseExplorer(nullptr));
+    QMdiSubWindow* child = area.addSubWindow(new FrmDataBaseExplorer);
     child->setAttribute(Qt::WA_DeleteOnClose);
     child->show();
     auto* explorer = qobject_cast<FrmDataBaseExplorer*>(child->widget());
@@ -561,7 +561,7 @@ void TestExplorer::largeGroupIsListedWhole()
                                 QStringLiteral("Co%1").arg(i)});
         transaction.commit();
     }
-    FrmDataBaseExplorer explorer(nullptr);
+    FrmDataBaseExplorer explorer;
     explorer.show();
     QAbstractItemModelTester tester(list(explorer)->model(), QAbstractItemModelTester::FailureReportingMode::QtTest);
     clickGroup(explorer, QStringLiteral("K"));

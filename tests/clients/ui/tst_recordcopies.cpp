@@ -48,7 +48,7 @@ qint64 addClientWithDocuments()
 
 std::unique_ptr<DisplayExtendedInformation> openOn(qint64 client, const QString& tab)
 {
-    auto window = std::make_unique<DisplayExtendedInformation>(nullptr);
+    auto window = std::make_unique<DisplayExtendedInformation>();
     window->PersonalInformationId = client;
     window->PersonalName = QStringLiteral("Ann");
     window->load();

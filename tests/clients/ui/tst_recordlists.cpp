@@ -61,7 +61,7 @@ QByteArray readFile(const QString& path)
 
 std::unique_ptr<DisplayExtendedInformation> openOn(qint64 client, const QString& tab)
 {
-    auto window = std::make_unique<DisplayExtendedInformation>(nullptr);
+    auto window = std::make_unique<DisplayExtendedInformation>();
     window->PersonalInformationId = client;
     window->PersonalName = QStringLiteral("Client");
     window->load();

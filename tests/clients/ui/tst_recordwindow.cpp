@@ -90,7 +90,7 @@ qint64 count(const QString& table)
 
 std::unique_ptr<DisplayExtendedInformation> open(qint64 client, const QString& mode = {})
 {
-    auto window = std::make_unique<DisplayExtendedInformation>(nullptr);
+    auto window = std::make_unique<DisplayExtendedInformation>();
     window->PersonalInformationId = client;
     window->PersonalName =
         mode == QLatin1String("New") ? QStringLiteral("New Client Information") : QStringLiteral("X");
@@ -400,7 +400,7 @@ private slots:
         TestAppFolder app;
         const qint64 client = addClient(QStringLiteral("Ann"));
         QMdiArea area;
-        auto* window = new DisplayExtendedInformation(nullptr);
+        auto* window = new DisplayExtendedInformation;
         window->PersonalInformationId = client;
         QSignalSpy spy(window, &DisplayExtendedInformation::activated);
         QMdiSubWindow* sub = area.addSubWindow(window);

@@ -216,7 +216,7 @@ private slots:
         addDocument(app, 1, QStringLiteral("other.txt"), "nothing", QString());
         addDocument(app, 2, QStringLiteral("memo.txt"), "smith again", QString());
         frmFindInfo window;
-        window.PersonalInformationId = QStringLiteral("1");
+        window.PersonalInformationId = 1;
         window.show();
         typeInto(child<QLineEdit>(&window, "txtSearchString"), QStringLiteral("smith"));
         choose(child<QRadioButton>(&window, "optSearchSummary_1"));
@@ -274,7 +274,7 @@ private slots:
     {
         TestAppFolder app;
         frmFindInfo window;
-        window.PersonalInformationId = QStringLiteral("1");
+        window.PersonalInformationId = 1;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(window.size(), Twips::size(5535, 9360));
@@ -333,7 +333,7 @@ private slots:
         addDocument(app, 5, QStringLiteral("ann.doc"), "x", QStringLiteral("Lease"));
         addDocument(app, 7, QStringLiteral("bob.doc"), "x", QStringLiteral("Lease"));
         frmFindInfo window;
-        window.PersonalInformationId = QStringLiteral("5");
+        window.PersonalInformationId = 5;
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
 

@@ -21,7 +21,7 @@ struct Window
     QTreeWidget* list = nullptr;
 };
 
-Window open(bool admin, bool setMode = false, const QString& client = QString())
+Window open(bool admin, bool setMode = false, ClientId client = NoClient)
 {
     Window w{std::make_unique<frmDocumentExp>(), nullptr, nullptr};
     w.form->adminFunction = admin;
@@ -251,22 +251,22 @@ private slots:
     void doubleClickAssigns_data()
     {
         QTest::addColumn<bool>("admin");
-        QTest::addColumn<QString>("client");
+        QTest::addColumn<ClientId>("client");
         QTest::addColumn<int>("assigned");
-        QTest::newRow("browser, twice") << false << QStringLiteral("7") << 2;
-        QTest::newRow("explorer, no client") << false << QString() << 0;
-        QTest::newRow("main window") << true << QStringLiteral("7") << 0;
+        QTest::newRow("browser, twice") << false << ClientId(7) << 2;
+        QTest::newRow("explorer, no client") << false << NoClient << 0;
+        QTest::newRow("main window") << true << ClientId(7) << 0;
     }
 
     void doubleClickAssigns()
     {
         QFETCH(bool, admin);
-        QFETCH(QString, client);
+        QFETCH(ClientId, client);
         QFETCH(int, assigned);
         TestAppFolder app;
         const qint64 folder = library().addFolder(QStringLiteral("F"), 2);
         const qint64 id = store(app, folder, QStringLiteral("a.txt"));
-        const Window w = open(admin, !client.isEmpty(), client);
+        const Window w = open(admin, client != NoClient, client);
         QSignalSpy spy(w.form.get(), &frmDocumentExp::resourceAssigned);
         w.tree->setCurrentItem(node(w, folder));
         QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
@@ -446,7 +446,7 @@ private slots:
     void browserHidesMaintenance()
     {
         TestAppFolder app;
-        const Window w = open(false, true, QStringLiteral("3"));
+        const Window w = open(false, true, ClientId(3));
         QVERIFY(!w.form->findChild<QMenu*>(QStringLiteral("MnuLibrary"))->menuAction()->isEnabled());
         QVERIFY(!w.form->findChild<QMenu*>(QStringLiteral("MnuFile"))->menuAction()->isVisible());
         for (const char* hidden : {"MnuLibraryOption", "mnuCat", "MnuResourceOptions"})
