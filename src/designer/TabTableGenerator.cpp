@@ -57,7 +57,9 @@ bool TabTableGenerator::create(const QString& tabName, const QStringList& fieldN
     try {
         if (existingTable(tabName))
             return false;
-        SchemaCatalog(m_db).createTable(tabName, columnsFor(tabName, fieldNames));
+        const SchemaCatalog catalog(m_db);
+        catalog.createTable(tabName, columnsFor(tabName, fieldNames));
+        catalog.ensureClientIndex(tabName);
         return true;
     } catch (const StoreError&) {
         return false;

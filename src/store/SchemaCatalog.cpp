@@ -86,6 +86,43 @@ void SchemaCatalog::createTable(const QString& name, const std::vector<ColumnInf
         QStringLiteral("CREATE TABLE %1 (%2)").arg(quoteIdentifier(name), definitions.join(QStringLiteral(", "))));
 }
 
+QList<QStringList> SchemaCatalog::indexColumns(const QString& table) const
+{
+    Statement list = m_db.prepare(QStringLiteral("SELECT name FROM pragma_index_list(?) ORDER BY name"));
+    list.bind(1, table);
+    QList<QStringList> indexes;
+    while (list.step()) {
+        Statement info = m_db.prepare(QStringLiteral("SELECT name FROM pragma_index_info(?) ORDER BY seqno"));
+        info.bind(1, list.value(0).toString());
+        QStringList columns;
+        while (info.step())
+            columns.append(info.value(0).toString());
+        indexes.append(columns);
+    }
+    return indexes;
+}
+
+void SchemaCatalog::ensureClientIndex(const QString& table) const
+{
+    const QString client = QStringLiteral("PersonalInformationId");
+    if (integerKey(table).compare(client, Qt::CaseInsensitive) == 0)
+        return;
+    for (const QStringList& columns : indexColumns(table)) {
+        if (!columns.isEmpty() && columns.first().compare(client, Qt::CaseInsensitive) == 0)
+            return;
+    }
+    // Index names share one namespace with the tables, which users name: find a free one.
+    const QString base = table + QStringLiteral(" by client");
+    QString name = base;
+    for (int n = 2;
+         m_db.scalar(QStringLiteral("SELECT count(*) FROM sqlite_schema WHERE name = ? COLLATE NOCASE"), {name})
+             .toInt() > 0;
+         ++n)
+        name = base + QLatin1Char(' ') + QString::number(n);
+    m_db.execute(QStringLiteral("CREATE INDEX %1 ON %2 (PersonalInformationId)")
+                     .arg(quoteIdentifier(name), quoteIdentifier(table)));
+}
+
 void SchemaCatalog::addColumn(const QString& table, const ColumnInfo& column) const
 {
     m_db.execute(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(quoteIdentifier(table), columnDefinition(column)));

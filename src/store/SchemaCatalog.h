@@ -29,6 +29,11 @@ public:
 
     void createTable(const QString& name, const std::vector<ColumnInfo>& columns) const;
     void addColumn(const QString& table, const ColumnInfo& column) const;
+    // Gives `table` an index on PersonalInformationId unless one already leads with it (or
+    // it is the table's own row number), so that one client's rows are found without a scan.
+    void ensureClientIndex(const QString& table) const;
+    // The indexes of `table` by name, with their columns in order.
+    QList<QStringList> indexColumns(const QString& table) const;
 
     static QString columnDefinition(const ColumnInfo& column);
 

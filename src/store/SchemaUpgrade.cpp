@@ -1,6 +1,8 @@
 #include "store/SchemaUpgrade.h"
 
 #include "store/Database.h"
+#include "store/SchemaCatalog.h"
+#include "store/Statement.h"
 #include "store/StoreError.h"
 #include "store/Transaction.h"
 
@@ -17,12 +19,30 @@ void indexAttachmentsByClientNameAndVersion(const Database& db)
         "CREATE INDEX AttachmentsClient ON Attachments (PersonalInformationId, AttachmentsName, AttachmentVersion)"));
 }
 
+// Version 2: every designed tab's table is read and written one client at a time (a tab
+// click, Edit, Save): each gets an index on PersonalInformationId.
+void indexDesignedTabsByClient(const Database& db)
+{
+    const SchemaCatalog catalog(db);
+    const QStringList tables = catalog.tables();
+    Statement tabs = db.prepare(QStringLiteral("SELECT DISTINCT TabNam FROM TabInfo WHERE TabNam IS NOT NULL"));
+    while (tabs.step()) {
+        const QString tab = tabs.value(0).toString();
+        for (const QString& table : tables) {
+            if (table.compare(tab, Qt::CaseInsensitive) == 0 &&
+                catalog.columnNames(table).contains(QStringLiteral("PersonalInformationId"), Qt::CaseInsensitive))
+                catalog.ensureClientIndex(table);
+        }
+    }
+}
+
 } // namespace
 
 const std::vector<SchemaUpgrade::Step>& SchemaUpgrade::steps()
 {
     static const std::vector<Step> all = {
         {1, indexAttachmentsByClientNameAndVersion},
+        {2, indexDesignedTabsByClient},
     };
     return all;
 }

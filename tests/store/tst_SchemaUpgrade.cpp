@@ -30,6 +30,20 @@ QStringList currentAttachmentsIndex()
             QStringLiteral("AttachmentVersion")};
 }
 
+// How the engine finds the rows of `sql`: the details of its query plan, one line per step.
+QString queryPlan(const Database& db, const QString& sql)
+{
+    Statement statement = db.prepare(QStringLiteral("EXPLAIN QUERY PLAN ") + sql);
+    statement.bindAll({7});
+    QStringList details;
+    while (statement.step())
+        details.append(statement.value(3).toString());
+    return details.join(QLatin1Char('\n'));
+}
+
+// Tabs designed with the first release: their tables had no index on the client.
+const QStringList DesignedTabs = {QStringLiteral("Extra"), QStringLiteral("Extra by client")};
+
 QByteArray fileHash(const QString& path)
 {
     QFile file(path);
@@ -68,6 +82,13 @@ private slots:
         QCOMPARE(db.scalar(QStringLiteral("SELECT AttachmentsName FROM Attachments WHERE PersonalInformationId = 7"))
                      .toString(),
                  QStringLiteral("kept.txt"));
+        // A designed tab's row of one client is found through an index, not by reading the table.
+        for (const QString& tab : DesignedTabs) {
+            const QString read = QStringLiteral("SELECT * FROM \"%1\" WHERE PersonalInformationId = ?").arg(tab);
+            const QString plan = queryPlan(db, read);
+            QVERIFY2(plan.contains(QStringLiteral("USING INDEX")), qPrintable(tab + QStringLiteral(": ") + plan));
+            QCOMPARE(db.scalar(read, {7}).toInt(), 1);
+        }
         // The next start finds nothing to do.
         QCOMPARE(SchemaUpgrade::upgrade(db), SchemaUpgrade::currentVersion());
     }
@@ -121,6 +142,15 @@ private:
         db.executeScript(QString::fromLatin1(FirstSchemaTables));
         db.execute(QStringLiteral("INSERT INTO Attachments (PersonalInformationId, AttachmentsName, AttachmentVersion) "
                                   "VALUES (7, 'kept.txt', 1)"));
+        // Designed tabs as the first release's designer made them; the second one's name is
+        // the one an index of the first would get.
+        for (const QString& tab : DesignedTabs) {
+            db.executeScript(QStringLiteral("CREATE TABLE \"%1\" (\"%1Id\" INTEGER PRIMARY KEY AUTOINCREMENT, "
+                                            "PersonalInformationId INTEGER, \"%1Date\" DATE, Note TEXT)")
+                                 .arg(tab));
+            db.execute(QStringLiteral("INSERT INTO TabInfo (TabNam, TabDescription) VALUES (?, ?)"), {tab, tab});
+            db.execute(QStringLiteral("INSERT INTO \"%1\" (PersonalInformationId, Note) VALUES (7, 'x')").arg(tab));
+        }
         QCOMPARE(SchemaUpgrade::version(db), 0);
         QCOMPARE(indexColumns(db, QStringLiteral("AttachmentsClient")),
                  QStringList{QStringLiteral("PersonalInformationId")});
