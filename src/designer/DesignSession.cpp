@@ -108,6 +108,8 @@ DesignSession::Outcome DesignSession::addTab(const QString& name, const QString&
     if (clientRow >= 0)
         page.client = clientId(clientRow);
     m_pages.push_back(page);
+    if (m_shownPage < 0)
+        m_shownPage = static_cast<int>(m_pages.size()) - 1;
     return std::nullopt;
 }
 

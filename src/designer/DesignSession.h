@@ -29,8 +29,6 @@ public:
         };
         QString text;
         Kind kind = Kind::Plain;
-
-        friend bool operator==(const Notice&, const Notice&) = default;
     };
     using Outcome = std::optional<Notice>;
 
@@ -53,7 +51,8 @@ public:
     Outcome nothingToEdit() const;
 
     // Adds a page after the others, for every client or for the client on line `clientRow`
-    // (-1: every client). A name already taken by a table or a tab is refused.
+    // (-1: every client). A name already taken by a table or a tab is refused. The first page
+    // becomes the page on screen, as the first page of a tab strip does.
     Outcome addTab(const QString& name, const QString& description, int clientRow = -1);
     // Adds a field to the page on screen: on the canvas (its last field) and to the field
     // list. A name the page's table could not take is refused.
