@@ -362,13 +362,17 @@ void TestDesignSession::pageSwitchKeepsMovedPositions()
     QVERIFY(session.showPage(0));
     QCOMPARE(session.canvas().field(1).box, moved);
     QVERIFY(session.showPage(1));
+    // The page on screen is saved as the canvas shows it, without leaving it.
+    QVERIFY(session.canvas().moveLabel(1, -100, 500));
     QCOMPARE(said(session.save()), QString());
 
     const auto fields = storedFields(QStringLiteral("First Tab"));
     QCOMPARE(fields.size(), 1);
     QCOMPARE(fields[0][3].toInt(), moved.left());
     QCOMPARE(fields[0][4].toInt(), moved.top());
-    QCOMPARE(storedFields(QStringLiteral("Second Tab")).size(), 1);
+    const auto shown = storedFields(QStringLiteral("Second Tab"));
+    QCOMPARE(shown.size(), 1);
+    QCOMPARE(QPoint(shown[0][1].toInt(), shown[0][2].toInt()), QPoint(140, 1330));
 }
 
 void TestDesignSession::failedSaveKeepsPreviousDefinitions()
