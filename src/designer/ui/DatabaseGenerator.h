@@ -4,7 +4,6 @@
 
 #include <QString>
 #include <QWidget>
-#include <vector>
 
 class DesignerCanvas;
 class DesignerCanvasFields;
@@ -55,9 +54,7 @@ public:
     // Failures leave the table missing, without a message.
     void Cdcd(const QString& TableName);
 
-    const DesignSession& session() const { return m_session; }
-    const std::vector<DesignerTabPage>& pages() const { return m_session.pages(); }
-    const std::vector<DesignerFieldEntry>& fieldList() const { return m_session.fields(); }
+    // The fields on the canvas, as the session keeps them.
     const DesignerCanvasModel& canvasModel() const { return m_session.canvas(); }
 
 protected:
