@@ -1,17 +1,10 @@
 #include "designer/ui/DatabaseGenerator.h"
 
-#include "designer/DesignerNameRules.h"
-#include "designer/TabDefinitionStore.h"
-#include "designer/TabDesignWriter.h"
-#include "designer/TabTableGenerator.h"
 #include "designer/ui/DesignerCanvas.h"
 #include "designer/ui/DesignerCanvasFields.h"
 #include "designer/ui/DesignerGridOptions.h"
 #include "designer/ui/DesignerToolbar.h"
-#include "store/CLsDataBaseConnection.h"
-#include "store/Identifier.h"
-#include "store/SchemaCatalog.h"
-#include "store/StoreError.h"
+#include "platform/MessageBox.h"
 #include "widgets/ChildWindow.h"
 #include "widgets/Twips.h"
 
@@ -69,7 +62,6 @@ constexpr Place ExitPlace{5370, 9120, 1695, 375};
 constexpr Place GeneratePlace{3570, 9120, 1695, 375};
 
 const QString Title = QStringLiteral("Orvanta");
-const QString LineBreak = QStringLiteral("\r\n");
 
 QRect pixels(const Place& place)
 {
@@ -147,7 +139,7 @@ void DatabaseGenerator::createControls()
     m_canvas->setObjectName(QStringLiteral("Picture1"));
     m_canvas->setAccessibleName(QStringLiteral("Canvas"));
     m_canvas->setGeometry(pixels(CanvasPlace));
-    m_canvasFields = new DesignerCanvasFields(m_model, m_canvas);
+    m_canvasFields = new DesignerCanvasFields(m_session.canvas(), m_canvas);
     connect(m_canvasFields, &DesignerCanvasFields::boxTouched, this, [this](int index) { showWidthOf(index); });
 
     auto* gridOptions = new DesignerGridOptions(m_canvas, this);
@@ -172,7 +164,8 @@ void DatabaseGenerator::createToolbar()
     // The toolbar fills the room above the tab strip and no more: its own preferred height
     // (the style's margins around the buttons) would reach over the strip's headers.
     m_toolbar->setGeometry(0, 0, Twips::toPixelsX(WindowWidth), pixels(TabStripPlace).top());
-    connect(m_toolbar, &DesignerToolbar::lockRequested, this, [this](bool locked) { m_model.setLocked(locked); });
+    connect(m_toolbar, &DesignerToolbar::lockRequested, this,
+            [this](bool locked) { m_session.canvas().setLocked(locked); });
     connect(m_toolbar, &DesignerToolbar::alignRequested, this,
             [this](DesignerCanvasModel::Alignment alignment) { align(alignment); });
 }
@@ -255,14 +248,13 @@ void DatabaseGenerator::load()
     if (windowTitle().isEmpty())
         setWindowTitle(EMode ? QStringLiteral("Edit Tabs(Forms)") : QStringLiteral("Create Tabs(Forms)"));
     m_canvas->update();
+    m_session.setEditMode(EMode);
     FillClientList();
     {
         const QSignalBlocker blocker(m_tabStrip);
         while (m_tabStrip->count() > 0)
             m_tabStrip->removeTab(0);
     }
-    m_pages.clear();
-    m_shownPage = -1;
 
     if (EMode) {
         LoadEditableTabs();
@@ -271,10 +263,7 @@ void DatabaseGenerator::load()
         m_tableName->setEnabled(false);
         m_tableDescription->setEnabled(false);
         enableFieldArea(true);
-        if (m_pages.empty()) {
-            inform(QStringLiteral("Currently there are no tabs that can be edited") + LineBreak +
-                       QStringLiteral("Please use the NEW TABS menu option to add a new tab(s)"),
-                   MessageBox::Information);
+        if (inform(m_session.nothingToEdit())) {
             // Closed once the opener has finished showing it.
             QMetaObject::invokeMethod(
                 this, [this] { ChildWindow::close(this); }, Qt::QueuedConnection);
@@ -287,23 +276,7 @@ void DatabaseGenerator::load()
 void DatabaseGenerator::FillClientList()
 {
     m_clientList->clear();
-    m_clientIds.clear();
-    try {
-        CLsDataBaseConnection connection;
-        Recordset clients =
-            connection.CreateRecordset(QStringLiteral("SELECT * FROM %1 WHERE Active = 1")
-                                           .arg(quoteIdentifier(QStringLiteral("Personal Information"))));
-        for (; !clients.eof(); clients.moveNext()) {
-            m_clientList->addItem(clients.text(QStringLiteral("Last Name")) + QLatin1Char(' ') +
-                                  clients.text(QStringLiteral("Middle Name")) + QLatin1Char(' ') +
-                                  clients.text(QStringLiteral("First Name")));
-            m_clientIds.append(clients.text(QStringLiteral("PersonalInformationId")));
-        }
-        clients.close();
-        connection.DbClose();
-    } catch (const StoreError&) {
-        // The list keeps the clients it received.
-    }
+    m_clientList->addItems(m_session.readClients());
     const bool any = m_clientList->count() > 0;
     m_oneClient->setEnabled(any);
     m_clientList->setEnabled(any);
@@ -313,34 +286,21 @@ void DatabaseGenerator::FillClientList()
 
 void DatabaseGenerator::LoadEditableTabs()
 {
-    std::vector<DesignerTabPage> pages;
-    std::vector<DesignerFieldEntry> fields;
-    try {
-        CLsDataBaseConnection connection;
-        const TabDefinitionStore store(connection.database());
-        pages = store.editableTabs();
-        fields = store.editableFields();
-        connection.DbClose();
-    } catch (const StoreError& error) {
-        reportFailure(QStringLiteral("The tab definitions could not be read."), error);
+    if (inform(m_session.loadEditableTabs()))
         return;
-    }
     {
         const QSignalBlocker blocker(m_tabStrip);
-        for (const DesignerTabPage& page : pages)
+        for (const DesignerTabPage& page : m_session.pages())
             appendPage(page);
     }
-    m_fields.insert(m_fields.end(), fields.begin(), fields.end());
-    if (!m_pages.empty()) {
-        m_tabStrip->setCurrentIndex(0);
-        m_shownPage = 0;
+    if (m_session.shownPage() >= 0) {
+        m_tabStrip->setCurrentIndex(m_session.shownPage());
         ShowTabFields();
     }
 }
 
 void DatabaseGenerator::appendPage(const DesignerTabPage& page)
 {
-    m_pages.push_back(page);
     const int index = m_tabStrip->addTab(tabCaption(page.name));
     m_tabStrip->setTabToolTip(index, page.description);
 }
@@ -356,33 +316,10 @@ void DatabaseGenerator::enableFieldArea(bool enabled)
 
 void DatabaseGenerator::addTab()
 {
-    const QString name = m_tableName->text();
-    if (name.isEmpty()) {
-        inform(QStringLiteral("Invalid Tab Name"));
+    const int clientRow = m_oneClient->isChecked() ? m_clientList->currentRow() : -1;
+    if (inform(m_session.addTab(m_tableName->text(), m_tableDescription->text(), clientRow)))
         return;
-    }
-    QStringList tables;
-    QStringList tabs;
-    try {
-        CLsDataBaseConnection connection;
-        tables = SchemaCatalog(connection.database()).tables();
-        tabs = TabDefinitionStore(connection.database()).tabNames();
-        connection.DbClose();
-    } catch (const StoreError& error) {
-        reportFailure(QStringLiteral("The tab could not be checked against the database."), error);
-        return;
-    }
-    for (const DesignerTabPage& page : m_pages)
-        tabs.append(page.name);
-    if (const auto problem = DesignerNameRules::tabNameProblem(name, tables, tabs)) {
-        inform(*problem, MessageBox::Critical);
-        return;
-    }
-
-    DesignerTabPage page{name, m_tableDescription->text(), {}};
-    if (m_oneClient->isChecked())
-        page.client = m_clientIds.value(m_clientList->currentRow());
-    appendPage(page);
+    appendPage(m_session.pages().back());
 
     m_allClients->setChecked(true);
     m_tableDescription->clear();
@@ -400,40 +337,11 @@ void DatabaseGenerator::clearTab()
 
 void DatabaseGenerator::addField()
 {
-    const QString name = m_fieldName->text();
-    if (name.isEmpty()) {
-        inform(QStringLiteral("Invalid Field Name"));
+    if (inform(m_session.addField(m_fieldName->text(), m_fieldDescription->text())))
         return;
-    }
-    if (m_tabStrip->count() == 0 || m_shownPage < 0) {
-        inform(QStringLiteral("Invalid Form Name"));
-        return;
-    }
-    const QString tab = shownPage();
-    if (const auto problem =
-            DesignerNameRules::fieldNameProblem(name, tab, TabDesignWriter::fieldNamesOf(m_fields, tab))) {
-        inform(*problem, MessageBox::Critical);
-        return;
-    }
-
-    const int index = m_model.addField(name, m_fieldDescription->text());
+    const int index = m_session.canvas().count();
     m_canvasFields->add(index);
     m_canvasFields->place(index);
-
-    const DesignerCanvasModel::Field& added = m_model.field(index);
-    DesignerFieldEntry entry;
-    entry.tabName = tab;
-    entry.tabDescription = m_pages.at(static_cast<size_t>(m_shownPage)).description;
-    entry.fieldName = name;
-    entry.fieldDescription = added.description;
-    entry.displayOrder = added.orderText.toShort();
-    entry.labelLeft = DesignerCanvasModel::text(added.label.left());
-    entry.labelTop = DesignerCanvasModel::text(added.label.top());
-    entry.fieldLeft = DesignerCanvasModel::text(added.box.left());
-    entry.fieldTop = DesignerCanvasModel::text(added.box.top());
-    entry.fieldWidth = DesignerCanvasModel::text(DesignerCanvasModel::BoxTemplate.width());
-    m_fields.push_back(entry);
-
     m_fieldName->clear();
     m_fieldDescription->clear();
 }
@@ -446,61 +354,40 @@ void DatabaseGenerator::clearField()
 
 void DatabaseGenerator::showWidthOf(int index)
 {
-    m_model.setWidthTarget(index);
+    DesignerCanvasModel& canvas = m_session.canvas();
+    canvas.setWidthTarget(index);
     // Showing a width that differs from the text shown counts as typing it, so the label
     // takes the box's width as well.
-    const QString width = QString::number(m_model.field(index).box.width());
+    const QString width = QString::number(canvas.field(index).box.width());
     if (m_width->text() != width)
         m_width->setText(width);
 }
 
 void DatabaseGenerator::widthChanged(const QString& text)
 {
-    if (m_model.applyWidthText(text))
-        m_canvasFields->place(m_model.widthTarget());
+    DesignerCanvasModel& canvas = m_session.canvas();
+    if (canvas.applyWidthText(text))
+        m_canvasFields->place(canvas.widthTarget());
 }
 
 void DatabaseGenerator::align(DesignerCanvasModel::Alignment alignment)
 {
-    const bool aligned = m_model.align(alignment);
-    for (int index = 1; index <= m_model.count(); ++index)
+    const DesignSession::Outcome outcome = m_session.align(alignment);
+    for (int index = 1; index <= m_session.canvas().count(); ++index)
         m_canvasFields->place(index);
-    if (!aligned)
-        inform(QStringLiteral("Please select two or more objects"));
-}
-
-QString DatabaseGenerator::shownPage() const
-{
-    if (m_shownPage < 0 || m_shownPage >= static_cast<int>(m_pages.size()))
-        return {};
-    return m_pages.at(static_cast<size_t>(m_shownPage)).name;
+    inform(outcome);
 }
 
 void DatabaseGenerator::pageChanged(int index)
 {
-    if (m_shownPage >= 0)
-        StoreTabFields();
-    m_shownPage = index;
-    if (EMode)
+    if (m_session.showPage(index))
         ShowTabFields();
-}
-
-void DatabaseGenerator::StoreTabFields()
-{
-    const QString page = shownPage();
-    if (!page.isNull())
-        m_model.storeInto(m_fields, page);
 }
 
 void DatabaseGenerator::ShowTabFields()
 {
     m_canvasFields->clear();
-    m_model.clear();
-    const QString page = shownPage();
-    for (const DesignerFieldEntry& entry : m_fields) {
-        if (entry.tabName != page)
-            continue;
-        const int index = m_model.addPlacedField(entry);
+    for (int index = 1; index <= m_session.canvas().count(); ++index) {
         m_canvasFields->add(index);
         m_canvasFields->place(index);
     }
@@ -508,52 +395,17 @@ void DatabaseGenerator::ShowTabFields()
 
 bool DatabaseGenerator::SaveTabDefinitions()
 {
-    // The page on screen is saved as the canvas shows it.
-    StoreTabFields();
-    try {
-        CLsDataBaseConnection connection;
-        const QList<qint64> written =
-            TabDesignWriter(connection.database()).write(m_pages, m_fields, EMode, m_writtenTabs);
-        connection.DbClose();
-        if (!EMode)
-            m_writtenTabs = written;
-    } catch (const TabDesignWriter::TableError& error) {
-        reportFailure(
-            QStringLiteral("The table \"%1\" could not receive its new fields; nothing was saved.").arg(error.table()),
-            error);
-        return false;
-    } catch (const StoreError& error) {
-        reportFailure(QStringLiteral("The tab definitions could not be saved; the previous ones are kept."), error);
-        return false;
-    }
-    return true;
+    return !inform(m_session.save());
 }
 
 bool DatabaseGenerator::CreateAccessTable()
 {
-    try {
-        CLsDataBaseConnection connection;
-        TabDesignWriter(connection.database()).writeTables(m_pages, m_fields);
-        connection.DbClose();
-    } catch (const TabDesignWriter::TableError& error) {
-        reportFailure(QStringLiteral("The table \"%1\" could not receive its new fields.").arg(error.table()), error);
-        return false;
-    } catch (const StoreError& error) {
-        reportFailure(QStringLiteral("The tab tables could not be written."), error);
-        return false;
-    }
-    return true;
+    return !inform(m_session.createTables());
 }
 
 void DatabaseGenerator::Cdcd(const QString& TableName)
 {
-    try {
-        CLsDataBaseConnection connection;
-        TabTableGenerator(connection.database()).create(TableName, TabDesignWriter::fieldNamesOf(m_fields, TableName));
-        connection.DbClose();
-    } catch (const StoreError&) {
-        // A table that cannot be made is simply missing.
-    }
+    m_session.createTable(TableName);
 }
 
 void DatabaseGenerator::saveLayout()
@@ -563,16 +415,24 @@ void DatabaseGenerator::saveLayout()
 
 void DatabaseGenerator::generateDatabase()
 {
-    if (SaveTabDefinitions())
-        inform(QStringLiteral("Operation Complete"));
+    inform(m_session.generate());
 }
 
-void DatabaseGenerator::inform(const QString& text, MessageBox::Icon icon)
+bool DatabaseGenerator::inform(const DesignSession::Outcome& outcome)
 {
-    MessageBox::inform(this, Title, text, icon);
-}
-
-void DatabaseGenerator::reportFailure(const QString& what, const StoreError& error)
-{
-    inform(what + LineBreak + error.message(), MessageBox::Critical);
+    if (!outcome)
+        return false;
+    MessageBox::Icon icon = MessageBox::NoIcon;
+    switch (outcome->kind) {
+    case DesignSession::Notice::Kind::Plain:
+        break;
+    case DesignSession::Notice::Kind::Information:
+        icon = MessageBox::Information;
+        break;
+    case DesignSession::Notice::Kind::Critical:
+        icon = MessageBox::Critical;
+        break;
+    }
+    MessageBox::inform(this, Title, outcome->text, icon);
+    return true;
 }

@@ -1,15 +1,9 @@
 #pragma once
 
-#include "designer/DesignerCanvasModel.h"
-#include "designer/DesignerFieldEntry.h"
-#include "designer/DesignerTabPage.h"
-#include "platform/MessageBox.h"
+#include "designer/DesignSession.h"
 
-#include <QList>
 #include <QString>
-#include <QStringList>
 #include <QWidget>
-#include <vector>
 
 class DesignerCanvas;
 class DesignerCanvasFields;
@@ -20,7 +14,6 @@ class QListWidget;
 class QPushButton;
 class QRadioButton;
 class QTabBar;
-class StoreError;
 
 // The tab and field designer. An administrator defines new tabs ("forms") of the client
 // record, or extends the editable ones, by placing fields on a canvas; saving writes the
@@ -28,7 +21,9 @@ class StoreError;
 //
 // Each page of the tab strip is a tab; the field list holds every field of every page for
 // the window's whole life. The canvas shows the fields of the page on screen, in the places
-// (twips) where the client record window will show them.
+// (twips) where the client record window will show them. The pages, the fields and what the
+// buttons do with them are the window's DesignSession; the window shows them and says what
+// the session reports.
 //
 // The opener creates the window, sets EMode and the caption ("Create Tabs(Forms)" or
 // "Edit Tabs(Forms)"), calls load() (or just shows the window, which loads it the first
@@ -59,9 +54,8 @@ public:
     // Failures leave the table missing, without a message.
     void Cdcd(const QString& TableName);
 
-    const std::vector<DesignerTabPage>& pages() const { return m_pages; }
-    const std::vector<DesignerFieldEntry>& fieldList() const { return m_fields; }
-    const DesignerCanvasModel& canvasModel() const { return m_model; }
+    // The fields on the canvas, as the session keeps them.
+    const DesignerCanvasModel& canvasModel() const { return m_session.canvas(); }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -77,7 +71,7 @@ private:
     // Writes the tab tables and the TabInfo and FieldInfo rows in one transaction, so that
     // no table is ever left without its definitions. Reports a failure; returns false then.
     bool SaveTabDefinitions();
-    void StoreTabFields();
+    // Makes the canvas controls of the session's canvas fields afresh.
     void ShowTabFields();
 
     void addTab();
@@ -93,9 +87,8 @@ private:
 
     void appendPage(const DesignerTabPage& page);
     void enableFieldArea(bool enabled);
-    QString shownPage() const;
-    void inform(const QString& text, MessageBox::Icon icon = MessageBox::NoIcon);
-    void reportFailure(const QString& what, const StoreError& error);
+    // Shows what the session has to say, if anything. Returns whether there was something.
+    bool inform(const DesignSession::Outcome& outcome);
 
     DesignerToolbar* m_toolbar = nullptr;
     QTabBar* m_tabStrip = nullptr;
@@ -117,11 +110,6 @@ private:
     QPushButton* m_generate = nullptr;
 
     DesignerCanvasFields* m_canvasFields = nullptr;
-    DesignerCanvasModel m_model;
-    std::vector<DesignerTabPage> m_pages; // in strip order
-    std::vector<DesignerFieldEntry> m_fields;
-    QStringList m_clientIds;     // beside the lines of the client list
-    QList<qint64> m_writtenTabs; // TabIds this window wrote in create mode
-    int m_shownPage = -1;        // the page whose fields are on the canvas
+    DesignSession m_session;
     bool m_loaded = false;
 };

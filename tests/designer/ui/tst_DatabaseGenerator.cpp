@@ -10,7 +10,6 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QDate>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -162,15 +161,9 @@ class TestDatabaseGenerator : public QObject
 
 private slots:
     void generateDatabaseWritesDefinitionsAndTable();
-    void refusedTabNames_data();
-    void refusedTabNames();
-    void refusedFieldNames_data();
-    void refusedFieldNames();
-    void unusualNames_data();
-    void unusualNames();
-    void secondSaveReplacesFirst();
+    void refusedNames_data();
+    void refusedNames();
     void editModeAddsColumnAndKeepsRows();
-    void failedSaveKeepsPreviousDefinitions();
     void failureBeforeDefinitionsLeavesNoTable_data();
     void failureBeforeDefinitionsLeavesNoTable();
     void editModeWithoutTabsCloses();
@@ -196,168 +189,84 @@ void TestDatabaseGenerator::generateDatabaseWritesDefinitionsAndTable()
     QVERIFY(!control<QPushButton>(window.get(), QStringLiteral("cmdFieldAdd"))->isEnabled());
 
     addTab(window.get(), QStringLiteral("Client Notes"), QStringLiteral("What we know"));
-    QCOMPARE(control<QTabBar>(window.get(), QStringLiteral("TabStrip1"))->count(), 1);
+    auto* strip = control<QTabBar>(window.get(), QStringLiteral("TabStrip1"));
+    QCOMPARE(strip->count(), 1);
+    QCOMPARE(strip->tabText(0), QStringLiteral("Client Notes"));
+    QCOMPARE(strip->tabToolTip(0), QStringLiteral("What we know"));
     QVERIFY(!control<QPushButton>(window.get(), QStringLiteral("cmdTableAdd"))->isEnabled());
+    QVERIFY(control<QPushButton>(window.get(), QStringLiteral("cmdFieldAdd"))->isEnabled());
+    QVERIFY(control<QLineEdit>(window.get(), QStringLiteral("txtTableName"))->text().isEmpty());
     addField(window.get(), QStringLiteral("Notes"), QStringLiteral("What was said"));
     addField(window.get(), QStringLiteral("Next Step"));
     click(window.get(), QStringLiteral("cmdGenerateDatebase"));
 
+    QCOMPARE(app.messages->shown().size(), 1);
     QCOMPARE(app.messages->last().title, Title);
+    QCOMPARE(app.messages->last().icon, MessageBox::NoIcon);
     QCOMPARE(app.messages->last().text, QStringLiteral("Operation Complete"));
-    const auto tabs = rows(QStringLiteral("SELECT TabDescription, PersonalInformationId, TabEdit FROM TabInfo "
-                                          "WHERE TabNam = 'Client Notes'"));
-    QCOMPARE(tabs.size(), 1);
-    QCOMPARE(tabs[0][0].toString(), QStringLiteral("What we know"));
-    QVERIFY(tabs[0][1].isNull());
-    QCOMPARE(tabs[0][2].toInt(), 1);
+    QCOMPARE(rows(QStringLiteral("SELECT TabDescription FROM TabInfo WHERE TabNam = 'Client Notes'")),
+             QList<QVariantList>({{QStringLiteral("What we know")}}));
     QCOMPARE(columnNames(QStringLiteral("Client Notes")),
              QStringList({"ClientNotesId", "PersonalInformationId", "ClientNotesDate", "Notes", "Next Step"}));
-
-    // FieldName, labelLeft, labelTop, fieldLeft, fieldTop, fieldWidth, FieldDisplayOrder
-    const QList<QVariantList> expected{{"Notes", 240, 830, 3120, 830, 2895, 1},
-                                       {"Next Step", 240, 1245, 3120, 1245, 2895, 2}};
-    const auto fields = recordWindowFields(QStringLiteral("Client Notes"));
-    QCOMPARE(fields.size(), 2);
-    for (int i = 0; i < 2; ++i) {
-        QCOMPARE(fields[i][0].toString(), expected[i][0].toString());
-        for (int c = 1; c < 7; ++c)
-            QCOMPARE(fields[i][c].toInt(), expected[i][c].toInt());
-    }
-
-    execute(QStringLiteral("INSERT INTO \"Client Notes\" (PersonalInformationId) VALUES (1)"));
-    const auto stored = rows(QStringLiteral("SELECT ClientNotesId, ClientNotesDate, Notes FROM \"Client Notes\""));
-    QCOMPARE(stored[0][0].toInt(), 1);
-    QCOMPARE(stored[0][1].toString(), QDate::currentDate().toString(Qt::ISODate));
-    QVERIFY(stored[0][2].isNull());
+    QCOMPARE(recordWindowFields(QStringLiteral("Client Notes")).size(), 2);
 }
 
-void TestDatabaseGenerator::refusedTabNames_data()
+void TestDatabaseGenerator::refusedNames_data()
 {
+    QTest::addColumn<bool>("tab"); // a tab's name, else a field's
     QTest::addColumn<QString>("name");
     QTest::addColumn<QString>("message");
+    QTest::addColumn<int>("icon");
 
-    const QString another = QStringLiteral("\r\nPlease choose another tab name");
-    QTest::newRow("users") << "Security"
-                           << "A table named \"Security\" exists already." + another;
-    QTest::newRow("clients") << "Personal Information"
-                             << "A table named \"Personal Information\" exists already." + another;
-    QTest::newRow("definitions") << "tabinfo"
-                                 << "A table named \"tabinfo\" exists already." + another;
-    QTest::newRow("another tab") << "Old Tab"
-                                 << "A table named \"Old Tab\" exists already." + another;
-    QTest::newRow("empty") << ""
-                           << "Invalid Tab Name";
+    const int critical = MessageBox::Critical;
+    QTest::newRow("another tab") << true << "Old Tab"
+                                 << "A table named \"Old Tab\" exists already.\r\nPlease choose another tab name"
+                                 << critical;
+    QTest::newRow("empty tab") << true << ""
+                               << "Invalid Tab Name" << int(MessageBox::NoIcon);
+    QTest::newRow("field twice") << false << "notes"
+                                 << "The tab already has a field named \"notes\".\r\nPlease choose another field name"
+                                 << critical;
+    QTest::newRow("empty field") << false << ""
+                                 << "Invalid Field Name" << int(MessageBox::NoIcon);
 }
 
-void TestDatabaseGenerator::refusedTabNames()
+// A refused name is said, and the window stays as it was, the name in its box to be put right.
+void TestDatabaseGenerator::refusedNames()
 {
+    QFETCH(bool, tab);
     QFETCH(QString, name);
     QFETCH(QString, message);
+    QFETCH(int, icon);
 
     TestAppFolder app;
     createTab(QStringLiteral("Old Tab"), {QStringLiteral("Notes")});
+    app.messages->clear();
     const auto before = rows(QStringLiteral("SELECT * FROM TabInfo"));
     auto window = openDesigner(false);
-    addTab(window.get(), name);
+    if (tab) {
+        addTab(window.get(), name);
+    } else {
+        addTab(window.get(), QStringLiteral("Client Notes"));
+        addField(window.get(), QStringLiteral("Notes"));
+        addField(window.get(), name);
+    }
 
+    QCOMPARE(app.messages->shown().size(), 1);
     QCOMPARE(app.messages->last().text, message);
-    QCOMPARE(control<QTabBar>(window.get(), QStringLiteral("TabStrip1"))->count(), 0);
-    QVERIFY(control<QPushButton>(window.get(), QStringLiteral("cmdTableAdd"))->isEnabled());
-    click(window.get(), QStringLiteral("cmdGenerateDatebase"));
-    QCOMPARE(rows(QStringLiteral("SELECT * FROM TabInfo")), before);
-}
-
-void TestDatabaseGenerator::refusedFieldNames_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("message");
-
-    const QString another = QStringLiteral("\r\nPlease choose another field name");
-    QTest::newRow("client column") << "PersonalInformationId"
-                                   << "\"PersonalInformationId\" is one of the columns the tab's table keeps for "
-                                      "itself." +
-                                          another;
-    QTest::newRow("key column") << "ClientNotesId"
-                                << "\"ClientNotesId\" is one of the columns the tab's table keeps for itself." +
-                                       another;
-    QTest::newRow("twice") << "notes"
-                           << "The tab already has a field named \"notes\"." + another;
-    QTest::newRow("empty") << ""
-                           << "Invalid Field Name";
-}
-
-void TestDatabaseGenerator::refusedFieldNames()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, message);
-
-    TestAppFolder app;
-    auto window = openDesigner(false);
-    addTab(window.get(), QStringLiteral("Client Notes"));
-    addField(window.get(), QStringLiteral("Notes"));
-    addField(window.get(), name);
-
-    QCOMPARE(app.messages->last().text, message);
-    QCOMPARE(window->canvasModel().count(), 1);
-    QCOMPARE(window->fieldList().size(), size_t(1));
+    QCOMPARE(int(app.messages->last().icon), icon);
+    QCOMPARE(app.messages->last().title, Title);
+    QCOMPARE(control<QTabBar>(window.get(), QStringLiteral("TabStrip1"))->count(), tab ? 0 : 1);
+    QCOMPARE(control<QPushButton>(window.get(), QStringLiteral("cmdTableAdd"))->isEnabled(), tab);
+    QCOMPARE(control<QPushButton>(window.get(), QStringLiteral("cmdFieldAdd"))->isEnabled(), !tab);
     QVERIFY(!window->findChild<QLineEdit*>(QStringLiteral("Text1_2")));
-}
-
-void TestDatabaseGenerator::unusualNames_data()
-{
-    QTest::addColumn<QString>("tab");
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("idColumn");
-
-    QTest::newRow("blanks") << "Case  File"
-                            << "Opened on"
-                            << "CaseFileId";
-    QTest::newRow("single quotes") << "O'Brien's"
-                                   << "it's due"
-                                   << "O'Brien'sId";
-    QTest::newRow("double quotes") << "The \"A\" list"
-                                   << "say \"when\""
-                                   << "The\"A\"listId";
-    QTest::newRow("brackets") << "[Legal] matters"
-                              << "fee [net]"
-                              << "[Legal]mattersId";
-}
-
-void TestDatabaseGenerator::unusualNames()
-{
-    QFETCH(QString, tab);
-    QFETCH(QString, field);
-    QFETCH(QString, idColumn);
-
-    TestAppFolder app;
-    auto window = openDesigner(false);
-    addTab(window.get(), tab);
-    addField(window.get(), field);
-    click(window.get(), QStringLiteral("cmdSave"));
-
-    QVERIFY2(app.messages->shown().isEmpty(), qPrintable(app.messages->last().text));
-    QCOMPARE(columnNames(tab).value(0), idColumn);
-    QCOMPARE(columnNames(tab).value(3), field);
-    const auto fields = recordWindowFields(tab);
-    QCOMPARE(fields.size(), 1);
-    QCOMPARE(fields[0][0].toString(), field);
-}
-
-void TestDatabaseGenerator::secondSaveReplacesFirst()
-{
-    TestAppFolder app;
-    auto window = openDesigner(false);
-    addTab(window.get(), QStringLiteral("Client Notes"));
-    addField(window.get(), QStringLiteral("Notes"));
-    click(window.get(), QStringLiteral("cmdSave"));
-    addField(window.get(), QStringLiteral("Next Step"));
-    click(window.get(), QStringLiteral("cmdSave"));
-
-    QCOMPARE(rows(QStringLiteral("SELECT TabId FROM TabInfo WHERE TabNam = 'Client Notes'")).size(), 1);
-    QCOMPARE(rows(QStringLiteral("SELECT * FROM FieldInfo WHERE FieldEdit = 1")).size(), 2);
-    QCOMPARE(recordWindowFields(QStringLiteral("Client Notes")).size(), 2);
-    QCOMPARE(columnNames(QStringLiteral("Client Notes")).value(4), QStringLiteral("Next Step"));
-    QVERIFY(app.messages->shown().isEmpty());
+    QCOMPARE(
+        control<QLineEdit>(window.get(), tab ? QStringLiteral("txtTableName") : QStringLiteral("txtFieldName"))->text(),
+        name);
+    if (tab) {
+        click(window.get(), QStringLiteral("cmdGenerateDatebase"));
+        QCOMPARE(rows(QStringLiteral("SELECT * FROM TabInfo")), before);
+    }
 }
 
 void TestDatabaseGenerator::editModeAddsColumnAndKeepsRows()
@@ -365,53 +274,22 @@ void TestDatabaseGenerator::editModeAddsColumnAndKeepsRows()
     TestAppFolder app;
     createTab(QStringLiteral("Client Notes"), {QStringLiteral("Notes"), QStringLiteral("Next Step")});
     execute(QStringLiteral("INSERT INTO \"Client Notes\" (PersonalInformationId, Notes) VALUES (7, 'kept')"));
-    const qint64 oldTabId = rows(QStringLiteral("SELECT TabId FROM TabInfo WHERE TabEdit = 1"))[0][0].toLongLong();
+    app.messages->clear();
 
     auto window = openDesigner(true);
     QCOMPARE(control<QTabBar>(window.get(), QStringLiteral("TabStrip1"))->count(), 1);
-    QVERIFY(!control<QPushButton>(window.get(), QStringLiteral("cmdTableAdd"))->isEnabled());
+    for (const char* name : {"cmdTableAdd", "cmdTabeClear", "txtTableName", "txtTableDescription"})
+        QVERIFY2(!control<QWidget>(window.get(), QString::fromLatin1(name))->isEnabled(), name);
     QCOMPARE(control<QLineEdit>(window.get(), QStringLiteral("Text1_2"))->toolTip(), QStringLiteral("Next Step"));
     addField(window.get(), QStringLiteral("Follow Up"));
-    QCOMPARE(window->canvasModel().field(3).box.top(), 1660);
+    QCOMPARE(control<QLineEdit>(window.get(), QStringLiteral("Text1_3"))->geometry(),
+             twips(QRect(3120, 1660, 2895, 375)));
     click(window.get(), QStringLiteral("cmdSave"));
 
-    const auto stored =
-        rows(QStringLiteral("SELECT ClientNotesId, PersonalInformationId, Notes, \"Follow Up\" FROM \"Client Notes\""));
-    QCOMPARE(stored.size(), 1);
-    QCOMPARE(stored[0][1].toInt(), 7);
-    QCOMPARE(stored[0][2].toString(), QStringLiteral("kept"));
-    QVERIFY(stored[0][3].isNull());
-    Database db(CLsDataBaseConnection::databasePath());
-    const auto added = SchemaCatalog(db).columns(QStringLiteral("Client Notes")).back();
-    QCOMPARE(added.type, QStringLiteral("TEXT"));
-    QVERIFY(added.nullable);
-
-    const auto tabs = rows(QStringLiteral("SELECT TabId FROM TabInfo WHERE TabEdit = 1"));
-    QCOMPARE(tabs.size(), 1);
-    QVERIFY(tabs[0][0].toLongLong() != oldTabId);
-    QCOMPARE(rows(QStringLiteral("SELECT * FROM FieldInfo WHERE TabId = ?"), {tabs[0][0]}).size(), 3);
-    QCOMPARE(rows(QStringLiteral("SELECT * FROM FieldInfo WHERE TabId = ?"), {oldTabId}).size(), 0);
-}
-
-void TestDatabaseGenerator::failedSaveKeepsPreviousDefinitions()
-{
-    TestAppFolder app;
-    createTab(QStringLiteral("Client Notes"), {QStringLiteral("Notes")});
-    execute(QStringLiteral("CREATE TRIGGER RefuseBoom BEFORE INSERT ON FieldInfo WHEN NEW.FieldName = 'Boom' "
-                           "BEGIN SELECT RAISE(ABORT, 'no booms here'); END"));
-    const auto tabsBefore = rows(QStringLiteral("SELECT * FROM TabInfo"));
-    const auto fieldsBefore = rows(QStringLiteral("SELECT * FROM FieldInfo"));
-
-    auto window = openDesigner(true);
-    addField(window.get(), QStringLiteral("Boom"));
-    click(window.get(), QStringLiteral("cmdGenerateDatebase"));
-
-    QCOMPARE(app.messages->last().icon, MessageBox::Critical);
-    QVERIFY(app.messages->last().text.startsWith(QStringLiteral("The tab definitions could not be saved")));
-    QVERIFY(app.messages->last().text.contains(QStringLiteral("no booms here")));
-    QCOMPARE(rows(QStringLiteral("SELECT * FROM TabInfo")), tabsBefore);
-    QCOMPARE(rows(QStringLiteral("SELECT * FROM FieldInfo")), fieldsBefore);
-    QVERIFY(!columnNames(QStringLiteral("Client Notes")).contains(QStringLiteral("Boom")));
+    QVERIFY(app.messages->shown().isEmpty());
+    QCOMPARE(rows(QStringLiteral("SELECT Notes, \"Follow Up\" FROM \"Client Notes\"")),
+             QList<QVariantList>({{QStringLiteral("kept"), QVariant()}}));
+    QCOMPARE(recordWindowFields(QStringLiteral("Client Notes")).size(), 3);
 }
 
 void TestDatabaseGenerator::failureBeforeDefinitionsLeavesNoTable_data()
@@ -422,40 +300,24 @@ void TestDatabaseGenerator::failureBeforeDefinitionsLeavesNoTable_data()
 }
 
 // The program stops (here: the database refuses) after the tab's table is made and before
-// its fields are defined.
+// its fields are defined; the window says so, and says nothing was done.
 void TestDatabaseGenerator::failureBeforeDefinitionsLeavesNoTable()
 {
     QFETCH(QString, button);
     TestAppFolder app;
     execute(QStringLiteral("CREATE TRIGGER StopHere BEFORE INSERT ON FieldInfo "
                            "BEGIN SELECT RAISE(ABORT, 'stopped before the fields'); END"));
-    {
-        auto window = openDesigner(false);
-        addTab(window.get(), QStringLiteral("Client Notes"));
-        addField(window.get(), QStringLiteral("Notes"));
-        click(window.get(), button);
-        QCOMPARE(app.messages->last().icon, MessageBox::Critical);
-        QVERIFY(app.messages->last().text.contains(QStringLiteral("stopped before the fields")));
-    }
-    {
-        Database db(CLsDataBaseConnection::databasePath());
-        QVERIFY(!SchemaCatalog(db).hasTable(QStringLiteral("Client Notes")));
-    }
-    QVERIFY(rows(QStringLiteral("SELECT * FROM TabInfo WHERE TabNam = 'Client Notes'")).isEmpty());
-    QVERIFY(rows(QStringLiteral("SELECT * FROM FieldInfo WHERE FieldEdit = 1")).isEmpty());
-
-    // The name is free for the next try.
-    execute(QStringLiteral("DROP TRIGGER StopHere"));
-    app.messages->clear();
     auto window = openDesigner(false);
     addTab(window.get(), QStringLiteral("Client Notes"));
-    QVERIFY2(app.messages->shown().isEmpty(), qPrintable(app.messages->last().text));
-    QCOMPARE(control<QTabBar>(window.get(), QStringLiteral("TabStrip1"))->count(), 1);
     addField(window.get(), QStringLiteral("Notes"));
-    click(window.get(), QStringLiteral("cmdGenerateDatebase"));
-    QCOMPARE(app.messages->last().text, QStringLiteral("Operation Complete"));
-    QCOMPARE(columnNames(QStringLiteral("Client Notes")).value(3), QStringLiteral("Notes"));
-    QCOMPARE(recordWindowFields(QStringLiteral("Client Notes")).size(), 1);
+    click(window.get(), button);
+
+    QCOMPARE(app.messages->shown().size(), 1);
+    QCOMPARE(app.messages->last().icon, MessageBox::Critical);
+    QVERIFY(app.messages->last().text.startsWith(QStringLiteral("The tab definitions could not be saved")));
+    QVERIFY(app.messages->last().text.contains(QStringLiteral("stopped before the fields")));
+    QVERIFY(columnNames(QStringLiteral("Client Notes")).isEmpty());
+    QVERIFY(rows(QStringLiteral("SELECT * FROM TabInfo WHERE TabNam = 'Client Notes'")).isEmpty());
 }
 
 void TestDatabaseGenerator::editModeWithoutTabsCloses()
@@ -647,14 +509,13 @@ void TestDatabaseGenerator::pageSwitchKeepsMovedPositions()
     QCOMPARE(control<QLineEdit>(window.get(), QStringLiteral("Text1_1"))->toolTip(), QStringLiteral("B"));
     QTest::mouseClick(strip, Qt::LeftButton, Qt::NoModifier, strip->tabRect(0).center());
     QCOMPARE(window->canvasModel().field(1).box, moved);
+    QCOMPARE(control<QLineEdit>(window.get(), QStringLiteral("Text1_1"))->geometry(), twips(moved));
     QTest::mouseClick(strip, Qt::LeftButton, Qt::NoModifier, strip->tabRect(1).center());
     click(window.get(), QStringLiteral("cmdSave"));
 
     const auto fields = recordWindowFields(QStringLiteral("First Tab"));
     QCOMPARE(fields.size(), 1);
-    QCOMPARE(fields[0][3].toInt(), moved.left());
-    QCOMPARE(fields[0][4].toInt(), moved.top());
-    QCOMPARE(recordWindowFields(QStringLiteral("Second Tab")).size(), 1);
+    QCOMPARE(QPoint(fields[0][3].toInt(), fields[0][4].toInt()), moved.topLeft());
 }
 
 void TestDatabaseGenerator::tabForOneClient()
@@ -681,9 +542,6 @@ void TestDatabaseGenerator::tabForOneClient()
     QVERIFY(control<QRadioButton>(window.get(), QStringLiteral("Option1_0"))->isChecked());
     addField(window.get(), QStringLiteral("Secret"));
     click(window.get(), QStringLiteral("cmdGenerateDatebase"));
-
-    const auto tabs = rows(QStringLiteral("SELECT PersonalInformationId FROM TabInfo WHERE TabNam = 'Private'"));
-    QCOMPARE(tabs[0][0].toLongLong(), baker);
 
     // The record window's view of the clients: only Baker has the tab, and it keeps values.
     const auto hasPrivate = [](qint64 client) {
