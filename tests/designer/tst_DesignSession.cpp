@@ -126,6 +126,12 @@ void TestDesignSession::generateWritesDefinitionsAndTable()
     QCOMPARE(tabs[0][2].toInt(), 1);
     QCOMPARE(columnNames(QStringLiteral("Client Notes")),
              QStringList({"ClientNotesId", "PersonalInformationId", "ClientNotesDate", "Notes", "Next Step"}));
+    // The record window reads and writes the table one client at a time.
+    QVERIFY(rows(QStringLiteral("EXPLAIN QUERY PLAN SELECT * FROM \"Client Notes\" WHERE PersonalInformationId = 1"))
+                .first()
+                .at(3)
+                .toString()
+                .contains(QStringLiteral("USING INDEX")));
 
     const QList<QVariantList> expected{{"Notes", 240, 830, 3120, 830, 2895, 1},
                                        {"Next Step", 240, 1245, 3120, 1245, 2895, 2}};
