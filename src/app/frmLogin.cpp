@@ -5,6 +5,7 @@
 #include "platform/MessageBox.h"
 #include "store/StartupSettings.h"
 #include "users/UserAuthenticator.h"
+#include "widgets/BusyWork.h"
 #include "widgets/PasswordLineEdit.h"
 #include "widgets/Twips.h"
 
@@ -110,7 +111,10 @@ void frmLogin::okClicked()
         return;
     const QScopedValueRollback<bool> busy(m_busy, true);
 
-    const std::optional<UserSession> user = UserAuthenticator::authenticate(m_userName->text(), m_password->text());
+    // Checking a password takes a noticeable moment on purpose: the window keeps painting.
+    const std::optional<UserSession> user = runWhileBusy([name = m_userName->text(), password = m_password->text()] {
+        return UserAuthenticator::authenticate(name, password);
+    });
     if (!user) {
         MessageBox::inform(this, Title, QStringLiteral("Incorrect user name and/or password"));
         m_password->clear();

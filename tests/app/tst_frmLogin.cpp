@@ -6,9 +6,15 @@
 #include "users/UserAuthenticator.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QThread>
+#include <QTimer>
+#include <atomic>
 
 namespace {
 
@@ -54,6 +60,7 @@ private slots:
     void nullStoredPasswordMatchesNothing();
     void everyAttemptChecksOneHash_data();
     void everyAttemptChecksOneHash();
+    void windowPaintsWhileThePasswordIsChecked();
     void loginAsDifferentUserOnlyChangesTheUser();
     void screenReadersAreToldWhatIsShown();
 };
@@ -307,4 +314,42 @@ void TestLogin::screenReadersAreToldWhatIsShown()
 }
 
 QTEST_MAIN(TestLogin)
+// The password check runs off the window thread: the window's events go on meanwhile, under
+// the busy cursor.
+void TestLogin::windowPaintsWhileThePasswordIsChecked()
+{
+    TestAppFolder folder;
+    ShellTest::addUser(QStringLiteral("ann"), ShellTest::hashed(QStringLiteral("secret")));
+    Start start;
+    start.login.load();
+
+    std::atomic<bool> eventsFlowed = false;
+    Qt::CursorShape cursor = Qt::ArrowCursor;
+    QTimer tick;
+    connect(&tick, &QTimer::timeout, &tick, [&] {
+        if (const QCursor* shown = QApplication::overrideCursor())
+            cursor = shown->shape();
+        eventsFlowed = true;
+    });
+    tick.start(1);
+    bool flowedDuringCheck = false;
+    UserAuthenticator::setHashCheck([&](const QString& storedHash, const QString& typed) {
+        // Waits for the window thread to handle an event; a window thread that waits for this
+        // check never does, and the wait gives up.
+        eventsFlowed = false;
+        const QDeadlineTimer deadline(10000);
+        while (!eventsFlowed && !deadline.hasExpired())
+            QThread::yieldCurrentThread();
+        flowedDuringCheck = eventsFlowed;
+        return PasswordHash::verify(storedHash, typed);
+    });
+    start.logIn(QStringLiteral("ann"), QStringLiteral("secret"));
+    UserAuthenticator::setHashCheck({});
+
+    QVERIFY(flowedDuringCheck);
+    QCOMPARE(cursor, Qt::WaitCursor);
+    QVERIFY(!QApplication::overrideCursor());
+    QVERIFY(start.main.isVisible());
+}
+
 #include "tst_frmLogin.moc"
