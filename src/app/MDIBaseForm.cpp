@@ -14,6 +14,7 @@
 #include "platform/MessageBox.h"
 #include "users/ui/FrmManageUsers.h"
 #include "users/ui/frmNewUser.h"
+#include "widgets/MenuBuilder.h"
 #include "widgets/StatusPanels.h"
 #include "widgets/Twips.h"
 #include "widgets/WindowsMenu.h"
@@ -111,28 +112,6 @@ void MDIBaseForm::setUserId(const QVariant& value)
     m_userId = textOf(value);
 }
 
-QAction* MDIBaseForm::addItem(QMenu* menu, const QString& name, const QString& caption, bool visible)
-{
-    QAction* action = menu->addAction(caption);
-    action->setObjectName(name);
-    action->setVisible(visible);
-    return action;
-}
-
-QMenu* MDIBaseForm::addSubmenu(QWidget* owner, const QString& name, const QString& caption)
-{
-    auto* menu = new QMenu(caption, owner);
-    menu->setObjectName(name);
-    // The item that opens the submenu carries the same name, so that every item of the
-    // menu bar is found (and shown or hidden) as an action.
-    menu->menuAction()->setObjectName(name);
-    if (auto* bar = qobject_cast<QMenuBar*>(owner))
-        bar->addMenu(menu);
-    else if (auto* parentMenu = qobject_cast<QMenu*>(owner))
-        parentMenu->addMenu(menu);
-    return menu;
-}
-
 void MDIBaseForm::createMenus()
 {
     m_menuStack = new QStackedWidget(this);
@@ -143,32 +122,35 @@ void MDIBaseForm::createMenus()
     m_mainMenu = bar;
     setMenuWidget(m_menuStack);
 
-    QMenu* file = addSubmenu(bar, QStringLiteral("MnuFile"), QStringLiteral("File"));
-    QAction* newUser = addItem(file, QStringLiteral("mnuNewUser"), QStringLiteral("New User"), false);
-    QAction* manageUsers = addItem(file, QStringLiteral("MnuManageUsers"), QStringLiteral("Manage Users"), false);
-    QAction* newClient = addItem(file, QStringLiteral("MnuNewClient"), QStringLiteral("New Client"));
-    QAction* explorer = addItem(file, QStringLiteral("MnuExplorer"), QStringLiteral("Explorer"));
-    file->addSeparator()->setObjectName(QStringLiteral("mnusep"));
+    // The item that opens a menu carries the menu's name, so that every item of the menu bar
+    // is found (and shown or hidden) as an action.
+    const MenuBuilder menus(MenuBuilder::OpenerName::SameAsMenu);
+    QMenu* file = menus.menu(bar, QStringLiteral("MnuFile"), QStringLiteral("File"));
+    QAction* newUser = menus.item(file, QStringLiteral("mnuNewUser"), QStringLiteral("New User"), false);
+    QAction* manageUsers = menus.item(file, QStringLiteral("MnuManageUsers"), QStringLiteral("Manage Users"), false);
+    QAction* newClient = menus.item(file, QStringLiteral("MnuNewClient"), QStringLiteral("New Client"));
+    QAction* explorer = menus.item(file, QStringLiteral("MnuExplorer"), QStringLiteral("Explorer"));
+    menus.separator(file, QStringLiteral("mnusep"));
     QAction* differentUser =
-        addItem(file, QStringLiteral("mnuDifferentUser"), QStringLiteral("Login as Different User"));
-    QAction* exit = addItem(file, QStringLiteral("mnuExit"), QStringLiteral("Exit"));
+        menus.item(file, QStringLiteral("mnuDifferentUser"), QStringLiteral("Login as Different User"));
+    QAction* exit = menus.item(file, QStringLiteral("mnuExit"), QStringLiteral("Exit"));
 
-    QMenu* tools = addSubmenu(bar, QStringLiteral("mnuAdministrator"), QStringLiteral("Tools"));
-    QAction* resources = addItem(tools, QStringLiteral("mnuDoc"), QStringLiteral("Resource Manager"));
-    tools->addSeparator()->setObjectName(QStringLiteral("sepMenu"));
-    QAction* newTabs = addItem(tools, QStringLiteral("mnuDatabaseEditor"), QStringLiteral("New Tabs(Forms)"));
-    QAction* editTabs = addItem(tools, QStringLiteral("MnuEditForms"), QStringLiteral("Edit Tabs(Forms)"));
-    tools->addSeparator()->setObjectName(QStringLiteral("mnusep1"));
-    QAction* options = addItem(tools, QStringLiteral("MnuOptions"), QStringLiteral("Options"));
-    QMenu* admin = addSubmenu(tools, QStringLiteral("mnuAdmin"), QStringLiteral("Administrative"));
+    QMenu* tools = menus.menu(bar, QStringLiteral("mnuAdministrator"), QStringLiteral("Tools"));
+    QAction* resources = menus.item(tools, QStringLiteral("mnuDoc"), QStringLiteral("Resource Manager"));
+    menus.separator(tools, QStringLiteral("sepMenu"));
+    QAction* newTabs = menus.item(tools, QStringLiteral("mnuDatabaseEditor"), QStringLiteral("New Tabs(Forms)"));
+    QAction* editTabs = menus.item(tools, QStringLiteral("MnuEditForms"), QStringLiteral("Edit Tabs(Forms)"));
+    menus.separator(tools, QStringLiteral("mnusep1"));
+    QAction* options = menus.item(tools, QStringLiteral("MnuOptions"), QStringLiteral("Options"));
+    QMenu* admin = menus.menu(tools, QStringLiteral("mnuAdmin"), QStringLiteral("Administrative"));
     QAction* categories =
-        addItem(admin, QStringLiteral("mnuCategory"), QStringLiteral("View Edit Events and Categories"));
-    QAction* addNewUser = addItem(admin, QStringLiteral("mnuAddNewUser"), QStringLiteral("Add New User"), false);
+        menus.item(admin, QStringLiteral("mnuCategory"), QStringLiteral("View Edit Events and Categories"));
+    QAction* addNewUser = menus.item(admin, QStringLiteral("mnuAddNewUser"), QStringLiteral("Add New User"), false);
 
-    m_windowsMenu = addSubmenu(bar, QStringLiteral("mnuWindows"), QStringLiteral("Windows"));
+    m_windowsMenu = menus.menu(bar, QStringLiteral("mnuWindows"), QStringLiteral("Windows"));
 
-    QMenu* help = addSubmenu(bar, QStringLiteral("mnuHelp"), QStringLiteral("Help"));
-    QAction* whoAmI = addItem(help, QStringLiteral("mnuWhoAmI"), QStringLiteral("Who Am I"));
+    QMenu* help = menus.menu(bar, QStringLiteral("mnuHelp"), QStringLiteral("Help"));
+    QAction* whoAmI = menus.item(help, QStringLiteral("mnuWhoAmI"), QStringLiteral("Who Am I"));
 
     connect(explorer, &QAction::triggered, this, &MDIBaseForm::openExplorer);
     connect(differentUser, &QAction::triggered, this, &MDIBaseForm::loginAsDifferentUser);

@@ -22,6 +22,21 @@ bool PaneLayout::drag(double x, double windowWidth)
     return true;
 }
 
+void PaneLayout::fitWidth(double windowWidth)
+{
+    barHeight = treeHeight + 425;
+    listCaptionLeft = listLeft;
+    listCaptionWidth = std::abs(windowWidth - (listLeft + 200));
+    treeCaptionWidth = treeWidth;
+    listWidth = listCaptionWidth;
+}
+
+void PaneLayout::fitHeight(double windowHeight)
+{
+    treeHeight = std::abs(windowHeight - 1320);
+    listHeight = std::abs(windowHeight - 1320);
+}
+
 void PaneLayout::place(QWidget* treeCaption, QWidget* listCaption, QWidget* tree, QWidget* list, QWidget* bar) const
 {
     treeCaption->setGeometry(Twips::rect(PaneLeft, CaptionTop, treeCaptionWidth, CaptionHeight));

@@ -29,6 +29,13 @@ struct PaneLayout
     // Refused, leaving every place as it was, when the tree would shrink to nothing or the
     // bar come too close to the right edge; false then.
     bool drag(double x, double windowWidth);
+    // Follows a new window width: the list and its caption reach to 200 twips short of the
+    // right edge (a window narrower than that gives the distance without its sign), and the bar
+    // runs the height of the tree and its caption.
+    void fitWidth(double windowWidth);
+    // Follows a new window height: both panes are 1320 twips shorter than the window.
+    // Call before fitWidth(), which sizes the bar from the tree's height.
+    void fitHeight(double windowHeight);
     // Gives the widgets their places.
     void place(QWidget* treeCaption, QWidget* listCaption, QWidget* tree, QWidget* list, QWidget* bar) const;
 };

@@ -11,16 +11,15 @@
 #include "store/StoreError.h"
 #include "store/UserLevels.h"
 #include "widgets/ChildWindow.h"
+#include "widgets/ExplorerFrame.h"
+#include "widgets/MenuBuilder.h"
 #include "widgets/ProportionalLayout.h"
-#include "widgets/SplitterBar.h"
 #include "widgets/StatusPanels.h"
 #include "widgets/Twips.h"
-#include "widgets/WindowFrame.h"
 #include "widgets/WindowsMenu.h"
 
 #include <QAction>
 #include <QCoreApplication>
-#include <QFrame>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
@@ -30,35 +29,14 @@
 #include <QMenuBar>
 #include <QMetaMethod>
 #include <QMouseEvent>
-#include <QPointer>
 #include <QStyle>
 #include <QTreeView>
 #include <QTreeWidget>
-
-#include <cmath>
 
 namespace {
 
 const QString Title = QStringLiteral("Orvanta");
 const QString NodeKeyPrefix = QStringLiteral("ClientManager");
-
-// The designed size of the window, in twips.
-constexpr double DesignedWidth = 13200;
-constexpr double DesignedHeight = 10000;
-
-// A closed folder that shows open while its node is selected.
-QIcon folderIcon(const QStyle* style)
-{
-    QIcon icon;
-    icon.addPixmap(style->standardIcon(QStyle::SP_DirClosedIcon).pixmap(16, 16), QIcon::Normal);
-    icon.addPixmap(style->standardIcon(QStyle::SP_DirOpenIcon).pixmap(16, 16), QIcon::Selected);
-    return icon;
-}
-
-QIcon openFolderIcon(const QStyle* style)
-{
-    return style->standardIcon(QStyle::SP_DirOpenIcon);
-}
 
 bool isEnterKey(const QEvent* event)
 {
@@ -75,64 +53,53 @@ FrmDataBaseExplorer::FrmDataBaseExplorer(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("FrmDataBaseExplorer"));
     setWindowTitle(QStringLiteral("Client Explorer"));
 
-    const WindowFrame frame(this);
-    m_menuBar = frame.menuBar();
-    m_area = frame.area();
-    m_statusPanels = frame.statusPanels();
-    m_statusPanels->trackKeys();
+    const ExplorerFrame::Design design{.width = 13200,
+                                       .height = 10000,
+                                       .places = {.treeWidth = 2475,
+                                                  .treeHeight = 7215,
+                                                  .barLeft = 2580,
+                                                  .barHeight = 7635,
+                                                  .listLeft = 2595,
+                                                  .listWidth = 10455,
+                                                  .listHeight = 7215,
+                                                  .listCaptionLeft = 2595,
+                                                  .listCaptionWidth = 10455,
+                                                  .treeCaptionWidth = 2475},
+                                       .panesFollowHeight = true,
+                                       .treeCaption = QStringLiteral("Clients"),
+                                       .treeCaptionToolTip = QStringLiteral("Click to Refresh"),
+                                       .listCaption = QStringLiteral("Client Information"),
+                                       .treeName = QStringLiteral("Client groups"),
+                                       .listName = QStringLiteral("Client list"),
+                                       .barName = QStringLiteral("Divider between groups and list")};
+    m_frame = new ExplorerFrame(this, design);
+    m_frame->statusPanels()->trackKeys();
 
     createControls();
     createMenus();
-    applyGeometry();
 }
 
 FrmDataBaseExplorer::~FrmDataBaseExplorer() = default;
 
 void FrmDataBaseExplorer::createControls()
 {
-    // The captions change (user mode, the sort order); a screen reader reads the label's
-    // current text, so neither label carries a fixed accessible name.
-    m_lblClassAndSection = new QLabel(QStringLiteral("Clients"), m_area);
-    m_lblClassAndSection->setObjectName(QStringLiteral("LblClassAndSection"));
-    m_lblClassAndSection->setToolTip(QStringLiteral("Click to Refresh"));
-    m_lblClassAndSection->setFrameShape(QFrame::Panel);
-    m_lblClassAndSection->setFrameShadow(QFrame::Sunken);
+    m_lblClassAndSection = m_frame->treeCaption();
     m_lblClassAndSection->setCursor(Qt::PointingHandCursor);
     m_lblClassAndSection->installEventFilter(this);
+    m_lblStudentInformation = m_frame->listCaption();
 
-    m_lblStudentInformation = new QLabel(QStringLiteral("Client Information"), m_area);
-    m_lblStudentInformation->setObjectName(QStringLiteral("LblStudentInformation"));
-    m_lblStudentInformation->setFrameShape(QFrame::Panel);
-    m_lblStudentInformation->setFrameShadow(QFrame::Sunken);
-
-    m_tree = new QTreeWidget(m_area);
-    m_tree->setObjectName(QStringLiteral("TreClassView"));
-    m_tree->setAccessibleName(QStringLiteral("Client groups"));
-    m_tree->setColumnCount(1);
-    m_tree->setHeaderHidden(true);
-    m_tree->setIconSize(QSize(16, 16));
+    m_tree = m_frame->tree();
     m_tree->installEventFilter(this);
     connect(m_tree, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem* node) { nodeClicked(node); });
     connect(m_tree, &QTreeWidget::itemExpanded, this,
-            [this](QTreeWidgetItem* node) { node->setIcon(0, openFolderIcon(style())); });
+            [this](QTreeWidgetItem* node) { node->setIcon(0, style()->standardIcon(QStyle::SP_DirOpenIcon)); });
     connect(m_tree, &QTreeWidget::itemCollapsed, this,
-            [this](QTreeWidgetItem* node) { node->setIcon(0, folderIcon(style())); });
+            [this](QTreeWidgetItem* node) { node->setIcon(0, ExplorerFrame::folderIcon(style())); });
 
     m_model = new ClientListModel(this);
-    m_list = new QTreeView(m_area);
-    m_list->setObjectName(QStringLiteral("LstStudenInformation"));
-    m_list->setAccessibleName(QStringLiteral("Client list"));
+    m_list = m_frame->addList<QTreeView>();
     m_list->setModel(m_model);
-    m_list->setRootIsDecorated(false);
-    m_list->setItemsExpandable(false);
-    m_list->setUniformRowHeights(true);
-    m_list->setAllColumnsShowFocus(true);
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list->header()->setSectionsClickable(true);
-    m_list->header()->setSectionsMovable(false);
-    m_list->header()->setStretchLastSection(false);
     m_list->header()->setDefaultSectionSize(Twips::toPixelsX(1440));
     m_list->installEventFilter(this);
     connect(m_list->header(), &QHeaderView::sectionClicked, this, &FrmDataBaseExplorer::columnClicked);
@@ -140,74 +107,57 @@ void FrmDataBaseExplorer::createControls()
         if (index.isValid())
             openClient(index.row());
     });
-
-    m_bar = new SplitterBar(m_area);
-    m_bar->setAccessibleName(QStringLiteral("Divider between groups and list"));
-    connect(m_bar, &SplitterBar::dragged, this, &FrmDataBaseExplorer::dragSplitter);
-}
-
-QMenu* FrmDataBaseExplorer::addMenu(QWidget* owner, const QString& name, const QString& caption)
-{
-    auto* menu = new QMenu(caption, owner);
-    menu->setObjectName(name);
-    if (auto* bar = qobject_cast<QMenuBar*>(owner))
-        bar->addMenu(menu);
-    else if (auto* parentMenu = qobject_cast<QMenu*>(owner))
-        parentMenu->addMenu(menu);
-    return menu;
-}
-
-QAction* FrmDataBaseExplorer::addItem(QMenu* menu, const QString& name, const QString& caption)
-{
-    QAction* action = caption.isEmpty() ? menu->addSeparator() : menu->addAction(caption);
-    action->setObjectName(name);
-    return action;
 }
 
 void FrmDataBaseExplorer::createMenus()
 {
-    QMenu* file = addMenu(m_menuBar, QStringLiteral("MnuFile"), QStringLiteral("&File"));
-    connect(addItem(file, QStringLiteral("MnuNewClient"), QStringLiteral("New Client")), &QAction::triggered, this,
-            &FrmDataBaseExplorer::newClientRequested);
-    connect(addItem(file, QStringLiteral("MnuExplorer"), QStringLiteral("Explorer")), &QAction::triggered, this,
-            [this] { emit explorerRequested(UserLevel, SecId); });
-    addItem(file, QStringLiteral("mnuSep"), {});
-    connect(addItem(file, QStringLiteral("mnuClose"), QStringLiteral("Close")), &QAction::triggered, this,
-            [this] { ChildWindow::close(this); });
-    connect(addItem(file, QStringLiteral("mnuExit"), QStringLiteral("Exit")), &QAction::triggered, this,
-            &FrmDataBaseExplorer::exitApplication);
+    const MenuBuilder menus(MenuBuilder::OpenerName::None);
+    QMenuBar* bar = m_frame->menuBar();
+    QMenu* file = menus.menu(bar, QStringLiteral("MnuFile"), QStringLiteral("&File"));
+    menus.item(file, QStringLiteral("MnuNewClient"), QStringLiteral("New Client"), this,
+               &FrmDataBaseExplorer::newClientRequested);
+    menus.item(file, QStringLiteral("MnuExplorer"), QStringLiteral("Explorer"), this,
+               [this] { emit explorerRequested(UserLevel, SecId); });
+    menus.separator(file, QStringLiteral("mnuSep"));
+    menus.item(file, QStringLiteral("mnuClose"), QStringLiteral("Close"), this, [this] { ChildWindow::close(this); });
+    menus.item(file, QStringLiteral("mnuExit"), QStringLiteral("Exit"), this, &FrmDataBaseExplorer::exitApplication);
 
-    QMenu* view = addMenu(m_menuBar, QStringLiteral("mnuView"), QStringLiteral("&View"));
-    connect(addItem(view, QStringLiteral("mnuRefreshTreeView"), QStringLiteral("Refresh Client List")),
-            &QAction::triggered, this, &FrmDataBaseExplorer::refreshTree);
-    addItem(view, QStringLiteral("mnuSeperator"), {});
-    connect(addItem(view, QStringLiteral("mnuClientLastName"), QStringLiteral("Display by Client Last Name")),
-            &QAction::triggered, this, [this] { setGrouping(false); });
-    connect(addItem(view, QStringLiteral("mnuClientCompanyName"), QStringLiteral("Display by Client Company Name")),
-            &QAction::triggered, this, [this] { setGrouping(true); });
+    QMenu* view = menus.menu(bar, QStringLiteral("mnuView"), QStringLiteral("&View"));
+    menus.item(view, QStringLiteral("mnuRefreshTreeView"), QStringLiteral("Refresh Client List"), this,
+               &FrmDataBaseExplorer::refreshTree);
+    menus.separator(view, QStringLiteral("mnuSeperator"));
+    menus.item(view, QStringLiteral("mnuClientLastName"), QStringLiteral("Display by Client Last Name"), this,
+               [this] { setGrouping(false); });
+    menus.item(view, QStringLiteral("mnuClientCompanyName"), QStringLiteral("Display by Client Company Name"), this,
+               [this] { setGrouping(true); });
 
-    QMenu* tools = addMenu(m_menuBar, QStringLiteral("mnuAdministrator"), QStringLiteral("&Tools"));
-    connect(addItem(tools, QStringLiteral("mnuDoc"), QStringLiteral("Resource Manager")), &QAction::triggered, this,
-            &FrmDataBaseExplorer::resourceManagerRequested);
-    addItem(tools, QStringLiteral("sepMenu"), {});
-    connect(addItem(tools, QStringLiteral("mnuDatabaseEditor"), QStringLiteral("New Tabs(Forms)")), &QAction::triggered,
-            this, [this] { emit designerRequested(false); });
-    connect(addItem(tools, QStringLiteral("MnuEditForms"), QStringLiteral("Edit Tabs(Forms)")), &QAction::triggered,
-            this, [this] { emit designerRequested(true); });
-    addItem(tools, QStringLiteral("mnusep1"), {});
-    connect(addItem(tools, QStringLiteral("mnuOption"), QStringLiteral("Options")), &QAction::triggered, this,
-            [this] { emit optionsRequested(SecId); });
-    QMenu* admin = addMenu(tools, QStringLiteral("mnuAdmin"), QStringLiteral("Administrative"));
-    connect(addItem(admin, QStringLiteral("mnuCatagory"), QStringLiteral("View Edit Events and Categories")),
-            &QAction::triggered, this, &FrmDataBaseExplorer::categoriesRequested);
+    QMenu* tools = menus.menu(bar, QStringLiteral("mnuAdministrator"), QStringLiteral("&Tools"));
+    menus.item(tools, QStringLiteral("mnuDoc"), QStringLiteral("Resource Manager"), this,
+               &FrmDataBaseExplorer::resourceManagerRequested);
+    menus.separator(tools, QStringLiteral("sepMenu"));
+    menus.item(tools, QStringLiteral("mnuDatabaseEditor"), QStringLiteral("New Tabs(Forms)"), this,
+               [this] { emit designerRequested(false); });
+    menus.item(tools, QStringLiteral("MnuEditForms"), QStringLiteral("Edit Tabs(Forms)"), this,
+               [this] { emit designerRequested(true); });
+    menus.separator(tools, QStringLiteral("mnusep1"));
+    menus.item(tools, QStringLiteral("mnuOption"), QStringLiteral("Options"), this,
+               [this] { emit optionsRequested(SecId); });
+    QMenu* admin = menus.menu(tools, QStringLiteral("mnuAdmin"), QStringLiteral("Administrative"));
+    menus.item(admin, QStringLiteral("mnuCatagory"), QStringLiteral("View Edit Events and Categories"), this,
+               &FrmDataBaseExplorer::categoriesRequested);
 
-    m_windowsMenu = addMenu(m_menuBar, QStringLiteral("mnuWindows"), QStringLiteral("&Windows"));
+    m_windowsMenu = menus.menu(bar, QStringLiteral("mnuWindows"), QStringLiteral("&Windows"));
     connect(m_windowsMenu, &QMenu::aboutToShow, this, &FrmDataBaseExplorer::fillWindowsMenu);
+}
+
+QMenuBar* FrmDataBaseExplorer::menuBar() const
+{
+    return m_frame->menuBar();
 }
 
 QSize FrmDataBaseExplorer::sizeHint() const
 {
-    return Twips::size(DesignedWidth, DesignedHeight);
+    return m_frame->designedSize();
 }
 
 void FrmDataBaseExplorer::load()
@@ -215,7 +165,7 @@ void FrmDataBaseExplorer::load()
     m_loaded = true;
     m_byCompany = !StartupSettings::read().startByClient();
     refreshTree();
-    ChildWindow::resize(this, Twips::size(DesignedWidth, DesignedHeight));
+    ChildWindow::resize(this, m_frame->designedSize());
 }
 
 void FrmDataBaseExplorer::showEvent(QShowEvent* event)
@@ -239,7 +189,7 @@ void FrmDataBaseExplorer::setGrouping(bool byCompany)
 
 void FrmDataBaseExplorer::formInfromation()
 {
-    const QIcon icon = folderIcon(style());
+    const QIcon icon = ExplorerFrame::folderIcon(style());
     try {
         CLsDataBaseConnection connection;
         if (UserLevel == UserLevels::BuiltIn) {
@@ -354,36 +304,15 @@ void FrmDataBaseExplorer::openClient(int row)
 
 void FrmDataBaseExplorer::resizeEvent(QResizeEvent* event)
 {
+    // The frame has placed the panes by now.
     QWidget::resizeEvent(event);
-    const double w = Twips::fromPixelsX(width());
-    const double h = Twips::fromPixelsY(height());
-    PaneLayout& g = m_layout;
-    g.treeHeight = std::abs(h - 1320);
-    g.barHeight = g.treeHeight + 425;
-    g.listCaptionLeft = g.listLeft;
-    g.listCaptionWidth = std::abs(w - (g.listLeft + 200));
-    g.treeCaptionWidth = g.treeWidth;
-    g.listHeight = std::abs(h - 1320);
-    g.listWidth = g.listCaptionWidth;
-    applyGeometry();
     if (!ResizeArmed)
         ResizeArmed = true;
 }
 
-void FrmDataBaseExplorer::dragSplitter(double x)
-{
-    if (m_layout.drag(x, Twips::fromPixelsX(width())))
-        applyGeometry();
-}
-
-void FrmDataBaseExplorer::applyGeometry()
-{
-    m_layout.place(m_lblClassAndSection, m_lblStudentInformation, m_tree, m_list, m_bar);
-}
-
 bool FrmDataBaseExplorer::eventFilter(QObject* watched, QEvent* event)
 {
-    m_statusPanels->keyEvent(event);
+    m_frame->statusPanels()->keyEvent(event);
 
     if (watched == m_lblClassAndSection && event->type() == QEvent::MouseButtonRelease) {
         if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)

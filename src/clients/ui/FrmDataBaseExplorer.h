@@ -3,21 +3,18 @@
 #include "store/ClientId.h"
 
 #include "clients/SortClause.h"
-#include "widgets/PaneLayout.h"
 
 #include <QString>
 #include <QWidget>
 
 class ClientListModel;
-class QAction;
+class ExplorerFrame;
 class QLabel;
 class QMenu;
 class QMenuBar;
 class QTreeView;
 class QTreeWidget;
 class QTreeWidgetItem;
-class SplitterBar;
-class StatusPanels;
 
 // The client explorer: a tree of client groups on the left, the clients of the selected
 // group on the right, a bar between them to share the width. For the built-in account
@@ -49,7 +46,7 @@ public:
     // tree first. Database errors are reported and end the building.
     void formInfromation();
 
-    QMenuBar* menuBar() const { return m_menuBar; }
+    QMenuBar* menuBar() const;
     // True while clients are grouped by company name rather than last name.
     bool groupedByCompany() const { return m_byCompany; }
     const SortClause& sortClause() const { return m_sort; }
@@ -79,9 +76,6 @@ protected:
 private:
     void createControls();
     void createMenus();
-    QAction* addItem(QMenu* menu, const QString& name, const QString& caption);
-    QMenu* addMenu(QWidget* owner, const QString& name, const QString& caption);
-    void applyGeometry();
 
     void refreshTree();
     void setGrouping(bool byCompany);
@@ -90,7 +84,6 @@ private:
     void showUserList(QTreeWidgetItem* node);
     void columnClicked(int section);
     void openClient(int row);
-    void dragSplitter(double x);
     void exitApplication();
     void fillWindowsMenu();
     void reportError(const QString& message);
@@ -98,26 +91,12 @@ private:
     bool m_loaded = false;
     bool m_byCompany = false;
     SortClause m_sort;
-    // The designed places, in twips.
-    PaneLayout m_layout{.treeWidth = 2475,
-                        .treeHeight = 7215,
-                        .barLeft = 2580,
-                        .barHeight = 7635,
-                        .listLeft = 2595,
-                        .listWidth = 10455,
-                        .listHeight = 7215,
-                        .listCaptionLeft = 2595,
-                        .listCaptionWidth = 10455,
-                        .treeCaptionWidth = 2475};
 
-    QMenuBar* m_menuBar = nullptr;
+    ExplorerFrame* m_frame = nullptr;
     QMenu* m_windowsMenu = nullptr;
-    QWidget* m_area = nullptr;
     QLabel* m_lblClassAndSection = nullptr;
     QLabel* m_lblStudentInformation = nullptr;
     QTreeWidget* m_tree = nullptr;
     QTreeView* m_list = nullptr;
     ClientListModel* m_model = nullptr;
-    SplitterBar* m_bar = nullptr;
-    StatusPanels* m_statusPanels = nullptr;
 };

@@ -9,25 +9,20 @@
 #include "store/DateText.h"
 #include "store/StoreError.h"
 #include "widgets/ChildWindow.h"
-#include "widgets/SplitterBar.h"
+#include "widgets/ExplorerFrame.h"
+#include "widgets/MenuBuilder.h"
 #include "widgets/Twips.h"
-#include "widgets/WindowFrame.h"
 
 #include <QAbstractItemDelegate>
 #include <QAction>
-#include <QFrame>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
-#include <QStyle>
 #include <QTimer>
 #include <QTreeWidget>
 #include <utility>
-
-#include <cmath>
 
 namespace {
 
@@ -35,10 +30,8 @@ const QString Title = QStringLiteral("Orvanta");
 const QString CrLf = QStringLiteral("\r\n");
 const QString CatagoryTag = QStringLiteral("Catagory");
 
-// The layout's designed parts, in twips.
+// The width of each of the list's columns, in twips.
 constexpr double ColumnWidth = 2540;
-constexpr double DesignedWidth = 13200;
-constexpr double DesignedHeight = 8700;
 
 enum Column
 {
@@ -47,33 +40,6 @@ enum Column
     NameColumn,
     VersionColumn
 };
-
-// A closed folder that shows open while its node is selected.
-QIcon folderIcon(const QStyle* style)
-{
-    QIcon icon;
-    icon.addPixmap(style->standardIcon(QStyle::SP_DirClosedIcon).pixmap(16, 16), QIcon::Normal);
-    icon.addPixmap(style->standardIcon(QStyle::SP_DirOpenIcon).pixmap(16, 16), QIcon::Selected);
-    return icon;
-}
-
-QMenu* addMenu(QMenuBar* bar, const QString& name, const QString& caption, bool visible = true)
-{
-    auto* menu = new QMenu(caption, bar);
-    menu->setObjectName(name);
-    bar->addMenu(menu);
-    menu->menuAction()->setObjectName(name + QStringLiteral("Action"));
-    menu->menuAction()->setVisible(visible);
-    return menu;
-}
-
-// A menu item; the caption "-" makes a separator.
-QAction* addItem(QMenu* menu, const QString& name, const QString& caption)
-{
-    QAction* action = caption == QLatin1String("-") ? menu->addSeparator() : menu->addAction(caption);
-    action->setObjectName(name);
-    return action;
-}
 
 bool isEnterKey(const QEvent* event)
 {
@@ -95,36 +61,36 @@ frmDocumentExp::frmDocumentExp(QWidget* parent) : QWidget(parent)
     setObjectName(QStringLiteral("frmDocumentExp"));
     setWindowTitle(QStringLiteral("Resource Manager"));
 
-    const WindowFrame frame(this);
-    m_menuBar = frame.menuBar();
-    m_area = frame.area();
+    const ExplorerFrame::Design design{.width = 13200,
+                                       .height = 8700,
+                                       .places = {.treeWidth = 2475,
+                                                  .treeHeight = 7215,
+                                                  .barLeft = 2580,
+                                                  .barHeight = 7640,
+                                                  .listLeft = 2635,
+                                                  .listWidth = 10365,
+                                                  .listHeight = 7215,
+                                                  .listCaptionLeft = 2635,
+                                                  .listCaptionWidth = 10365,
+                                                  .treeCaptionWidth = 2475},
+                                       .panesFollowHeight = false,
+                                       .treeCaption = QStringLiteral("Folder Structure"),
+                                       .treeCaptionToolTip = QStringLiteral("Click to Refresh"),
+                                       .listCaption = QStringLiteral("Resource"),
+                                       .treeName = QStringLiteral("Folder Structure"),
+                                       .listName = QStringLiteral("Resource"),
+                                       .barName = QStringLiteral("Divider between folders and resources")};
+    m_frame = new ExplorerFrame(this, design);
 
     createControls();
     createMenus();
-    applyGeometry();
 }
 
 frmDocumentExp::~frmDocumentExp() = default;
 
 void frmDocumentExp::createControls()
 {
-    m_lblClassAndSection = new QLabel(QStringLiteral("Folder Structure"), m_area);
-    m_lblClassAndSection->setObjectName(QStringLiteral("LblClassAndSection"));
-    m_lblClassAndSection->setToolTip(QStringLiteral("Click to Refresh"));
-    m_lblClassAndSection->setFrameShape(QFrame::Panel);
-    m_lblClassAndSection->setFrameShadow(QFrame::Sunken);
-
-    m_lblStudentInformation = new QLabel(QStringLiteral("Resource"), m_area);
-    m_lblStudentInformation->setObjectName(QStringLiteral("LblStudentInformation"));
-    m_lblStudentInformation->setFrameShape(QFrame::Panel);
-    m_lblStudentInformation->setFrameShadow(QFrame::Sunken);
-
-    m_tree = new QTreeWidget(m_area);
-    m_tree->setObjectName(QStringLiteral("TreClassView"));
-    m_tree->setAccessibleName(QStringLiteral("Folder Structure"));
-    m_tree->setColumnCount(1);
-    m_tree->setHeaderHidden(true);
-    m_tree->setIconSize(QSize(16, 16));
+    m_tree = m_frame->tree();
     // Labels are edited only through startLabelEdit(), which remembers the text first.
     m_tree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_tree->installEventFilter(this);
@@ -139,20 +105,9 @@ void frmDocumentExp::createControls()
     });
     connect(m_tree->itemDelegate(), &QAbstractItemDelegate::closeEditor, this, &frmDocumentExp::labelEditEnded);
 
-    m_list = new QTreeWidget(m_area);
-    m_list->setObjectName(QStringLiteral("LstStudenInformation"));
-    m_list->setAccessibleName(QStringLiteral("Resource"));
+    m_list = m_frame->addList<QTreeWidget>();
     m_list->setHeaderLabels({QStringLiteral("Resource ID"), QStringLiteral("Resource Date"),
                              QStringLiteral("Resource Name"), QStringLiteral("Resource Version")});
-    m_list->setRootIsDecorated(false);
-    m_list->setItemsExpandable(false);
-    m_list->setUniformRowHeights(true);
-    m_list->setAllColumnsShowFocus(true);
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_list->header()->setStretchLastSection(false);
-    m_list->header()->setSectionsMovable(false);
     for (int column = IdColumn; column <= VersionColumn; ++column)
         m_list->header()->resizeSection(column, Twips::toPixelsX(ColumnWidth));
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -160,82 +115,84 @@ void frmDocumentExp::createControls()
     connect(m_list, &QWidget::customContextMenuRequested, this,
             [this](const QPoint& pos) { m_resourceOptions->popup(m_list->viewport()->mapToGlobal(pos)); });
     connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) { assignResource(item); });
-
-    m_bar = new SplitterBar(m_area);
-    m_bar->setAccessibleName(QStringLiteral("Divider between folders and resources"));
-    connect(m_bar, &SplitterBar::dragged, this, &frmDocumentExp::dragSplitter);
 }
 
 void frmDocumentExp::createMenus()
 {
-    m_libraryOptions = addMenu(m_menuBar, QStringLiteral("MnuLibraryOption"), QStringLiteral("Library Options"), false);
-    connect(addItem(m_libraryOptions, QStringLiteral("mnuAddCatagory"), QStringLiteral("Add Catagory")),
-            &QAction::triggered, this, [this] { addFolder(CatagoryTag); });
-    connect(addItem(m_libraryOptions, QStringLiteral("MnuAddLibrary"), QStringLiteral("Add Library")),
-            &QAction::triggered, this, [this] { addFolder(QStringLiteral("Library")); });
-    addItem(m_libraryOptions, QStringLiteral("mnuSep"), QStringLiteral("-"));
-    addItem(m_libraryOptions, QStringLiteral("mnuEditNode"), QStringLiteral("Edit"));
-    m_deleteNode = addItem(m_libraryOptions, QStringLiteral("MnuDeleteNode"), QStringLiteral("Delete"));
-    connect(m_deleteNode, &QAction::triggered, this, &frmDocumentExp::deleteFolder);
-    m_renameNode = addItem(m_libraryOptions, QStringLiteral("MnuRenameNode"), QStringLiteral("Rename"));
-    connect(m_renameNode, &QAction::triggered, this, &frmDocumentExp::startLabelEdit);
+    const MenuBuilder menus(MenuBuilder::OpenerName::MenuAction);
+    QMenuBar* bar = m_frame->menuBar();
+    m_libraryOptions = menus.menu(bar, QStringLiteral("MnuLibraryOption"), QStringLiteral("Library Options"), false);
+    menus.item(m_libraryOptions, QStringLiteral("mnuAddCatagory"), QStringLiteral("Add Catagory"), this,
+               [this] { addFolder(CatagoryTag); });
+    menus.item(m_libraryOptions, QStringLiteral("MnuAddLibrary"), QStringLiteral("Add Library"), this,
+               [this] { addFolder(QStringLiteral("Library")); });
+    menus.separator(m_libraryOptions, QStringLiteral("mnuSep"));
+    menus.item(m_libraryOptions, QStringLiteral("mnuEditNode"), QStringLiteral("Edit"));
+    m_deleteNode = menus.item(m_libraryOptions, QStringLiteral("MnuDeleteNode"), QStringLiteral("Delete"), this,
+                              &frmDocumentExp::deleteFolder);
+    m_renameNode = menus.item(m_libraryOptions, QStringLiteral("MnuRenameNode"), QStringLiteral("Rename"), this,
+                              &frmDocumentExp::startLabelEdit);
 
-    m_resourcesMenu = addMenu(m_menuBar, QStringLiteral("MnuFile"), QStringLiteral("Resources"));
-    addItem(m_resourcesMenu, QStringLiteral("mnuSave"), QStringLiteral("Save Structure"))->setVisible(false);
-    connect(addItem(m_resourcesMenu, QStringLiteral("mnuUpLoadDocument"), QStringLiteral("Upload Resource")),
-            &QAction::triggered, this, &frmDocumentExp::uploadResource);
-    connect(addItem(m_resourcesMenu, QStringLiteral("mnuViewResourceOption"), QStringLiteral("View Resource")),
-            &QAction::triggered, this, &frmDocumentExp::viewResource);
-    addItem(m_resourcesMenu, QStringLiteral("mnusep1"), QStringLiteral("-"));
-    connect(addItem(m_resourcesMenu, QStringLiteral("mnuDeleteResource"), QStringLiteral("Delete Resource")),
-            &QAction::triggered, this, &frmDocumentExp::deleteResource);
-    addItem(m_resourcesMenu, QStringLiteral("mnuSep6"), QStringLiteral("-"));
-    connect(addItem(m_resourcesMenu, QStringLiteral("mnuClose"), QStringLiteral("Exit")), &QAction::triggered, this,
-            [this] { ChildWindow::close(this); });
+    m_resourcesMenu = menus.menu(bar, QStringLiteral("MnuFile"), QStringLiteral("Resources"));
+    menus.item(m_resourcesMenu, QStringLiteral("mnuSave"), QStringLiteral("Save Structure"), false);
+    menus.item(m_resourcesMenu, QStringLiteral("mnuUpLoadDocument"), QStringLiteral("Upload Resource"), this,
+               &frmDocumentExp::uploadResource);
+    menus.item(m_resourcesMenu, QStringLiteral("mnuViewResourceOption"), QStringLiteral("View Resource"), this,
+               &frmDocumentExp::viewResource);
+    menus.separator(m_resourcesMenu, QStringLiteral("mnusep1"));
+    menus.item(m_resourcesMenu, QStringLiteral("mnuDeleteResource"), QStringLiteral("Delete Resource"), this,
+               &frmDocumentExp::deleteResource);
+    menus.separator(m_resourcesMenu, QStringLiteral("mnuSep6"));
+    menus.item(m_resourcesMenu, QStringLiteral("mnuClose"), QStringLiteral("Exit"), this,
+               [this] { ChildWindow::close(this); });
 
-    m_folderMenu = addMenu(m_menuBar, QStringLiteral("MnuLibrary"), QStringLiteral("Folder"));
+    m_folderMenu = menus.menu(bar, QStringLiteral("MnuLibrary"), QStringLiteral("Folder"));
     connect(m_folderMenu, &QMenu::aboutToShow, this, [this] {
         if (!SetMode)
             updateEnabledStates();
     });
-    m_addFolder = addItem(m_folderMenu, QStringLiteral("mnuAddlib"), QStringLiteral("Add Folder"));
-    connect(m_addFolder, &QAction::triggered, this, &frmDocumentExp::addNamedFolder);
-    m_removeFolder = addItem(m_folderMenu, QStringLiteral("mnuRemoveLib"), QStringLiteral("Remove Folder"));
-    connect(m_removeFolder, &QAction::triggered, this, &frmDocumentExp::deleteFolder);
-    m_renameFolder = addItem(m_folderMenu, QStringLiteral("mnuRenameLib"), QStringLiteral("Rename Folder"));
-    m_renameFolder->setVisible(false);
+    m_addFolder = menus.item(m_folderMenu, QStringLiteral("mnuAddlib"), QStringLiteral("Add Folder"), this,
+                             &frmDocumentExp::addNamedFolder);
+    m_removeFolder = menus.item(m_folderMenu, QStringLiteral("mnuRemoveLib"), QStringLiteral("Remove Folder"), this,
+                                &frmDocumentExp::deleteFolder);
+    m_renameFolder = menus.item(m_folderMenu, QStringLiteral("mnuRenameLib"), QStringLiteral("Rename Folder"), false);
 
-    m_catagoryMenu = addMenu(m_menuBar, QStringLiteral("mnuCat"), QStringLiteral("Catagory"), false);
+    m_catagoryMenu = menus.menu(bar, QStringLiteral("mnuCat"), QStringLiteral("Catagory"), false);
     connect(m_catagoryMenu, &QMenu::aboutToShow, this, &frmDocumentExp::updateEnabledStates);
-    m_addCatagory = addItem(m_catagoryMenu, QStringLiteral("mnuAddCat"), QStringLiteral("Add Catagory"));
-    connect(m_addCatagory, &QAction::triggered, this, [this] { addFolder(CatagoryTag); });
-    m_removeCatagory = addItem(m_catagoryMenu, QStringLiteral("mnuRemoveCat"), QStringLiteral("Remove Catagory"));
-    connect(m_removeCatagory, &QAction::triggered, this, &frmDocumentExp::deleteFolder);
-    m_renameCatagory = addItem(m_catagoryMenu, QStringLiteral("mnuRenameCat"), QStringLiteral("Rename Catagory"));
+    m_addCatagory = menus.item(m_catagoryMenu, QStringLiteral("mnuAddCat"), QStringLiteral("Add Catagory"), this,
+                               [this] { addFolder(CatagoryTag); });
+    m_removeCatagory = menus.item(m_catagoryMenu, QStringLiteral("mnuRemoveCat"), QStringLiteral("Remove Catagory"),
+                                  this, &frmDocumentExp::deleteFolder);
+    m_renameCatagory = menus.item(m_catagoryMenu, QStringLiteral("mnuRenameCat"), QStringLiteral("Rename Catagory"));
 
-    QMenu* view = addMenu(m_menuBar, QStringLiteral("mnuView"), QStringLiteral("View"));
-    connect(addItem(view, QStringLiteral("mnuRefresh"), QStringLiteral("Refresh Folder Structures")),
-            &QAction::triggered, this, &frmDocumentExp::fillTree);
-    addItem(view, QStringLiteral("mnusep2"), QStringLiteral("-"));
-    m_recent = addItem(view, QStringLiteral("mnuRecent"), QStringLiteral("View Current Version Only"));
+    QMenu* view = menus.menu(bar, QStringLiteral("mnuView"), QStringLiteral("View"));
+    menus.item(view, QStringLiteral("mnuRefresh"), QStringLiteral("Refresh Folder Structures"), this,
+               &frmDocumentExp::fillTree);
+    menus.separator(view, QStringLiteral("mnusep2"));
+    m_recent = menus.item(view, QStringLiteral("mnuRecent"), QStringLiteral("View Current Version Only"), this,
+                          [this] { setVersionView(false); });
     m_recent->setCheckable(true);
-    connect(m_recent, &QAction::triggered, this, [this] { setVersionView(false); });
-    m_allVersions = addItem(view, QStringLiteral("mnuAllVersions"), QStringLiteral("View All Versions"));
+    m_allVersions = menus.item(view, QStringLiteral("mnuAllVersions"), QStringLiteral("View All Versions"), this,
+                               [this] { setVersionView(true); });
     m_allVersions->setCheckable(true);
-    connect(m_allVersions, &QAction::triggered, this, [this] { setVersionView(true); });
 
     m_resourceOptions =
-        addMenu(m_menuBar, QStringLiteral("MnuResourceOptions"), QStringLiteral("Resource Options"), false);
-    connect(addItem(m_resourceOptions, QStringLiteral("mnuViewResource"), QStringLiteral("View Resource")),
-            &QAction::triggered, this, &frmDocumentExp::viewResource);
-    addItem(m_resourceOptions, QStringLiteral("mnuSep4"), QStringLiteral("-"));
-    connect(addItem(m_resourceOptions, QStringLiteral("mnuDeleteResourceOption"), QStringLiteral("Delete Resource")),
-            &QAction::triggered, this, &frmDocumentExp::deleteResource);
+        menus.menu(bar, QStringLiteral("MnuResourceOptions"), QStringLiteral("Resource Options"), false);
+    menus.item(m_resourceOptions, QStringLiteral("mnuViewResource"), QStringLiteral("View Resource"), this,
+               &frmDocumentExp::viewResource);
+    menus.separator(m_resourceOptions, QStringLiteral("mnuSep4"));
+    menus.item(m_resourceOptions, QStringLiteral("mnuDeleteResourceOption"), QStringLiteral("Delete Resource"), this,
+               &frmDocumentExp::deleteResource);
+}
+
+QMenuBar* frmDocumentExp::menuBar() const
+{
+    return m_frame->menuBar();
 }
 
 QSize frmDocumentExp::sizeHint() const
 {
-    return Twips::size(DesignedWidth, DesignedHeight);
+    return m_frame->designedSize();
 }
 
 std::unique_ptr<ResourceLibrary> frmDocumentExp::library() const
@@ -254,7 +211,7 @@ void frmDocumentExp::load()
     }
     m_recent->setChecked(true);
     m_allVersions->setChecked(false);
-    ChildWindow::resize(this, Twips::size(DesignedWidth, DesignedHeight));
+    ChildWindow::resize(this, m_frame->designedSize());
 }
 
 void frmDocumentExp::showEvent(QShowEvent* event)
@@ -292,7 +249,7 @@ void frmDocumentExp::fillTree()
     m_editedNode = nullptr;
     m_pressedCurrent = nullptr;
     m_tree->clear();
-    const QIcon icon = folderIcon(style());
+    const QIcon icon = ExplorerFrame::folderIcon(style());
     auto* root = new QTreeWidgetItem(m_tree, QStringList{RootText});
     root->setData(0, KeyRole, RootText);
     root->setIcon(0, icon);
@@ -402,7 +359,7 @@ void frmDocumentExp::addFolder(const QString& text)
     auto* node = new QTreeWidgetItem(root, QStringList{text});
     node->setData(0, KeyRole, ResourceLibrary::nodeKey(nodes, text));
     node->setData(0, TagRole, text);
-    node->setIcon(0, folderIcon(style()));
+    node->setIcon(0, ExplorerFrame::folderIcon(style()));
     try {
         library()->addFolder(text, nodes + 1);
     } catch (const StoreError&) {
@@ -573,30 +530,6 @@ void frmDocumentExp::restoreLabel()
 {
     if (m_editedNode && m_editedNode == selectedNode() && !m_savedLabel.isEmpty())
         m_editedNode->setText(0, m_savedLabel);
-}
-
-void frmDocumentExp::resizeEvent(QResizeEvent* event)
-{
-    QWidget::resizeEvent(event);
-    const double w = Twips::fromPixelsX(width());
-    PaneLayout& g = m_layout;
-    g.barHeight = g.treeHeight + 425;
-    g.listCaptionLeft = g.listLeft;
-    g.listCaptionWidth = std::abs(w - (g.listLeft + 200));
-    g.treeCaptionWidth = g.treeWidth;
-    g.listWidth = g.listCaptionWidth;
-    applyGeometry();
-}
-
-void frmDocumentExp::dragSplitter(double x)
-{
-    if (m_layout.drag(x, Twips::fromPixelsX(width())))
-        applyGeometry();
-}
-
-void frmDocumentExp::applyGeometry()
-{
-    m_layout.place(m_lblClassAndSection, m_lblStudentInformation, m_tree, m_list, m_bar);
 }
 
 bool frmDocumentExp::eventFilter(QObject* watched, QEvent* event)

@@ -2,20 +2,17 @@
 
 #include "store/ClientId.h"
 
-#include "widgets/PaneLayout.h"
-
 #include <QString>
 #include <QWidget>
 #include <memory>
 
+class ExplorerFrame;
 class QAction;
-class QLabel;
 class QMenu;
 class QMenuBar;
 class QTreeWidget;
 class QTreeWidgetItem;
 class ResourceLibrary;
-class SplitterBar;
 
 // The resource library: the folders of the shared library as a tree on the left, the
 // resources of the selected folder on the right, a bar between them to share the width.
@@ -50,7 +47,7 @@ public:
     // Refills the list for the selected folder in the chosen view.
     void fillList();
 
-    QMenuBar* menuBar() const { return m_menuBar; }
+    QMenuBar* menuBar() const;
     QSize sizeHint() const override;
 
 signals:
@@ -59,13 +56,11 @@ signals:
 
 protected:
     void showEvent(QShowEvent* event) override;
-    void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void createControls();
     void createMenus();
-    void applyGeometry();
     std::unique_ptr<ResourceLibrary> library() const;
 
     QTreeWidgetItem* rootNode() const;
@@ -90,30 +85,13 @@ private:
     void labelEditEnded();
     void restoreLabel();
 
-    void dragSplitter(double x);
     void nothingSelected();
     void reportError(const QString& message);
 
     bool m_loaded = false;
-    // The designed places, in twips.
-    PaneLayout m_layout{.treeWidth = 2475,
-                        .treeHeight = 7215,
-                        .barLeft = 2580,
-                        .barHeight = 7640,
-                        .listLeft = 2635,
-                        .listWidth = 10365,
-                        .listHeight = 7215,
-                        .listCaptionLeft = 2635,
-                        .listCaptionWidth = 10365,
-                        .treeCaptionWidth = 2475};
-
-    QMenuBar* m_menuBar = nullptr;
-    QWidget* m_area = nullptr;
-    QLabel* m_lblClassAndSection = nullptr;
-    QLabel* m_lblStudentInformation = nullptr;
+    ExplorerFrame* m_frame = nullptr;
     QTreeWidget* m_tree = nullptr;
     QTreeWidget* m_list = nullptr;
-    SplitterBar* m_bar = nullptr;
 
     QMenu* m_libraryOptions = nullptr;  // MnuLibraryOption
     QMenu* m_resourcesMenu = nullptr;   // MnuFile
