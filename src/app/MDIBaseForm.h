@@ -81,8 +81,6 @@ private:
     void createMenus();
     void createToolbar();
     void createStatusBar();
-    QAction* addItem(QMenu* menu, const QString& name, const QString& caption, bool visible = true);
-    QMenu* addSubmenu(QWidget* owner, const QString& name, const QString& caption);
     void load();
     void configureForLevel();
     void fillWindowsMenu();
