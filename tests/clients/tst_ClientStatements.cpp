@@ -1,23 +1,10 @@
+#include "DatabaseRows.h"
 #include "TestDatabaseFolder.h"
 #include "clients/ClientGroups.h"
-#include "store/Database.h"
-#include "store/Statement.h"
 
 #include <QTest>
 
 namespace {
-
-// The details of the engine's query plan for `sql`, one line per step.
-QString queryPlan(const QString& sql, const QVariantList& params)
-{
-    Database db(CLsDataBaseConnection::databasePath());
-    Statement statement = db.prepare(QStringLiteral("EXPLAIN QUERY PLAN ") + sql);
-    statement.bindAll(params);
-    QStringList details;
-    while (statement.step())
-        details.append(statement.value(3).toString());
-    return details.join(QLatin1Char('\n'));
-}
 
 SortClause sortedBy(const QString& key)
 {
@@ -55,7 +42,7 @@ private slots:
         QFETCH(QString, sql);
         QFETCH(bool, sortedByIndex);
         TestDatabaseFolder folder;
-        const QString plan = queryPlan(sql, {ClientGroups::pattern(QStringLiteral("S"))});
+        const QString plan = DatabaseRows::queryPlan(sql, {ClientGroups::pattern(QStringLiteral("S"))});
         QVERIFY2(plan.contains(QStringLiteral("USING INDEX")) || plan.contains(QStringLiteral("USING COVERING INDEX")),
                  qPrintable(plan));
         QVERIFY2(!plan.contains(QStringLiteral("SCAN \"Personal Information\"")) &&

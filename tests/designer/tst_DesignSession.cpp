@@ -1,3 +1,4 @@
+#include "DatabaseRows.h"
 #include "TestDatabaseFolder.h"
 #include "designer/DesignSession.h"
 #include "store/Database.h"
@@ -11,40 +12,10 @@
 // the database and what it has to tell the user.
 namespace {
 
+using namespace DatabaseRows;
+
 using Notice = DesignSession::Notice;
 using Kind = DesignSession::Notice::Kind;
-
-QList<QVariantList> rows(const QString& sql, const QVariantList& params = {})
-{
-    Database db(CLsDataBaseConnection::databasePath());
-    Statement statement = db.prepare(sql);
-    statement.bindAll(params);
-    QList<QVariantList> result;
-    while (statement.step()) {
-        QVariantList row;
-        for (int i = 0; i < statement.columnCount(); ++i)
-            row << statement.value(i);
-        result << row;
-    }
-    return result;
-}
-
-void execute(const QString& sql, const QVariantList& params = {})
-{
-    Database(CLsDataBaseConnection::databasePath()).execute(sql, params);
-}
-
-QStringList columnNames(const QString& table)
-{
-    Database db(CLsDataBaseConnection::databasePath());
-    return SchemaCatalog(db).columnNames(table);
-}
-
-bool hasTable(const QString& table)
-{
-    Database db(CLsDataBaseConnection::databasePath());
-    return SchemaCatalog(db).hasTable(table);
-}
 
 // FieldName, labelLeft, labelTop, fieldLeft, fieldTop, fieldWidth, FieldDisplayOrder of the
 // fields of `tab`, in display order, as the client record window reads them.
@@ -127,10 +98,7 @@ void TestDesignSession::generateWritesDefinitionsAndTable()
     QCOMPARE(columnNames(QStringLiteral("Client Notes")),
              QStringList({"ClientNotesId", "PersonalInformationId", "ClientNotesDate", "Notes", "Next Step"}));
     // The record window reads and writes the table one client at a time.
-    QVERIFY(rows(QStringLiteral("EXPLAIN QUERY PLAN SELECT * FROM \"Client Notes\" WHERE PersonalInformationId = 1"))
-                .first()
-                .at(3)
-                .toString()
+    QVERIFY(queryPlan(QStringLiteral("SELECT * FROM \"Client Notes\" WHERE PersonalInformationId = 1"))
                 .contains(QStringLiteral("USING INDEX")));
 
     const QList<QVariantList> expected{{"Notes", 240, 830, 3120, 830, 2895, 1},

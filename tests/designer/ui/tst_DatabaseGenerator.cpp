@@ -1,3 +1,4 @@
+#include "DatabaseRows.h"
 #include "TestSupport.h"
 #include "WindowChecks.h"
 #include "clients/ClientRecord.h"
@@ -23,6 +24,8 @@
 #include <memory>
 
 namespace {
+
+using namespace DatabaseRows;
 
 const QString Title = QStringLiteral("Orvanta");
 
@@ -111,32 +114,6 @@ void createTab(const QString& name, const QStringList& fields)
     for (const QString& field : fields)
         addField(window.get(), field);
     click(window.get(), QStringLiteral("cmdGenerateDatebase"));
-}
-
-QList<QVariantList> rows(const QString& sql, const QVariantList& params = {})
-{
-    Database db(CLsDataBaseConnection::databasePath());
-    Statement statement = db.prepare(sql);
-    statement.bindAll(params);
-    QList<QVariantList> result;
-    while (statement.step()) {
-        QVariantList row;
-        for (int i = 0; i < statement.columnCount(); ++i)
-            row << statement.value(i);
-        result << row;
-    }
-    return result;
-}
-
-void execute(const QString& sql, const QVariantList& params = {})
-{
-    Database(CLsDataBaseConnection::databasePath()).execute(sql, params);
-}
-
-QStringList columnNames(const QString& table)
-{
-    Database db(CLsDataBaseConnection::databasePath());
-    return SchemaCatalog(db).columnNames(table);
 }
 
 // The fields of a tab as the client record window joins them, in display order.
