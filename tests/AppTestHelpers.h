@@ -1,6 +1,7 @@
 #pragma once
 
-// Helpers shared by the shell's tests: users in Security, files in the application folder.
+// Helpers shared by the tests of the start, the login and the main window: users in Security,
+// files in the application folder.
 
 #include "store/CLsDataBaseConnection.h"
 #include "store/Database.h"
