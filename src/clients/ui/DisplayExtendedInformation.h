@@ -13,16 +13,16 @@
 #include <QWidget>
 #include <vector>
 
-class QCheckBox;
+class AttachmentsPanel;
+class EventsPanel;
 class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class RecordListActions;
 class QTabBar;
-class QTreeWidget;
-class QTreeWidgetItem;
+class RecordListView;
+class ResourcesPanel;
 
 // The client record window: one client as a strip of tabs. The data tabs come from the tab
 // definitions and show labels and text boxes built from the field definitions; the three
@@ -80,19 +80,8 @@ signals:
 protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    // Files dropped onto the list from a file manager.
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // What ListView1 shows at the moment; a drop shows the attachments on any fixed tab.
-    enum class ListContent
-    {
-        None,
-        Attachments,
-        Resources,
-        Events
-    };
-
     struct PlacedField
     {
         int field; // position in the record's field entries
@@ -112,14 +101,8 @@ private:
     void LoadTabFields();
     void keepTypedValues();
     void updateTabOrder();
-    bool showsList(ListContent content) const;
-    void fillAttachments();
-    void fillResources();
-    void fillEvents();
-    void refillList(const QString& tab, ListContent content, const QStringList& headers, const QList<double>& widths);
-    void reportListFailure(const QString& message);
-    void showContextMenu(const QPoint& position);
-    void listDoubleClicked(QTreeWidgetItem* item);
+    // Whether ListView1 is on screen with the list of fixed tab `tab`.
+    bool showsList(const QString& tab) const;
     void watchSubWindow();
 
     void tabChanged();
@@ -138,17 +121,16 @@ private:
 
     QTabBar* m_tabStrip = nullptr;
     QFrame* m_fieldFrame = nullptr;
-    QTreeWidget* m_list = nullptr;
     QGroupBox* m_options = nullptr;
-    QCheckBox* m_currentVersionOnly = nullptr;
     QPushButton* m_close = nullptr;
     QPushButton* m_edit = nullptr;
     QPushButton* m_delete = nullptr;
     QPushButton* m_cancel = nullptr;
-    RecordListActions* m_actions = nullptr;
+    // ListView1 and the three lists that take turns in it.
+    RecordListView* m_list = nullptr;
+    AttachmentsPanel* m_attachments = nullptr;
+    ResourcesPanel* m_resources = nullptr;
+    EventsPanel* m_events = nullptr;
 
     std::vector<PlacedField> m_placed;
-    ListContent m_listContent = ListContent::None;
-    // The events listed, in list order; an item carries its position here.
-    std::vector<EventEntry> m_events;
 };
