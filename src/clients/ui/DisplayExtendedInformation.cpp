@@ -2,6 +2,7 @@
 
 #include "clients/ui/AttachmentsPanel.h"
 #include "clients/ui/EventsPanel.h"
+#include "clients/ui/FieldsPanel.h"
 #include "clients/ui/RecordListView.h"
 #include "clients/ui/ResourcesPanel.h"
 #include "clients/ui/SaveReport.h"
@@ -14,8 +15,6 @@
 #include <QEvent>
 #include <QFrame>
 #include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -38,8 +37,6 @@ struct Place
 
 constexpr Place TabStripPlace{60, 120, 14115, 6975};
 constexpr Place FieldFramePlace{180, 480, 13935, 6495};
-constexpr Place LabelPattern{720, -120, 2655, 375}; // inside the field frame
-constexpr Place BoxPattern{3720, -120, 8775, 375};  // inside the field frame
 constexpr Place OptionsPlace{60, 7140, 14115, 735};
 constexpr Place ClosePlace{4028, 240, 1515, 375};
 constexpr Place EditPlace{5588, 240, 1515, 375};
@@ -49,12 +46,6 @@ constexpr Place CancelPlace{8708, 240, 1515, 375};
 QRect twipsRect(const Place& place)
 {
     return Twips::rect(place.left, place.top, place.width, place.height);
-}
-
-// A stored position or width, or the pattern's when the stored text is not a number.
-double orPattern(const QString& stored, double pattern)
-{
-    return FieldEntry::twips(stored).value_or(pattern);
 }
 
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, const Place& place)
@@ -67,7 +58,7 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& cap
 
 const QString Title = QStringLiteral("Orvanta");
 
-// Tab strips and labels with a buddy take "&" as a keyboard mnemonic; names show it as it is.
+// Tab strips take "&" as a keyboard mnemonic; tab names show it as it is.
 QString shownAsIs(QString name)
 {
     return name.replace(QLatin1Char('&'), QStringLiteral("&&"));
@@ -109,6 +100,7 @@ void DisplayExtendedInformation::createControls()
     frame.moveTop(qMax(frame.top(), strip.bottom() + 1));
     frame.setBottom(qMin(frame.bottom(), twipsRect(OptionsPlace).top() - 1));
     m_fieldFrame->setGeometry(frame);
+    m_fields = new FieldsPanel(m_fieldFrame, m_record);
 
     m_list = new RecordListView(this, m_fieldFrame, [this] { return PersonalInformationId; });
 
@@ -213,8 +205,7 @@ void DisplayExtendedInformation::applyState()
     m_cancel->setVisible(m_state.cancelVisible());
     m_attachments->currentVersionOnly()->setVisible(m_state.checkVisible());
     m_list->view()->setVisible(m_state.listVisible());
-    for (const PlacedField& placed : m_placed)
-        placed.box->setReadOnly(m_state.locked());
+    m_fields->setLocked(m_state.locked());
 }
 
 QString DisplayExtendedInformation::tabName(int index) const
@@ -259,80 +250,16 @@ void DisplayExtendedInformation::removeFixedTabs()
     }
 }
 
-void DisplayExtendedInformation::clearFields()
-{
-    for (const PlacedField& placed : m_placed) {
-        delete placed.label;
-        delete placed.box;
-    }
-    m_placed.clear();
-}
-
 void DisplayExtendedInformation::LoadTabFields()
 {
-    clearFields();
-    const QString tab = selectedTab();
-    const std::vector<FieldEntry>& fields = m_record.fields();
-    int element = 0;
-    for (const int field : m_record.fieldsOf(tab)) {
-        const FieldEntry& entry = fields[static_cast<size_t>(field)];
-        ++element;
-
-        auto* label = new QLabel(shownAsIs(entry.fieldName), m_fieldFrame);
-        label->setObjectName(QStringLiteral("Label1_%1").arg(element));
-        label->setTextFormat(Qt::PlainText);
-        label->setToolTip(entry.fieldName);
-        label->setAccessibleName(entry.fieldName);
-        label->setGeometry(Twips::rect(orPattern(entry.labelLeft, LabelPattern.left),
-                                       orPattern(entry.labelTop, LabelPattern.top),
-                                       orPattern(entry.fieldWidth, LabelPattern.width), LabelPattern.height));
-
-        auto* box = new QLineEdit(m_fieldFrame);
-        box->setObjectName(QStringLiteral("Text1_%1").arg(element));
-        box->setToolTip(entry.fieldName);
-        box->setAccessibleName(entry.fieldName);
-        box->setReadOnly(m_state.locked());
-        box->setGeometry(Twips::rect(orPattern(entry.fieldLeft, BoxPattern.left),
-                                     orPattern(entry.fieldTop, BoxPattern.top),
-                                     orPattern(entry.fieldWidth, BoxPattern.width), BoxPattern.height));
-        label->setBuddy(box);
-        label->show();
-        box->show();
-        m_placed.push_back({field, label, box});
-    }
-
-    if (m_state.mode() == RecordState::Mode::Viewing) {
-        // The stored row; a missing row, a Null value or a missing column leaves a box empty.
-        QHash<QString, QString> stored;
-        try {
-            if (!m_placed.empty())
-                stored = m_record.storedValues(tab);
-        } catch (const StoreError&) {
-            stored.clear();
-        }
-        for (const PlacedField& placed : m_placed) {
-            const auto found = stored.constFind(fields[static_cast<size_t>(placed.field)].fieldName);
-            if (found != stored.constEnd())
-                placed.box->setText(found.value());
-        }
-    } else {
-        for (const PlacedField& placed : m_placed)
-            placed.box->setText(m_record.value(placed.field));
-    }
+    m_fields->show(selectedTab(), m_state.mode() == RecordState::Mode::Viewing, m_state.locked());
     updateTabOrder();
-}
-
-void DisplayExtendedInformation::keepTypedValues()
-{
-    for (const PlacedField& placed : m_placed)
-        m_record.setValue(placed.field, placed.box->text());
 }
 
 void DisplayExtendedInformation::updateTabOrder()
 {
     QList<QWidget*> chain{m_tabStrip};
-    for (const PlacedField& placed : m_placed)
-        chain.append(placed.box);
+    chain.append(m_fields->boxes());
     chain << m_list->view() << m_attachments->currentVersionOnly() << m_close << m_edit << m_delete << m_cancel;
     for (qsizetype i = 1; i < chain.size(); ++i)
         QWidget::setTabOrder(chain.at(i - 1), chain.at(i));
@@ -341,7 +268,7 @@ void DisplayExtendedInformation::updateTabOrder()
 void DisplayExtendedInformation::tabChanged()
 {
     // The boxes on screen still belong to the tab being left: keep what was typed in them.
-    keepTypedValues();
+    m_fields->keepTypedValues();
     LoadTabFields();
     const QString tab = selectedTab();
     m_state.showTab(tab);
@@ -434,7 +361,7 @@ void DisplayExtendedInformation::deleteClicked()
 
 void DisplayExtendedInformation::saveClient()
 {
-    keepTypedValues();
+    m_fields->keepTypedValues();
     ClientRecord::SaveOutcome outcome;
     try {
         outcome = m_record.save();
@@ -456,7 +383,7 @@ void DisplayExtendedInformation::saveClient()
 
 void DisplayExtendedInformation::createClient()
 {
-    keepTypedValues();
+    m_fields->keepTypedValues();
     qint64 id = 0;
     try {
         id = m_record.create();

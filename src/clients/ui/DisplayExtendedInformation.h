@@ -6,19 +6,16 @@
 #include "clients/EventEntry.h"
 #include "clients/RecordState.h"
 
-#include <QList>
 #include <QMetaObject>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
-#include <vector>
 
 class AttachmentsPanel;
 class EventsPanel;
+class FieldsPanel;
 class QFrame;
 class QGroupBox;
-class QLabel;
-class QLineEdit;
 class QPushButton;
 class QTabBar;
 class RecordListView;
@@ -82,13 +79,6 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
-    struct PlacedField
-    {
-        int field; // position in the record's field entries
-        QLabel* label;
-        QLineEdit* box;
-    };
-
     void createControls();
     void applyState();
     void syncMode();
@@ -97,9 +87,8 @@ private:
     void fillTabStrip();
     void appendFixedTabs(const QStringList& tabs);
     void removeFixedTabs();
-    void clearFields();
+    // Shows the selected tab's fields.
     void LoadTabFields();
-    void keepTypedValues();
     void updateTabOrder();
     // Whether ListView1 is on screen with the list of fixed tab `tab`.
     bool showsList(const QString& tab) const;
@@ -121,6 +110,7 @@ private:
 
     QTabBar* m_tabStrip = nullptr;
     QFrame* m_fieldFrame = nullptr;
+    FieldsPanel* m_fields = nullptr;
     QGroupBox* m_options = nullptr;
     QPushButton* m_close = nullptr;
     QPushButton* m_edit = nullptr;
@@ -131,6 +121,4 @@ private:
     AttachmentsPanel* m_attachments = nullptr;
     ResourcesPanel* m_resources = nullptr;
     EventsPanel* m_events = nullptr;
-
-    std::vector<PlacedField> m_placed;
 };
