@@ -4,6 +4,7 @@
 #include "clients/ui/EventsPanel.h"
 #include "clients/ui/FieldsPanel.h"
 #include "clients/ui/RecordListView.h"
+#include "clients/ui/RecordTabStrip.h"
 #include "clients/ui/ResourcesPanel.h"
 #include "clients/ui/SaveReport.h"
 #include "platform/MessageBox.h"
@@ -17,7 +18,6 @@
 #include <QGroupBox>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QTabBar>
 #include <QTreeWidget>
 
@@ -58,12 +58,6 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& cap
 
 const QString Title = QStringLiteral("Orvanta");
 
-// Tab strips take "&" as a keyboard mnemonic; tab names show it as it is.
-QString shownAsIs(QString name)
-{
-    return name.replace(QLatin1Char('&'), QStringLiteral("&&"));
-}
-
 } // namespace
 
 DisplayExtendedInformation::DisplayExtendedInformation(QWidget* parent) : QWidget(parent)
@@ -77,19 +71,8 @@ DisplayExtendedInformation::~DisplayExtendedInformation() = default;
 
 void DisplayExtendedInformation::createControls()
 {
-    m_tabStrip = new QTabBar(this);
-    m_tabStrip->setObjectName(QStringLiteral("TabStrip1"));
-    m_tabStrip->setAccessibleName(QStringLiteral("Tabs"));
-    m_tabStrip->setExpanding(false);
-    m_tabStrip->setDrawBase(true);
-    // The strip's headers take the top of its area, down to the field frame; a tab bar
-    // stretches its tabs to its own height, so it is given the headers' height alone.
-    QRect strip = twipsRect(TabStripPlace);
-    const int sample = m_tabStrip->addTab(QStringLiteral("Personal Information"));
-    const int headerHeight = m_tabStrip->sizeHint().height();
-    m_tabStrip->removeTab(sample);
-    strip.setHeight(qMax(twipsRect(FieldFramePlace).top() - strip.top(), headerHeight));
-    m_tabStrip->setGeometry(strip);
+    m_tabs = new RecordTabStrip(this, twipsRect(TabStripPlace), twipsRect(FieldFramePlace).top());
+    const QRect strip = m_tabs->bar()->geometry();
 
     m_fieldFrame = new QFrame(this);
     m_fieldFrame->setObjectName(QStringLiteral("Frame1"));
@@ -129,7 +112,7 @@ void DisplayExtendedInformation::createControls()
     connect(m_events, &EventsPanel::addEventRequested, this, &DisplayExtendedInformation::addEventRequested);
     connect(m_events, &EventsPanel::viewEventRequested, this, &DisplayExtendedInformation::viewEventRequested);
 
-    connect(m_tabStrip, &QTabBar::currentChanged, this, [this] { tabChanged(); });
+    connect(m_tabs->bar(), &QTabBar::currentChanged, this, [this] { tabChanged(); });
     connect(m_close, &QPushButton::clicked, this, [this] { ChildWindow::close(this); });
     connect(m_edit, &QPushButton::clicked, this, [this] { editClicked(); });
     connect(m_delete, &QPushButton::clicked, this, [this] { deleteClicked(); });
@@ -146,7 +129,7 @@ void DisplayExtendedInformation::load()
 
     m_record = ClientRecord(PersonalInformationId);
     m_record.load();
-    fillTabStrip();
+    m_tabs->showTabs(m_record.tabs(), m_state.fixedTabsPresent());
     LoadTabFields();
     applyState();
 }
@@ -208,57 +191,15 @@ void DisplayExtendedInformation::applyState()
     m_fields->setLocked(m_state.locked());
 }
 
-QString DisplayExtendedInformation::tabName(int index) const
-{
-    return m_tabStrip->tabText(index).replace(QStringLiteral("&&"), QStringLiteral("&"));
-}
-
-QString DisplayExtendedInformation::selectedTab() const
-{
-    return tabName(m_tabStrip->currentIndex());
-}
-
-void DisplayExtendedInformation::fillTabStrip()
-{
-    const QSignalBlocker blocker(m_tabStrip);
-    while (m_tabStrip->count() > 0)
-        m_tabStrip->removeTab(m_tabStrip->count() - 1);
-    for (const ClientRecord::Tab& tab : m_record.tabs()) {
-        const int index = m_tabStrip->addTab(shownAsIs(tab.name));
-        m_tabStrip->setTabData(index, tab.description);
-    }
-    if (m_state.fixedTabsPresent())
-        appendFixedTabs(RecordState::fixedTabs());
-    m_tabStrip->setCurrentIndex(m_tabStrip->count() > 0 ? 0 : -1);
-}
-
-void DisplayExtendedInformation::appendFixedTabs(const QStringList& tabs)
-{
-    const QSignalBlocker blocker(m_tabStrip);
-    for (const QString& tab : tabs)
-        m_tabStrip->addTab(tab);
-}
-
-void DisplayExtendedInformation::removeFixedTabs()
-{
-    // The fixed tabs are always the last three; editing starts only on a data tab.
-    const QSignalBlocker blocker(m_tabStrip);
-    for (int i = 0; i < RecordState::fixedTabs().size() && m_tabStrip->count() > 0; ++i) {
-        if (!RecordState::isFixedTab(tabName(m_tabStrip->count() - 1)))
-            break;
-        m_tabStrip->removeTab(m_tabStrip->count() - 1);
-    }
-}
-
 void DisplayExtendedInformation::LoadTabFields()
 {
-    m_fields->show(selectedTab(), m_state.mode() == RecordState::Mode::Viewing, m_state.locked());
+    m_fields->show(m_tabs->selected(), m_state.mode() == RecordState::Mode::Viewing, m_state.locked());
     updateTabOrder();
 }
 
 void DisplayExtendedInformation::updateTabOrder()
 {
-    QList<QWidget*> chain{m_tabStrip};
+    QList<QWidget*> chain{m_tabs->bar()};
     chain.append(m_fields->boxes());
     chain << m_list->view() << m_attachments->currentVersionOnly() << m_close << m_edit << m_delete << m_cancel;
     for (qsizetype i = 1; i < chain.size(); ++i)
@@ -270,7 +211,7 @@ void DisplayExtendedInformation::tabChanged()
     // The boxes on screen still belong to the tab being left: keep what was typed in them.
     m_fields->keepTypedValues();
     LoadTabFields();
-    const QString tab = selectedTab();
+    const QString tab = m_tabs->selected();
     m_state.showTab(tab);
     applyState();
     if (tab == AttachmentsPanel::tab())
@@ -283,7 +224,7 @@ void DisplayExtendedInformation::tabChanged()
 
 bool DisplayExtendedInformation::showsList(const QString& tab) const
 {
-    return m_list->shows(tab) && RecordState::isFixedTab(selectedTab());
+    return m_list->shows(tab) && RecordState::isFixedTab(m_tabs->selected());
 }
 
 // A refill asked for from outside (the client picker after moving a document, the event
@@ -338,7 +279,7 @@ void DisplayExtendedInformation::editClicked()
 void DisplayExtendedInformation::enterEditing()
 {
     m_state.enterEditing();
-    removeFixedTabs();
+    m_tabs->removeFixedTabs();
     m_record.loadStoredValues();
     // The selected tab shows the values just loaded.
     LoadTabFields();
@@ -376,7 +317,7 @@ void DisplayExtendedInformation::saveClient()
         return;
     }
     m_state.saved();
-    appendFixedTabs(RecordState::fixedTabsAfterEditing());
+    m_tabs->appendFixedTabs(RecordState::fixedTabsAfterEditing());
     applyState();
     emit clientSaved(PersonalInformationId);
 }
@@ -418,7 +359,7 @@ void DisplayExtendedInformation::cancelClicked()
     const bool wasEditing = m_state.mode() == RecordState::Mode::Editing;
     m_state.cancel();
     if (wasEditing)
-        appendFixedTabs(RecordState::fixedTabsAfterEditing());
+        m_tabs->appendFixedTabs(RecordState::fixedTabsAfterEditing());
     // Typed text stays on screen; showing a tab again reads the stored row.
     applyState();
 }

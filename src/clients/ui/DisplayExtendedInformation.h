@@ -8,7 +8,6 @@
 
 #include <QMetaObject>
 #include <QString>
-#include <QStringList>
 #include <QWidget>
 
 class AttachmentsPanel;
@@ -17,14 +16,18 @@ class FieldsPanel;
 class QFrame;
 class QGroupBox;
 class QPushButton;
-class QTabBar;
 class RecordListView;
+class RecordTabStrip;
 class ResourcesPanel;
 
 // The client record window: one client as a strip of tabs. The data tabs come from the tab
 // definitions and show labels and text boxes built from the field definitions; the three
 // fixed tabs after them show lists. Shows a client read-only, edits it, creates a new one,
 // and retires one (Delete).
+//
+// The window holds the record's state and its buttons; the strip of tabs (RecordTabStrip),
+// the selected data tab's fields (FieldsPanel) and the three lists sharing ListView1
+// (AttachmentsPanel, ResourcesPanel, EventsPanel) build and handle their own controls.
 //
 // The opener sets PersonalInformationId, PersonalName and Mode, then calls load() (or just
 // shows the window, which loads it the first time).
@@ -82,11 +85,6 @@ private:
     void createControls();
     void applyState();
     void syncMode();
-    QString tabName(int index) const;
-    QString selectedTab() const;
-    void fillTabStrip();
-    void appendFixedTabs(const QStringList& tabs);
-    void removeFixedTabs();
     // Shows the selected tab's fields.
     void LoadTabFields();
     void updateTabOrder();
@@ -108,7 +106,7 @@ private:
     bool m_loaded = false;
     QMetaObject::Connection m_subWindowConnection;
 
-    QTabBar* m_tabStrip = nullptr;
+    RecordTabStrip* m_tabs = nullptr;
     QFrame* m_fieldFrame = nullptr;
     FieldsPanel* m_fields = nullptr;
     QGroupBox* m_options = nullptr;
