@@ -1,31 +1,23 @@
 #include "clients/ui/DisplayExtendedInformation.h"
 
-#include "clients/ClientDocuments.h"
-#include "clients/ClientEvents.h"
-#include "clients/ClientResources.h"
-#include "clients/EventDuration.h"
-#include "clients/EventTime.h"
-#include "clients/ui/RecordListActions.h"
+#include "clients/ui/AttachmentsPanel.h"
+#include "clients/ui/EventsPanel.h"
+#include "clients/ui/FieldsPanel.h"
+#include "clients/ui/RecordListView.h"
+#include "clients/ui/RecordTabStrip.h"
+#include "clients/ui/ResourcesPanel.h"
 #include "clients/ui/SaveReport.h"
 #include "platform/MessageBox.h"
-#include "store/DateText.h"
 #include "store/StoreError.h"
 #include "widgets/ChildWindow.h"
 #include "widgets/Twips.h"
 
 #include <QCheckBox>
-#include <QDropEvent>
 #include <QEvent>
 #include <QFrame>
 #include <QGroupBox>
-#include <QHeaderView>
-#include <QLabel>
-#include <QLineEdit>
 #include <QMdiSubWindow>
-#include <QMenu>
-#include <QMimeData>
 #include <QPushButton>
-#include <QSignalBlocker>
 #include <QTabBar>
 #include <QTreeWidget>
 
@@ -45,11 +37,7 @@ struct Place
 
 constexpr Place TabStripPlace{60, 120, 14115, 6975};
 constexpr Place FieldFramePlace{180, 480, 13935, 6495};
-constexpr Place LabelPattern{720, -120, 2655, 375}; // inside the field frame
-constexpr Place BoxPattern{3720, -120, 8775, 375};  // inside the field frame
-constexpr Place ListPlace{120, 240, 13695, 6135};   // inside the field frame
 constexpr Place OptionsPlace{60, 7140, 14115, 735};
-constexpr Place CheckPlace{1620, 240, 2355, 255}; // inside the options frame
 constexpr Place ClosePlace{4028, 240, 1515, 375};
 constexpr Place EditPlace{5588, 240, 1515, 375};
 constexpr Place DeletePlace{7148, 240, 1515, 375};
@@ -58,12 +46,6 @@ constexpr Place CancelPlace{8708, 240, 1515, 375};
 QRect twipsRect(const Place& place)
 {
     return Twips::rect(place.left, place.top, place.width, place.height);
-}
-
-// A stored position or width, or the pattern's when the stored text is not a number.
-double orPattern(const QString& stored, double pattern)
-{
-    return FieldEntry::twips(stored).value_or(pattern);
 }
 
 QPushButton* makeButton(QWidget* parent, const QString& name, const QString& caption, const Place& place)
@@ -75,22 +57,6 @@ QPushButton* makeButton(QWidget* parent, const QString& name, const QString& cap
 }
 
 const QString Title = QStringLiteral("Orvanta");
-
-// What a list item carries besides its texts.
-constexpr int TagRole = RecordListActions::TagRole;
-constexpr int VersionRole = RecordListActions::VersionRole;
-constexpr int EventRole = Qt::UserRole + 2; // an event's position in the events listed
-
-QString storedDate(const QString& stored)
-{
-    return stored.isEmpty() ? QString() : DateText::display(stored);
-}
-
-// Tab strips and labels with a buddy take "&" as a keyboard mnemonic; names show it as it is.
-QString shownAsIs(QString name)
-{
-    return name.replace(QLatin1Char('&'), QStringLiteral("&&"));
-}
 
 } // namespace
 
@@ -105,19 +71,8 @@ DisplayExtendedInformation::~DisplayExtendedInformation() = default;
 
 void DisplayExtendedInformation::createControls()
 {
-    m_tabStrip = new QTabBar(this);
-    m_tabStrip->setObjectName(QStringLiteral("TabStrip1"));
-    m_tabStrip->setAccessibleName(QStringLiteral("Tabs"));
-    m_tabStrip->setExpanding(false);
-    m_tabStrip->setDrawBase(true);
-    // The strip's headers take the top of its area, down to the field frame; a tab bar
-    // stretches its tabs to its own height, so it is given the headers' height alone.
-    QRect strip = twipsRect(TabStripPlace);
-    const int sample = m_tabStrip->addTab(QStringLiteral("Personal Information"));
-    const int headerHeight = m_tabStrip->sizeHint().height();
-    m_tabStrip->removeTab(sample);
-    strip.setHeight(qMax(twipsRect(FieldFramePlace).top() - strip.top(), headerHeight));
-    m_tabStrip->setGeometry(strip);
+    m_tabs = new RecordTabStrip(this, twipsRect(TabStripPlace), twipsRect(FieldFramePlace).top());
+    const QRect strip = m_tabs->bar()->geometry();
 
     m_fieldFrame = new QFrame(this);
     m_fieldFrame->setObjectName(QStringLiteral("Frame1"));
@@ -128,29 +83,17 @@ void DisplayExtendedInformation::createControls()
     frame.moveTop(qMax(frame.top(), strip.bottom() + 1));
     frame.setBottom(qMin(frame.bottom(), twipsRect(OptionsPlace).top() - 1));
     m_fieldFrame->setGeometry(frame);
+    m_fields = new FieldsPanel(m_fieldFrame, m_record);
 
-    m_list = new QTreeWidget(m_fieldFrame);
-    m_list->setObjectName(QStringLiteral("ListView1"));
-    m_list->setAccessibleName(QStringLiteral("List"));
-    m_list->setRootIsDecorated(false);
-    m_list->setUniformRowHeights(true);
-    m_list->setAllColumnsShowFocus(true);
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setGeometry(twipsRect(ListPlace));
-    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
-    m_list->setAcceptDrops(true);
-    m_list->viewport()->setAcceptDrops(true);
-    m_list->viewport()->installEventFilter(this);
-    m_list->hide();
+    m_list = new RecordListView(this, m_fieldFrame, [this] { return PersonalInformationId; });
 
     m_options = new QGroupBox(QStringLiteral("Record Options"), this);
     m_options->setObjectName(QStringLiteral("Frame2"));
     m_options->setGeometry(twipsRect(OptionsPlace));
 
-    m_currentVersionOnly = new QCheckBox(QStringLiteral("Show current version only"), m_options);
-    m_currentVersionOnly->setObjectName(QStringLiteral("Check1"));
-    m_currentVersionOnly->setGeometry(twipsRect(CheckPlace));
-    m_currentVersionOnly->hide();
+    m_attachments = new AttachmentsPanel(*m_list, m_options);
+    m_resources = new ResourcesPanel(*m_list);
+    m_events = new EventsPanel(*m_list);
 
     m_close = makeButton(m_options, QStringLiteral("cmdClose"), QStringLiteral("&Close"), ClosePlace);
     m_edit = makeButton(m_options, QStringLiteral("cmdEdit"), QStringLiteral("&Edit"), EditPlace);
@@ -158,16 +101,18 @@ void DisplayExtendedInformation::createControls()
     m_cancel = makeButton(m_options, QStringLiteral("cmdCancel"), QStringLiteral("C&ancel"), CancelPlace);
     m_cancel->hide();
 
-    m_actions = new RecordListActions(this, m_list, [this] { return PersonalInformationId; });
-    connect(m_actions, &RecordListActions::attachmentsChanged, this, [this] { fillAttachments(); });
-    connect(m_actions, &RecordListActions::resourcesChanged, this, [this] { fillResources(); });
-    connect(m_actions, &RecordListActions::reassignRequested, this, &DisplayExtendedInformation::reassignRequested);
+    // Whichever panel fills the list sets the Edit button's verb and shows the list.
+    connect(m_list, &RecordListView::filling, this, [this](const QString& tab) {
+        m_state.listFilled(tab);
+        applyState();
+    });
+    connect(m_attachments, &AttachmentsPanel::reassignRequested, this, &DisplayExtendedInformation::reassignRequested);
+    connect(m_resources, &ResourcesPanel::assignResourceRequested, this,
+            &DisplayExtendedInformation::assignResourceRequested);
+    connect(m_events, &EventsPanel::addEventRequested, this, &DisplayExtendedInformation::addEventRequested);
+    connect(m_events, &EventsPanel::viewEventRequested, this, &DisplayExtendedInformation::viewEventRequested);
 
-    connect(m_tabStrip, &QTabBar::currentChanged, this, [this] { tabChanged(); });
-    connect(m_list, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& position) { showContextMenu(position); });
-    connect(m_list, &QTreeWidget::itemDoubleClicked, this, [this](QTreeWidgetItem* item) { listDoubleClicked(item); });
-    connect(m_currentVersionOnly, &QCheckBox::clicked, this, [this] { fillAttachments(); });
+    connect(m_tabs->bar(), &QTabBar::currentChanged, this, [this] { tabChanged(); });
     connect(m_close, &QPushButton::clicked, this, [this] { ChildWindow::close(this); });
     connect(m_edit, &QPushButton::clicked, this, [this] { editClicked(); });
     connect(m_delete, &QPushButton::clicked, this, [this] { deleteClicked(); });
@@ -184,7 +129,7 @@ void DisplayExtendedInformation::load()
 
     m_record = ClientRecord(PersonalInformationId);
     m_record.load();
-    fillTabStrip();
+    m_tabs->showTabs(m_record.tabs(), m_state.fixedTabsPresent());
     LoadTabFields();
     applyState();
 }
@@ -241,129 +186,22 @@ void DisplayExtendedInformation::applyState()
     m_close->setText(m_state.closeCaption());
     m_close->setVisible(m_state.closeVisible());
     m_cancel->setVisible(m_state.cancelVisible());
-    m_currentVersionOnly->setVisible(m_state.checkVisible());
-    m_list->setVisible(m_state.listVisible());
-    for (const PlacedField& placed : m_placed)
-        placed.box->setReadOnly(m_state.locked());
-}
-
-QString DisplayExtendedInformation::tabName(int index) const
-{
-    return m_tabStrip->tabText(index).replace(QStringLiteral("&&"), QStringLiteral("&"));
-}
-
-QString DisplayExtendedInformation::selectedTab() const
-{
-    return tabName(m_tabStrip->currentIndex());
-}
-
-void DisplayExtendedInformation::fillTabStrip()
-{
-    const QSignalBlocker blocker(m_tabStrip);
-    while (m_tabStrip->count() > 0)
-        m_tabStrip->removeTab(m_tabStrip->count() - 1);
-    for (const ClientRecord::Tab& tab : m_record.tabs()) {
-        const int index = m_tabStrip->addTab(shownAsIs(tab.name));
-        m_tabStrip->setTabData(index, tab.description);
-    }
-    if (m_state.fixedTabsPresent())
-        appendFixedTabs(RecordState::fixedTabs());
-    m_tabStrip->setCurrentIndex(m_tabStrip->count() > 0 ? 0 : -1);
-}
-
-void DisplayExtendedInformation::appendFixedTabs(const QStringList& tabs)
-{
-    const QSignalBlocker blocker(m_tabStrip);
-    for (const QString& tab : tabs)
-        m_tabStrip->addTab(tab);
-}
-
-void DisplayExtendedInformation::removeFixedTabs()
-{
-    // The fixed tabs are always the last three; editing starts only on a data tab.
-    const QSignalBlocker blocker(m_tabStrip);
-    for (int i = 0; i < RecordState::fixedTabs().size() && m_tabStrip->count() > 0; ++i) {
-        if (!RecordState::isFixedTab(tabName(m_tabStrip->count() - 1)))
-            break;
-        m_tabStrip->removeTab(m_tabStrip->count() - 1);
-    }
-}
-
-void DisplayExtendedInformation::clearFields()
-{
-    for (const PlacedField& placed : m_placed) {
-        delete placed.label;
-        delete placed.box;
-    }
-    m_placed.clear();
+    m_attachments->currentVersionOnly()->setVisible(m_state.checkVisible());
+    m_list->view()->setVisible(m_state.listVisible());
+    m_fields->setLocked(m_state.locked());
 }
 
 void DisplayExtendedInformation::LoadTabFields()
 {
-    clearFields();
-    const QString tab = selectedTab();
-    const std::vector<FieldEntry>& fields = m_record.fields();
-    int element = 0;
-    for (const int field : m_record.fieldsOf(tab)) {
-        const FieldEntry& entry = fields[static_cast<size_t>(field)];
-        ++element;
-
-        auto* label = new QLabel(shownAsIs(entry.fieldName), m_fieldFrame);
-        label->setObjectName(QStringLiteral("Label1_%1").arg(element));
-        label->setTextFormat(Qt::PlainText);
-        label->setToolTip(entry.fieldName);
-        label->setAccessibleName(entry.fieldName);
-        label->setGeometry(Twips::rect(orPattern(entry.labelLeft, LabelPattern.left),
-                                       orPattern(entry.labelTop, LabelPattern.top),
-                                       orPattern(entry.fieldWidth, LabelPattern.width), LabelPattern.height));
-
-        auto* box = new QLineEdit(m_fieldFrame);
-        box->setObjectName(QStringLiteral("Text1_%1").arg(element));
-        box->setToolTip(entry.fieldName);
-        box->setAccessibleName(entry.fieldName);
-        box->setReadOnly(m_state.locked());
-        box->setGeometry(Twips::rect(orPattern(entry.fieldLeft, BoxPattern.left),
-                                     orPattern(entry.fieldTop, BoxPattern.top),
-                                     orPattern(entry.fieldWidth, BoxPattern.width), BoxPattern.height));
-        label->setBuddy(box);
-        label->show();
-        box->show();
-        m_placed.push_back({field, label, box});
-    }
-
-    if (m_state.mode() == RecordState::Mode::Viewing) {
-        // The stored row; a missing row, a Null value or a missing column leaves a box empty.
-        QHash<QString, QString> stored;
-        try {
-            if (!m_placed.empty())
-                stored = m_record.storedValues(tab);
-        } catch (const StoreError&) {
-            stored.clear();
-        }
-        for (const PlacedField& placed : m_placed) {
-            const auto found = stored.constFind(fields[static_cast<size_t>(placed.field)].fieldName);
-            if (found != stored.constEnd())
-                placed.box->setText(found.value());
-        }
-    } else {
-        for (const PlacedField& placed : m_placed)
-            placed.box->setText(m_record.value(placed.field));
-    }
+    m_fields->show(m_tabs->selected(), m_state.mode() == RecordState::Mode::Viewing, m_state.locked());
     updateTabOrder();
-}
-
-void DisplayExtendedInformation::keepTypedValues()
-{
-    for (const PlacedField& placed : m_placed)
-        m_record.setValue(placed.field, placed.box->text());
 }
 
 void DisplayExtendedInformation::updateTabOrder()
 {
-    QList<QWidget*> chain{m_tabStrip};
-    for (const PlacedField& placed : m_placed)
-        chain.append(placed.box);
-    chain << m_list << m_currentVersionOnly << m_close << m_edit << m_delete << m_cancel;
+    QList<QWidget*> chain{m_tabs->bar()};
+    chain.append(m_fields->boxes());
+    chain << m_list->view() << m_attachments->currentVersionOnly() << m_close << m_edit << m_delete << m_cancel;
     for (qsizetype i = 1; i < chain.size(); ++i)
         QWidget::setTabOrder(chain.at(i - 1), chain.at(i));
 }
@@ -371,46 +209,22 @@ void DisplayExtendedInformation::updateTabOrder()
 void DisplayExtendedInformation::tabChanged()
 {
     // The boxes on screen still belong to the tab being left: keep what was typed in them.
-    keepTypedValues();
+    m_fields->keepTypedValues();
     LoadTabFields();
-    const QString tab = selectedTab();
+    const QString tab = m_tabs->selected();
     m_state.showTab(tab);
     applyState();
-    if (tab == QLatin1String("Attachments"))
-        fillAttachments();
-    else if (tab == QLatin1String("Resources"))
-        fillResources();
-    else if (tab == QLatin1String("Conferences/Meetings"))
-        fillEvents();
+    if (tab == AttachmentsPanel::tab())
+        m_attachments->fill();
+    else if (tab == ResourcesPanel::tab())
+        m_resources->fill();
+    else if (tab == EventsPanel::tab())
+        m_events->fill();
 }
 
-void DisplayExtendedInformation::refillList(const QString& tab, ListContent content, const QStringList& headers,
-                                            const QList<double>& widths)
+bool DisplayExtendedInformation::showsList(const QString& tab) const
 {
-    m_list->clear();
-    m_events.clear();
-    m_list->setColumnCount(static_cast<int>(headers.size()));
-    m_list->setHeaderLabels(headers);
-    for (int column = 0; column < headers.size(); ++column) {
-        if (column < widths.size())
-            m_list->setColumnWidth(column, Twips::toPixelsX(widths.at(column)));
-        else
-            m_list->header()->resizeSection(column, m_list->header()->defaultSectionSize());
-    }
-    m_listContent = content;
-    m_state.listFilled(tab);
-    applyState();
-}
-
-void DisplayExtendedInformation::reportListFailure(const QString& message)
-{
-    m_list->clear();
-    MessageBox::inform(this, Title, message, MessageBox::Critical);
-}
-
-bool DisplayExtendedInformation::showsList(ListContent content) const
-{
-    return m_listContent == content && RecordState::isFixedTab(selectedTab());
+    return m_list->shows(tab) && RecordState::isFixedTab(m_tabs->selected());
 }
 
 // A refill asked for from outside (the client picker after moving a document, the event
@@ -420,136 +234,20 @@ bool DisplayExtendedInformation::showsList(ListContent content) const
 // tab is shown.
 void DisplayExtendedInformation::PopulateListAtt()
 {
-    if (showsList(ListContent::Attachments))
-        fillAttachments();
+    if (showsList(AttachmentsPanel::tab()))
+        m_attachments->fill();
 }
 
 void DisplayExtendedInformation::PopulateListResources()
 {
-    if (showsList(ListContent::Resources))
-        fillResources();
+    if (showsList(ResourcesPanel::tab()))
+        m_resources->fill();
 }
 
 void DisplayExtendedInformation::PopulateListEvents()
 {
-    if (showsList(ListContent::Events))
-        fillEvents();
-}
-
-void DisplayExtendedInformation::fillAttachments()
-{
-    refillList(QStringLiteral("Attachments"), ListContent::Attachments,
-               {QStringLiteral("Attachment Name"), QStringLiteral("Date Added"), QStringLiteral("Version Number")},
-               {3500, 1500, 1500});
-    try {
-        for (const ClientDocuments::Attachment& row :
-             ClientDocuments(PersonalInformationId).list(m_currentVersionOnly->isChecked())) {
-            auto* item = new QTreeWidgetItem(m_list);
-            item->setText(0, row.name);
-            if (row.id != 0)
-                item->setData(0, TagRole, row.id);
-            item->setText(1, storedDate(row.date));
-            if (row.version) {
-                item->setText(2, QString::number(*row.version));
-                item->setData(0, VersionRole, *row.version);
-            }
-        }
-    } catch (const StoreError& error) {
-        reportListFailure(error.message());
-    }
-}
-
-void DisplayExtendedInformation::fillResources()
-{
-    refillList(QStringLiteral("Resources"), ListContent::Resources,
-               {QStringLiteral("Resource Name"), QStringLiteral("Resource Date")}, {});
-    try {
-        for (const ClientResources::Resource& row : ClientResources(PersonalInformationId).list()) {
-            auto* item = new QTreeWidgetItem(m_list);
-            item->setText(0, row.name);
-            if (row.id != 0)
-                item->setData(0, TagRole, row.id);
-            item->setText(1, storedDate(row.date));
-        }
-    } catch (const StoreError& error) {
-        reportListFailure(error.message());
-    }
-}
-
-void DisplayExtendedInformation::fillEvents()
-{
-    refillList(QStringLiteral("Conferences/Meetings"), ListContent::Events,
-               {QStringLiteral("Event Date"), QStringLiteral("Event Type"), QStringLiteral("Start Time"),
-                QStringLiteral("End Time"), QStringLiteral("Duration (HH:MM:SS)"), QStringLiteral("Event Purpose"),
-                QStringLiteral("Event Category"), QStringLiteral("Event Notes")},
-               {1500, 2500, 1500, 1500, 2200, 1500, 1500, 1500});
-    try {
-        m_events = ClientEvents::list(PersonalInformationId);
-    } catch (const StoreError& error) {
-        reportListFailure(error.message());
-        return;
-    }
-    for (size_t i = 0; i < m_events.size(); ++i) {
-        const EventEntry& event = m_events[i];
-        auto* item = new QTreeWidgetItem(m_list);
-        item->setData(0, EventRole, static_cast<qulonglong>(i));
-        item->setText(0, storedDate(event.EventDate));
-        item->setText(1, event.EventType);
-        item->setText(2, EventTime::shownTime(event.EventStartTime));
-        item->setText(3, EventTime::shownTime(event.EventEndTime));
-        item->setText(4, EventDuration::text(event.EventStartTime, event.EventEndTime));
-        item->setText(5, event.EventPurpose);
-        item->setText(6, event.EventCategory);
-        item->setText(7, event.EventNotes);
-    }
-}
-
-void DisplayExtendedInformation::showContextMenu(const QPoint& position)
-{
-    QMenu* menu = nullptr;
-    if (m_listContent == ListContent::Attachments)
-        menu = m_actions->attachmentMenu();
-    else if (m_listContent == ListContent::Resources)
-        menu = m_actions->resourceMenu();
-    if (menu)
-        menu->popup(m_list->viewport()->mapToGlobal(position));
-}
-
-void DisplayExtendedInformation::listDoubleClicked(QTreeWidgetItem* item)
-{
-    if (m_listContent != ListContent::Events || !item)
-        return;
-    const QVariant position = item->data(0, EventRole);
-    if (!position.isValid() || position.toULongLong() >= m_events.size())
-        return;
-    emit viewEventRequested(m_events[static_cast<size_t>(position.toULongLong())]);
-}
-
-bool DisplayExtendedInformation::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched != m_list->viewport())
-        return QWidget::eventFilter(watched, event);
-    switch (event->type()) {
-    case QEvent::DragEnter:
-    case QEvent::DragMove: {
-        // Dropped files are copied into the database; the file manager must never move them.
-        auto* drag = static_cast<QDragMoveEvent*>(event);
-        if (!m_list->isVisible() || !drag->possibleActions().testFlag(Qt::CopyAction))
-            return false;
-        drag->setDropAction(Qt::CopyAction);
-        drag->accept();
-        return true;
-    }
-    case QEvent::Drop: {
-        auto* drop = static_cast<QDropEvent*>(event);
-        drop->setDropAction(Qt::CopyAction);
-        drop->accept();
-        m_actions->dropFiles(drop->mimeData());
-        return true;
-    }
-    default:
-        return QWidget::eventFilter(watched, event);
-    }
+    if (showsList(EventsPanel::tab()))
+        m_events->fill();
 }
 
 void DisplayExtendedInformation::editClicked()
@@ -565,13 +263,13 @@ void DisplayExtendedInformation::editClicked()
         break;
     case RecordState::EditAction::Upload:
         emit uploadRequested();
-        m_actions->upload();
+        m_attachments->upload();
         break;
     case RecordState::EditAction::AddEvent:
-        emit addEventRequested();
+        m_events->add();
         break;
     case RecordState::EditAction::AssignResource:
-        emit assignResourceRequested();
+        m_resources->assign();
         break;
     case RecordState::EditAction::None:
         break;
@@ -581,7 +279,7 @@ void DisplayExtendedInformation::editClicked()
 void DisplayExtendedInformation::enterEditing()
 {
     m_state.enterEditing();
-    removeFixedTabs();
+    m_tabs->removeFixedTabs();
     m_record.loadStoredValues();
     // The selected tab shows the values just loaded.
     LoadTabFields();
@@ -604,7 +302,7 @@ void DisplayExtendedInformation::deleteClicked()
 
 void DisplayExtendedInformation::saveClient()
 {
-    keepTypedValues();
+    m_fields->keepTypedValues();
     ClientRecord::SaveOutcome outcome;
     try {
         outcome = m_record.save();
@@ -619,14 +317,14 @@ void DisplayExtendedInformation::saveClient()
         return;
     }
     m_state.saved();
-    appendFixedTabs(RecordState::fixedTabsAfterEditing());
+    m_tabs->appendFixedTabs(RecordState::fixedTabsAfterEditing());
     applyState();
     emit clientSaved(PersonalInformationId);
 }
 
 void DisplayExtendedInformation::createClient()
 {
-    keepTypedValues();
+    m_fields->keepTypedValues();
     qint64 id = 0;
     try {
         id = m_record.create();
@@ -661,7 +359,7 @@ void DisplayExtendedInformation::cancelClicked()
     const bool wasEditing = m_state.mode() == RecordState::Mode::Editing;
     m_state.cancel();
     if (wasEditing)
-        appendFixedTabs(RecordState::fixedTabsAfterEditing());
+        m_tabs->appendFixedTabs(RecordState::fixedTabsAfterEditing());
     // Typed text stays on screen; showing a tab again reads the stored row.
     applyState();
 }

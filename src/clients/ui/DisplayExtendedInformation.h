@@ -6,28 +6,28 @@
 #include "clients/EventEntry.h"
 #include "clients/RecordState.h"
 
-#include <QList>
 #include <QMetaObject>
 #include <QString>
-#include <QStringList>
 #include <QWidget>
-#include <vector>
 
-class QCheckBox;
+class AttachmentsPanel;
+class EventsPanel;
+class FieldsPanel;
 class QFrame;
 class QGroupBox;
-class QLabel;
-class QLineEdit;
 class QPushButton;
-class RecordListActions;
-class QTabBar;
-class QTreeWidget;
-class QTreeWidgetItem;
+class RecordListView;
+class RecordTabStrip;
+class ResourcesPanel;
 
 // The client record window: one client as a strip of tabs. The data tabs come from the tab
 // definitions and show labels and text boxes built from the field definitions; the three
 // fixed tabs after them show lists. Shows a client read-only, edits it, creates a new one,
 // and retires one (Delete).
+//
+// The window holds the record's state and its buttons; the strip of tabs (RecordTabStrip),
+// the selected data tab's fields (FieldsPanel) and the three lists sharing ListView1
+// (AttachmentsPanel, ResourcesPanel, EventsPanel) build and handle their own controls.
 //
 // The opener sets PersonalInformationId, PersonalName and Mode, then calls load() (or just
 // shows the window, which loads it the first time).
@@ -80,46 +80,16 @@ signals:
 protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
-    // Files dropped onto the list from a file manager.
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    // What ListView1 shows at the moment; a drop shows the attachments on any fixed tab.
-    enum class ListContent
-    {
-        None,
-        Attachments,
-        Resources,
-        Events
-    };
-
-    struct PlacedField
-    {
-        int field; // position in the record's field entries
-        QLabel* label;
-        QLineEdit* box;
-    };
-
     void createControls();
     void applyState();
     void syncMode();
-    QString tabName(int index) const;
-    QString selectedTab() const;
-    void fillTabStrip();
-    void appendFixedTabs(const QStringList& tabs);
-    void removeFixedTabs();
-    void clearFields();
+    // Shows the selected tab's fields.
     void LoadTabFields();
-    void keepTypedValues();
     void updateTabOrder();
-    bool showsList(ListContent content) const;
-    void fillAttachments();
-    void fillResources();
-    void fillEvents();
-    void refillList(const QString& tab, ListContent content, const QStringList& headers, const QList<double>& widths);
-    void reportListFailure(const QString& message);
-    void showContextMenu(const QPoint& position);
-    void listDoubleClicked(QTreeWidgetItem* item);
+    // Whether ListView1 is on screen with the list of fixed tab `tab`.
+    bool showsList(const QString& tab) const;
     void watchSubWindow();
 
     void tabChanged();
@@ -136,19 +106,17 @@ private:
     bool m_loaded = false;
     QMetaObject::Connection m_subWindowConnection;
 
-    QTabBar* m_tabStrip = nullptr;
+    RecordTabStrip* m_tabs = nullptr;
     QFrame* m_fieldFrame = nullptr;
-    QTreeWidget* m_list = nullptr;
+    FieldsPanel* m_fields = nullptr;
     QGroupBox* m_options = nullptr;
-    QCheckBox* m_currentVersionOnly = nullptr;
     QPushButton* m_close = nullptr;
     QPushButton* m_edit = nullptr;
     QPushButton* m_delete = nullptr;
     QPushButton* m_cancel = nullptr;
-    RecordListActions* m_actions = nullptr;
-
-    std::vector<PlacedField> m_placed;
-    ListContent m_listContent = ListContent::None;
-    // The events listed, in list order; an item carries its position here.
-    std::vector<EventEntry> m_events;
+    // ListView1 and the three lists that take turns in it.
+    RecordListView* m_list = nullptr;
+    AttachmentsPanel* m_attachments = nullptr;
+    ResourcesPanel* m_resources = nullptr;
+    EventsPanel* m_events = nullptr;
 };
