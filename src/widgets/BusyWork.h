@@ -1,5 +1,7 @@
 #pragma once
 
+#include "widgets/WaitCursor.h"
+
 #include <QApplication>
 #include <QEventLoop>
 #include <QThread>
@@ -26,11 +28,12 @@ auto runWhileBusy(Work work) -> std::invoke_result_t<Work>
     }));
     QEventLoop wait;
     QObject::connect(thread.get(), &QThread::finished, &wait, &QEventLoop::quit);
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    thread->start();
-    wait.exec(QEventLoop::ExcludeUserInputEvents);
-    thread->wait(); // finished is emitted just before the thread ends
-    QApplication::restoreOverrideCursor();
+    {
+        const WaitCursor busy;
+        thread->start();
+        wait.exec(QEventLoop::ExcludeUserInputEvents);
+        thread->wait(); // finished is emitted just before the thread ends
+    }
     if (failure)
         std::rethrow_exception(failure);
     return std::move(*result);

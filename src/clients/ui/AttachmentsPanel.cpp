@@ -2,12 +2,12 @@
 
 #include "clients/ClientDocuments.h"
 #include "clients/ui/RecordListView.h"
-#include "clients/ui/WaitCursor.h"
 #include "documents/ClsBinaryFunctions.h"
 #include "platform/FileDialog.h"
 #include "platform/FileOpener.h"
 #include "store/StoreError.h"
 #include "widgets/Twips.h"
+#include "widgets/WaitCursor.h"
 
 #include <QAction>
 #include <QCheckBox>

@@ -2,9 +2,9 @@
 
 #include "clients/ClientResources.h"
 #include "clients/ui/RecordListView.h"
-#include "clients/ui/WaitCursor.h"
 #include "platform/FileOpener.h"
 #include "store/StoreError.h"
+#include "widgets/WaitCursor.h"
 
 #include <QAction>
 #include <QMenu>

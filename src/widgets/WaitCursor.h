@@ -2,8 +2,8 @@
 
 #include <QApplication>
 
-// Storing or fetching a large document takes a while; the cursor says so until the end of
-// the scope.
+// Work that takes a while (storing or fetching a large document, checking a password): the
+// cursor says so until the end of the scope.
 class WaitCursor
 {
 public:
