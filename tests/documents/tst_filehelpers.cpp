@@ -164,6 +164,7 @@ private slots:
         const QString notRegular = QStringLiteral("it is not a regular file");
         QTest::newRow("removed after listing") << QStringLiteral("removed") << QString();
         QTest::newRow("no permission to read") << QStringLiteral("unreadable") << QString();
+        QTest::newRow("a link to itself") << QStringLiteral("looping link") << QString();
         QTest::newRow("a folder") << QStringLiteral("folder") << notRegular;
         QTest::newRow("a named pipe") << QStringLiteral("pipe") << notRegular;
     }
@@ -187,6 +188,8 @@ private slots:
         } else if (kind == QStringLiteral("unreadable")) {
             writeFile(failing, "secret");
             QVERIFY(QFile::setPermissions(failing, QFile::WriteOwner));
+        } else if (kind == QStringLiteral("looping link")) {
+            QVERIFY(QFile::link(failing, failing));
         } else if (kind == QStringLiteral("folder")) {
             QVERIFY(QDir().mkpath(failing));
         } else {
