@@ -34,77 +34,37 @@ struct Descriptor
 
 } // namespace
 
-BackgroundFileReader::BackgroundFileReader(const QStringList& paths) : m_paths(paths)
+BackgroundFileReader::BackgroundFileReader(const QStringList& paths) : m_paths(paths), m_ready(AheadFiles, AheadBytes)
 {
-    m_thread = std::jthread([this] { work(); });
-}
-
-BackgroundFileReader::~BackgroundFileReader()
-{
-    {
-        const std::lock_guard lock(m_mutex);
-        m_closing = true;
-    }
-    m_changed.notify_all();
-    m_thread = {}; // joins
+    m_thread = std::jthread([this](const std::stop_token& stop) { work(stop); });
 }
 
 BackgroundFileReader::File BackgroundFileReader::next()
 {
-    File file;
-    {
-        std::unique_lock lock(m_mutex);
-        m_changed.wait(lock, [&] { return !m_ready.empty(); });
-        file = std::move(m_ready.front());
-        m_ready.pop_front();
-        if (file.contents)
-            m_readyBytes -= file.contents->capacity();
-    }
-    m_changed.notify_all();
-    return file;
+    return *m_ready.pop(); // the helper adds one for every path
 }
 
 void BackgroundFileReader::recycle(QByteArray buffer)
 {
-    buffer.resize(0); // keeps its memory
-    const std::lock_guard lock(m_mutex);
-    m_spare.push_back(std::move(buffer));
+    m_ready.recycle(std::move(buffer));
 }
 
-bool BackgroundFileReader::full() const
-{
-    return m_readyBytes >= AheadBytes || m_ready.size() >= AheadFiles;
-}
-
-void BackgroundFileReader::work()
+void BackgroundFileReader::work(const std::stop_token& stop)
 {
     for (const QString& path : m_paths) {
-        QByteArray buffer;
-        {
-            std::unique_lock lock(m_mutex);
-            m_changed.wait(lock, [&] { return m_closing || !full(); });
-            if (m_closing)
-                return;
-            if (!m_spare.empty()) {
-                buffer = std::move(m_spare.back());
-                m_spare.pop_back();
-            }
-        }
+        if (stop.stop_requested())
+            return;
         File file;
         try {
-            file = read(path, std::move(buffer));
+            file = read(path, m_ready.spareBuffer());
         } catch (const std::exception& error) { // out of memory, say: this file fails, not the program
             file = File();
             file.error = QStringLiteral("The file %1 cannot be read: %2")
                              .arg(QDir::toNativeSeparators(path), QString::fromLocal8Bit(error.what()));
         }
-        {
-            const std::lock_guard lock(m_mutex);
-            if (file.contents)
-                m_readyBytes += file.contents->capacity();
-            m_ready.push_back(std::move(file));
-        }
-        m_changed.notify_all();
+        const qint64 bytes = file.contents ? file.contents->capacity() : 0;
+        if (!m_ready.push(std::move(file), bytes, stop))
+            return;
     }
 }
 

@@ -1,14 +1,12 @@
 #pragma once
 
+#include "documents/WorkQueue.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
-#include <condition_variable>
-#include <deque>
-#include <mutex>
 #include <optional>
 #include <thread>
-#include <vector>
 
 // Reads the files of a list, in order, on a helper thread a little ahead of the caller, so
 // that storing one file in the database and reading the next from the disk go on at once.
@@ -27,7 +25,8 @@ public:
     };
 
     explicit BackgroundFileReader(const QStringList& paths);
-    ~BackgroundFileReader();
+    // Stops the helper; what it read ahead is dropped.
+    ~BackgroundFileReader() = default;
 
     BackgroundFileReader(const BackgroundFileReader&) = delete;
     BackgroundFileReader& operator=(const BackgroundFileReader&) = delete;
@@ -39,16 +38,10 @@ public:
     void recycle(QByteArray buffer);
 
 private:
-    void work();
+    void work(const std::stop_token& stop);
     File read(const QString& path, QByteArray buffer) const;
-    bool full() const;
 
     const QStringList m_paths;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<File> m_ready;
-    std::vector<QByteArray> m_spare;
-    qint64 m_readyBytes = 0;
-    bool m_closing = false;
+    WorkQueue<File> m_ready;
     std::jthread m_thread; // last, so that it stops before the rest goes
 };

@@ -1,15 +1,11 @@
 #pragma once
 
+#include "documents/WorkQueue.h"
+
 #include <QByteArray>
 #include <QString>
-#include <condition_variable>
-#include <deque>
-#include <mutex>
-#include <optional>
 #include <thread>
 #include <vector>
-
-#include "store/StoreError.h"
 
 // Writes whole files from memory on helper threads while the caller goes on reading the next
 // ones from the database, so that a batch of copies keeps the engine and the file system
@@ -45,19 +41,9 @@ private:
         QByteArray contents;
     };
 
-    void work();
-    void write(const Job& job) const;
-    bool full() const;
-    void throwFailure() const;
+    void write(Job& job);
 
     const bool m_ownerOnly;
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<Job> m_queue;
-    std::vector<QByteArray> m_spare;
-    qint64 m_queuedBytes = 0;
-    int m_writing = 0;
-    bool m_closing = false;
-    std::optional<StoreError> m_failure;
+    WorkQueue<Job> m_queue;
     std::vector<std::jthread> m_threads; // last, so that they stop before the rest goes
 };

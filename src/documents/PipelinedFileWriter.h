@@ -1,16 +1,11 @@
 #pragma once
 
 #include "documents/TargetFile.h"
-#include "store/StoreError.h"
+#include "documents/WorkQueue.h"
 
 #include <QByteArray>
 #include <QString>
-#include <condition_variable>
-#include <deque>
-#include <mutex>
-#include <optional>
 #include <thread>
-#include <vector>
 
 // Writes one file from pieces handed over in order, on a helper thread, while the caller
 // reads the next piece: a large document is read from the database and written to its file
@@ -23,30 +18,23 @@ public:
     // Creates or empties `path` (see TargetFile). Throws StoreError when it cannot be opened.
     PipelinedFileWriter(const QString& path, bool ownerOnly);
     // Stops the helper; what was not written yet is dropped.
-    ~PipelinedFileWriter();
+    ~PipelinedFileWriter() = default;
 
     PipelinedFileWriter(const PipelinedFileWriter&) = delete;
     PipelinedFileWriter& operator=(const PipelinedFileWriter&) = delete;
 
-    // An empty buffer for the next piece, once one is free. Throws the helper's failure.
+    // An empty buffer for the next piece. Throws the helper's failure.
     QByteArray takeBuffer();
-    // Queues the next piece of the file. Throws the helper's failure.
+    // Queues the next piece of the file, once the one before is being written. Throws the
+    // helper's failure.
     void add(QByteArray piece);
     // Waits until every piece is written and closes the file. Throws the first failure.
     void finish();
 
 private:
-    void work();
-    void throwFailure() const;
+    void write(QByteArray& piece);
 
     TargetFile m_file; // written by the helper only, until finish()
-    std::mutex m_mutex;
-    std::condition_variable m_changed;
-    std::deque<QByteArray> m_queue;
-    std::vector<QByteArray> m_spare;
-    int m_buffers = 0; // handed out or queued or spare
-    bool m_writing = false;
-    bool m_closing = false;
-    std::optional<StoreError> m_failure;
+    WorkQueue<QByteArray> m_queue;
     std::jthread m_thread; // last, so that it stops before the rest goes
 };
