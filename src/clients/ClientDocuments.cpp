@@ -72,19 +72,23 @@ void addRow(Recordset& rs, ClientId clientId, const QString& filePath, int versi
 
 ClientDocuments::ClientDocuments(ClientId clientId) : m_clientId(clientId) {}
 
+QString ClientDocuments::listStatement(bool currentVersionOnly)
+{
+    return currentVersionOnly
+               ? QStringLiteral(
+                     "SELECT Attachments.AttachmentsName, Max(Attachments.AttachmentsDate) AS AttachmentsDate, "
+                     "Max(Attachments.AttachmentVersion) AS AttachmentVersion, "
+                     "Max(Attachments.AttachmentsId) AS AttachmentsId FROM Attachments "
+                     "WHERE PersonalInformationId = ? GROUP BY Attachments.AttachmentsName "
+                     "ORDER BY Attachments.AttachmentsName DESC")
+               : QStringLiteral("SELECT * FROM Attachments WHERE PersonalInformationId = ? "
+                                "ORDER BY Attachments.AttachmentsName, Attachments.AttachmentVersion DESC");
+}
+
 std::vector<ClientDocuments::Attachment> ClientDocuments::list(bool currentVersionOnly) const
 {
-    const QString sql =
-        currentVersionOnly
-            ? QStringLiteral("SELECT Attachments.AttachmentsName, Max(Attachments.AttachmentsDate) AS AttachmentsDate, "
-                             "Max(Attachments.AttachmentVersion) AS AttachmentVersion, "
-                             "Max(Attachments.AttachmentsId) AS AttachmentsId FROM Attachments "
-                             "WHERE PersonalInformationId = ? GROUP BY Attachments.AttachmentsName "
-                             "ORDER BY Attachments.AttachmentsName DESC")
-            : QStringLiteral("SELECT * FROM Attachments WHERE PersonalInformationId = ? "
-                             "ORDER BY Attachments.AttachmentsName, Attachments.AttachmentVersion DESC");
     CLsDataBaseConnection connection;
-    Recordset rs = connection.CreateRecordset(sql, {m_clientId});
+    Recordset rs = connection.CreateRecordset(listStatement(currentVersionOnly), {m_clientId});
     std::vector<Attachment> rows;
     for (; !rs.eof(); rs.moveNext()) {
         Attachment row;

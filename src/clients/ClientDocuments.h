@@ -39,6 +39,8 @@ public:
     // `currentVersionOnly`, one row per name, names descending, with the largest date, version
     // and identifier of that name's rows, each taken on its own.
     std::vector<Attachment> list(bool currentVersionOnly) const;
+    // The statement behind list(); the client is its one parameter.
+    static QString listStatement(bool currentVersionOnly);
 
     // Stores the file under its name without folder, with the highest stored version of that
     // name (over all clients) plus one. Returns the new row's identifier. Nothing is stored

@@ -1,7 +1,9 @@
 #include "DatabaseRows.h"
 #include "TestDatabaseFolder.h"
+#include "clients/ClientDocuments.h"
 #include "clients/ClientGroups.h"
 
+#include <QRegularExpression>
 #include <QTest>
 
 namespace {
@@ -16,37 +18,45 @@ SortClause sortedBy(const QString& key)
 
 } // namespace
 
-// The statements a user waits for in the explorer are answered from an index: a group of a
-// million clients is read from its part of the index, never by reading the whole table.
+// The statements a user waits for (the explorer, the attachments tab) are answered from an
+// index: a group of a million clients, or one client of many documents, is read from its part
+// of the index, never by reading the whole table.
 class TestClientStatements : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void explorerStatementsUseIndexes_data()
+    void statementsUseIndexes_data()
     {
         QTest::addColumn<QString>("sql");
         QTest::addColumn<bool>("sortedByIndex");
-        QTest::newRow("count, by last name") << ClientGroups::countStatement(false) << false;
-        QTest::newRow("count, by company") << ClientGroups::countStatement(true) << false;
-        QTest::newRow("list, by last name") << ClientGroups::clientListStatement(false, SortClause()) << false;
-        QTest::newRow("list, by company") << ClientGroups::clientListStatement(true, SortClause()) << false;
+        QTest::addColumn<QVariantList>("params");
+        const QVariantList group{ClientGroups::pattern(QStringLiteral("S"))};
+        const QVariantList client{7};
+        QTest::newRow("count, by last name") << ClientGroups::countStatement(false) << false << group;
+        QTest::newRow("count, by company") << ClientGroups::countStatement(true) << false << group;
+        QTest::newRow("list, by last name") << ClientGroups::clientListStatement(false, SortClause()) << false << group;
+        QTest::newRow("list, by company") << ClientGroups::clientListStatement(true, SortClause()) << false << group;
         QTest::newRow("list, by last name, sorted by it")
-            << ClientGroups::clientListStatement(false, sortedBy(QStringLiteral("\"Last Name\""))) << true;
+            << ClientGroups::clientListStatement(false, sortedBy(QStringLiteral("\"Last Name\""))) << true << group;
         QTest::newRow("list, by last name, sorted by city")
-            << ClientGroups::clientListStatement(false, sortedBy(QStringLiteral("City"))) << false;
+            << ClientGroups::clientListStatement(false, sortedBy(QStringLiteral("City"))) << false << group;
+        // The record window's attachments tab, for a client with thousands of documents.
+        QTest::newRow("attachments, every version") << ClientDocuments::listStatement(false) << false << client;
+        QTest::newRow("attachments, current versions") << ClientDocuments::listStatement(true) << false << client;
     }
 
-    void explorerStatementsUseIndexes()
+    void statementsUseIndexes()
     {
         QFETCH(QString, sql);
         QFETCH(bool, sortedByIndex);
+        QFETCH(QVariantList, params);
         TestDatabaseFolder folder;
-        const QString plan = DatabaseRows::queryPlan(sql, {ClientGroups::pattern(QStringLiteral("S"))});
+        const QString plan = DatabaseRows::queryPlan(sql, params);
         QVERIFY2(plan.contains(QStringLiteral("USING INDEX")) || plan.contains(QStringLiteral("USING COVERING INDEX")),
                  qPrintable(plan));
-        QVERIFY2(!plan.contains(QStringLiteral("SCAN \"Personal Information\"")) &&
-                     !plan.contains(QStringLiteral("SCAN Personal Information")),
+        QVERIFY2(!plan.contains(QRegularExpression(QStringLiteral("SCAN (\"Personal Information\"|Personal "
+                                                                  "Information|Attachments)(\\s|$)"))),
                  qPrintable(plan));
         if (sortedByIndex)
             QVERIFY2(!plan.contains(QStringLiteral("TEMP B-TREE")), qPrintable(plan));
