@@ -56,6 +56,23 @@ QString ClientGroups::clientListStatement(bool byCompany, const SortClause& sort
            groupColumn(byCompany) + Like + QStringLiteral(" AND Active = 1") + sort.text();
 }
 
+QString ClientGroups::clientIdStatement(bool byCompany)
+{
+    // "+Active" keeps the engine from taking Active = 1 for a bound of the index, which
+    // would make it sort the identifiers again although the index holds them in this order.
+    return QStringLiteral("SELECT PersonalInformationId FROM ") + quoteIdentifier(ClientTable) +
+           QStringLiteral(" WHERE ") + groupColumn(byCompany) + Like + QStringLiteral(" AND +Active = 1 ORDER BY ") +
+           groupColumn(byCompany) + QStringLiteral(", Active, PersonalInformationId");
+}
+
+QString ClientGroups::clientRowStatement(bool byCompany)
+{
+    return QStringLiteral("SELECT PersonalInformationId, ") + columnList(ClientListModel::clientColumns()) +
+           QStringLiteral(" FROM ") + quoteIdentifier(ClientTable) +
+           QStringLiteral(" WHERE PersonalInformationId = ? AND ") + groupColumn(byCompany) + Like +
+           QStringLiteral(" AND Active = 1");
+}
+
 QString ClientGroups::userListStatement(const SortClause& sort)
 {
     return QStringLiteral("SELECT ") + columnList(ClientListModel::userColumns()) + QStringLiteral(" FROM ") +

@@ -42,6 +42,12 @@ public:
     static QString countStatement(bool byCompany);
     // The identifier and the list columns of the active clients of one group, in `sort` order.
     static QString clientListStatement(bool byCompany, const SortClause& sort);
+    // The identifiers of the active clients of one group in the order of the group's index
+    // (name, then identifier), read from the index alone; the pattern is the one parameter.
+    static QString clientIdStatement(bool byCompany);
+    // The identifier and the list columns of one client (first parameter) while it is an
+    // active client of the group (second parameter, the pattern).
+    static QString clientRowStatement(bool byCompany);
     // The list columns of the users of one group, in `sort` order.
     static QString userListStatement(const SortClause& sort);
     // SecurityId and the name parts of the users of one group.

@@ -4,16 +4,12 @@
 #include "store/StoreError.h"
 
 #include <QCoreApplication>
-#include <limits>
 #include <utility>
 
 namespace {
 
 // Rows read before a long list is first shown: more than any screen holds.
 constexpr qsizetype FirstScreenRows = 256;
-
-// Room reserved per cell when the row count is known; the buffer grows beyond it as needed.
-constexpr qsizetype ExpectedCellBytes = 10;
 
 ClientListModel::Column column(const char* header, const char* field)
 {
@@ -48,69 +44,49 @@ ClientListModel::ClientListModel(QObject* parent) : QAbstractTableModel(parent) 
 
 void ClientListModel::reset(const QList<Column>& columns)
 {
+    show(columns, ClientListRows());
+}
+
+void ClientListModel::show(const QList<Column>& columns, ClientListRows rows)
+{
     ++m_generation;
     beginResetModel();
     m_columns = columns;
-    m_tagged = false;
-    m_text.clear();
-    m_text.squeeze();
-    m_ends.clear();
-    m_ends.shrink_to_fit();
-    m_ids.clear();
-    m_ids.shrink_to_fit();
-    m_rows = 0;
+    m_rows = std::move(rows);
     endResetModel();
+}
+
+void ClientListModel::append(const ClientListRows& rows)
+{
+    if (rows.rowCount() == 0)
+        return;
+    ++m_generation;
+    m_rows.checkRoomFor(rows); // before the view is told of rows that would not come
+    const int first = m_rows.rowCount();
+    beginInsertRows(QModelIndex(), first, first + rows.rowCount() - 1);
+    m_rows.append(rows);
+    endInsertRows();
 }
 
 void ClientListModel::fill(const QList<Column>& columns, Statement& statement, bool tagged, qsizetype expectedRows)
 {
-    const qsizetype width = columns.size();
-    const int first = tagged ? 1 : 0;
-    QByteArray text;
-    std::vector<std::uint32_t> ends;
-    std::vector<qint64> ids;
-    if (expectedRows > 0) {
-        ends.reserve(static_cast<size_t>(expectedRows * width));
-        text.reserve(expectedRows * width * ExpectedCellBytes);
-        if (tagged)
-            ids.reserve(static_cast<size_t>(expectedRows));
-    }
+    ClientListRows rows(static_cast<int>(columns.size()), tagged);
+    rows.reserve(expectedRows);
 
     // What the model showed before, kept while the first screen is shown ahead of the rest.
     QList<Column> previousColumns;
-    bool previousTagged = false;
-    QByteArray previousText;
-    std::vector<std::uint32_t> previousEnds;
-    std::vector<qint64> previousIds;
-    int previousRows = 0;
+    ClientListRows previousRows;
     bool published = false;
     const quint64 generation = ++m_generation;
 
-    qsizetype rows = 0;
     try {
         while (statement.step()) {
-            if (rows == std::numeric_limits<int>::max())
-                throw StoreError(QStringLiteral("The list cannot hold more rows"));
-            if (tagged)
-                ids.push_back(statement.value(0).toLongLong());
-            // The cells stay UTF-8 as the engine returns them; data() decodes only what is shown.
-            for (int c = first; c < first + width; ++c) {
-                const QByteArrayView cell = statement.utf8(c);
-                if (text.size() + cell.size() > std::numeric_limits<std::uint32_t>::max())
-                    throw StoreError(QStringLiteral("The list cannot hold more text"));
-                text.append(cell);
-                ends.push_back(static_cast<std::uint32_t>(text.size()));
-            }
-            ++rows;
-            if (rows == FirstScreenRows && QCoreApplication::instance()) {
+            rows.appendRow(statement);
+            if (rows.rowCount() == FirstScreenRows && QCoreApplication::instance()) {
                 // A long list: show its first screen now and read the rest afterwards.
                 beginResetModel();
                 previousColumns = std::exchange(m_columns, columns);
-                previousTagged = std::exchange(m_tagged, tagged);
-                previousText = std::exchange(m_text, text);
-                previousEnds = std::exchange(m_ends, ends);
-                previousIds = std::exchange(m_ids, ids);
-                previousRows = std::exchange(m_rows, static_cast<int>(rows));
+                previousRows = std::exchange(m_rows, rows);
                 endResetModel();
                 published = true;
                 QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -123,63 +99,33 @@ void ClientListModel::fill(const QList<Column>& columns, Statement& statement, b
         if (published && m_generation == generation) {
             beginResetModel();
             m_columns = std::move(previousColumns);
-            m_tagged = previousTagged;
-            m_text = std::move(previousText);
-            m_ends = std::move(previousEnds);
-            m_ids = std::move(previousIds);
-            m_rows = previousRows;
+            m_rows = std::move(previousRows);
             endResetModel();
         }
         throw;
     }
-    if (ends.capacity() > 2 * ends.size()) // the expected count was stale
-        ends.shrink_to_fit();
-    if (text.capacity() > 2 * text.size())
-        text.squeeze();
+    rows.squeeze();
 
     if (published) {
         // The rows shown so far are the first of these; the rest are added after them.
-        if (rows > m_rows)
-            beginInsertRows(QModelIndex(), m_rows, static_cast<int>(rows) - 1);
-        const bool inserting = rows > m_rows;
-        m_text = std::move(text);
-        m_ends = std::move(ends);
-        m_ids = std::move(ids);
-        m_rows = static_cast<int>(rows);
+        const int shown = m_rows.rowCount();
+        const bool inserting = rows.rowCount() > shown;
+        if (inserting)
+            beginInsertRows(QModelIndex(), shown, rows.rowCount() - 1);
+        m_rows = std::move(rows);
         if (inserting)
             endInsertRows();
         return;
     }
     beginResetModel();
     m_columns = columns;
-    m_tagged = tagged;
-    m_text = std::move(text);
-    m_ends = std::move(ends);
-    m_ids = std::move(ids);
-    m_rows = static_cast<int>(rows);
+    m_rows = std::move(rows);
     endResetModel();
-}
-
-qint64 ClientListModel::id(int row) const
-{
-    if (!m_tagged || row < 0 || row >= m_rows)
-        return 0;
-    return m_ids[static_cast<size_t>(row)];
-}
-
-QString ClientListModel::text(int row, int column) const
-{
-    const int width = static_cast<int>(m_columns.size());
-    if (row < 0 || row >= m_rows || column < 0 || column >= width)
-        return {};
-    const size_t cell = static_cast<size_t>(row) * static_cast<size_t>(width) + static_cast<size_t>(column);
-    const std::uint32_t start = cell == 0 ? 0 : m_ends[cell - 1];
-    return QString::fromUtf8(m_text.constData() + start, m_ends[cell] - start);
 }
 
 int ClientListModel::rowCount(const QModelIndex& parent) const
 {
-    return parent.isValid() ? 0 : m_rows;
+    return parent.isValid() ? 0 : m_rows.rowCount();
 }
 
 int ClientListModel::columnCount(const QModelIndex& parent) const

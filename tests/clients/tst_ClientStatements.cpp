@@ -61,6 +61,35 @@ private slots:
         if (sortedByIndex)
             QVERIFY2(!plan.contains(QStringLiteral("TEMP B-TREE")), qPrintable(plan));
     }
+
+    // A list read in slices: the group's identifiers come from its index alone, already in
+    // order, and each slice finds its clients by identifier.
+    void sliceStatementsUseIndexes_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QVariantList>("params");
+        QTest::addColumn<QString>("access");
+        const QString pattern = ClientGroups::pattern(QStringLiteral("S"));
+        QTest::newRow("identifiers, by last name")
+            << ClientGroups::clientIdStatement(false) << QVariantList{pattern} << "USING COVERING INDEX";
+        QTest::newRow("identifiers, by company")
+            << ClientGroups::clientIdStatement(true) << QVariantList{pattern} << "USING COVERING INDEX";
+        QTest::newRow("one client, by last name")
+            << ClientGroups::clientRowStatement(false) << QVariantList{1, pattern} << "USING INTEGER PRIMARY KEY";
+        QTest::newRow("one client, by company")
+            << ClientGroups::clientRowStatement(true) << QVariantList{1, pattern} << "USING INTEGER PRIMARY KEY";
+    }
+
+    void sliceStatementsUseIndexes()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QVariantList, params);
+        QFETCH(QString, access);
+        TestDatabaseFolder folder;
+        const QString plan = queryPlan(sql, params);
+        QVERIFY2(plan.contains(access), qPrintable(plan));
+        QVERIFY2(!plan.contains(QStringLiteral("TEMP B-TREE")), qPrintable(plan));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestClientStatements)

@@ -1,6 +1,7 @@
 #include "clients/ui/FrmDataBaseExplorer.h"
 
 #include "clients/ClientGroups.h"
+#include "clients/ClientListLoader.h"
 #include "clients/ClientListModel.h"
 #include "platform/MessageBox.h"
 #include "store/CLsDataBaseConnection.h"
@@ -97,6 +98,8 @@ void FrmDataBaseExplorer::createControls()
             [this](QTreeWidgetItem* node) { node->setIcon(0, ExplorerFrame::folderIcon(style())); });
 
     m_model = new ClientListModel(this);
+    m_loader = new ClientListLoader(m_model, this);
+    connect(m_loader, &ClientListLoader::failed, this, &FrmDataBaseExplorer::listFailed);
     m_list = m_frame->addList<QTreeView>();
     m_list->setModel(m_model);
     m_list->header()->setSectionsClickable(true);
@@ -243,16 +246,18 @@ void FrmDataBaseExplorer::showClientList(QTreeWidgetItem* node)
     const QString group = node->data(0, TagRole).toString();
     if (group.isEmpty())
         return;
-    const QList<ClientListModel::Column>& columns = ClientListModel::clientColumns();
     try {
-        CLsDataBaseConnection connection;
-        Statement rows = connection.database().prepare(ClientGroups::clientListStatement(m_byCompany, m_sort));
-        rows.bind(1, ClientGroups::pattern(group));
-        m_model->fill(columns, rows, true, node->data(0, CountRole).toLongLong());
+        m_loader->start(m_byCompany, group, m_sort);
     } catch (const StoreError& error) {
-        m_model->reset(columns);
-        reportError(error.message());
+        listFailed(error.message());
     }
+}
+
+void FrmDataBaseExplorer::listFailed(const QString& message)
+{
+    m_loader->stop();
+    m_model->reset(ClientListModel::clientColumns());
+    reportError(message);
 }
 
 void FrmDataBaseExplorer::showUserList(QTreeWidgetItem* node)
@@ -263,6 +268,7 @@ void FrmDataBaseExplorer::showUserList(QTreeWidgetItem* node)
         return;
     }
     const QList<ClientListModel::Column>& columns = ClientListModel::userColumns();
+    m_loader->stop();
     try {
         CLsDataBaseConnection connection;
         Statement rows = connection.database().prepare(ClientGroups::userListStatement(m_sort));
@@ -272,6 +278,16 @@ void FrmDataBaseExplorer::showUserList(QTreeWidgetItem* node)
         m_model->reset(columns);
         reportError(error.message());
     }
+}
+
+void FrmDataBaseExplorer::setListSliceRows(int rows)
+{
+    m_loader->setSliceRows(rows);
+}
+
+bool FrmDataBaseExplorer::isListFilling() const
+{
+    return m_loader->isRunning();
 }
 
 void FrmDataBaseExplorer::columnClicked(int section)

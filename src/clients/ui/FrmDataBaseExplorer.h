@@ -7,6 +7,7 @@
 #include <QString>
 #include <QWidget>
 
+class ClientListLoader;
 class ClientListModel;
 class ExplorerFrame;
 class QLabel;
@@ -50,6 +51,11 @@ public:
     // True while clients are grouped by company name rather than last name.
     bool groupedByCompany() const { return m_byCompany; }
     const SortClause& sortClause() const { return m_sort; }
+    // The client list is read a slice of `rows` rows per turn of the event loop; the window
+    // takes clicks and keys between slices.
+    void setListSliceRows(int rows);
+    // True while the rows of a group are still coming.
+    bool isListFilling() const;
 
     QSize sizeHint() const override;
 
@@ -82,6 +88,7 @@ private:
     void nodeClicked(QTreeWidgetItem* node);
     void showClientList(QTreeWidgetItem* node);
     void showUserList(QTreeWidgetItem* node);
+    void listFailed(const QString& message);
     void columnClicked(int section);
     void openClient(int row);
     void exitApplication();
@@ -99,4 +106,5 @@ private:
     QTreeWidget* m_tree = nullptr;
     QTreeView* m_list = nullptr;
     ClientListModel* m_model = nullptr;
+    ClientListLoader* m_loader = nullptr;
 };

@@ -1,0 +1,140 @@
+#include "clients/ClientListRows.h"
+
+#include "store/Statement.h"
+#include "store/StoreError.h"
+
+#include <limits>
+
+namespace {
+
+// Room reserved per cell when the row count is known; the buffer grows beyond it as needed.
+constexpr qsizetype ExpectedCellBytes = 10;
+
+} // namespace
+
+ClientListRows::ClientListRows(int width, bool tagged) : m_width(width), m_tagged(tagged) {}
+
+void ClientListRows::reserve(qsizetype rows)
+{
+    if (rows <= 0)
+        return;
+    const auto cells = static_cast<size_t>(rows) * static_cast<size_t>(m_width);
+    m_ends.reserve(cells);
+    m_null.reserve(cells);
+    m_text.reserve(static_cast<qsizetype>(cells) * ExpectedCellBytes);
+    if (m_tagged)
+        m_ids.reserve(static_cast<size_t>(rows));
+}
+
+void ClientListRows::checkRoom(qsizetype rows, qsizetype bytes) const
+{
+    if (rows > std::numeric_limits<int>::max() - m_rows)
+        throw StoreError(QStringLiteral("The list cannot hold more rows"));
+    if (bytes > static_cast<qsizetype>(std::numeric_limits<std::uint32_t>::max()) - m_text.size())
+        throw StoreError(QStringLiteral("The list cannot hold more text"));
+}
+
+void ClientListRows::appendRow(const Statement& statement)
+{
+    checkRoom(1, 0);
+    const int first = m_tagged ? 1 : 0;
+    if (m_tagged)
+        m_ids.push_back(statement.value(0).toLongLong());
+    // The cells stay UTF-8 as the engine returns them; text() decodes only what is shown.
+    for (int c = first; c < first + m_width; ++c) {
+        const QByteArrayView cell = statement.utf8(c);
+        checkRoom(0, cell.size());
+        m_text.append(cell);
+        m_ends.push_back(static_cast<std::uint32_t>(m_text.size()));
+        m_null.push_back(statement.isNull(c));
+    }
+    ++m_rows;
+}
+
+void ClientListRows::append(const ClientListRows& other)
+{
+    if (other.m_rows == 0)
+        return;
+    checkRoomFor(other);
+    const auto offset = static_cast<std::uint32_t>(m_text.size());
+    m_text.append(other.m_text);
+    m_ends.reserve(m_ends.size() + other.m_ends.size());
+    for (const std::uint32_t end : other.m_ends)
+        m_ends.push_back(offset + end);
+    m_null.insert(m_null.end(), other.m_null.begin(), other.m_null.end());
+    m_ids.insert(m_ids.end(), other.m_ids.begin(), other.m_ids.end());
+    m_rows += other.m_rows;
+}
+
+void ClientListRows::checkRoomFor(const ClientListRows& other) const
+{
+    checkRoom(other.m_rows, other.m_text.size());
+}
+
+void ClientListRows::squeeze()
+{
+    if (m_ends.capacity() > 2 * m_ends.size()) {
+        m_ends.shrink_to_fit();
+        m_null.shrink_to_fit();
+        m_ids.shrink_to_fit();
+    }
+    if (m_text.capacity() > 2 * m_text.size())
+        m_text.squeeze();
+}
+
+ClientListRows ClientListRows::reordered(const std::vector<int>& rows) const
+{
+    ClientListRows result(m_width, m_tagged);
+    result.m_text.reserve(m_text.size());
+    result.m_ends.reserve(m_ends.size());
+    result.m_null.reserve(m_null.size());
+    result.m_ids.reserve(m_ids.size());
+    for (const int row : rows) {
+        const size_t first = cell(row, 0);
+        const std::uint32_t start = first == 0 ? 0 : m_ends[first - 1];
+        const std::uint32_t end = m_width == 0 ? start : m_ends[first + static_cast<size_t>(m_width) - 1];
+        const auto offset = static_cast<std::uint32_t>(result.m_text.size());
+        result.m_text.append(m_text.constData() + start, end - start);
+        for (int c = 0; c < m_width; ++c) {
+            result.m_ends.push_back(offset + (m_ends[first + static_cast<size_t>(c)] - start));
+            result.m_null.push_back(m_null[first + static_cast<size_t>(c)]);
+        }
+        if (m_tagged)
+            result.m_ids.push_back(m_ids[static_cast<size_t>(row)]);
+    }
+    result.m_rows = static_cast<int>(rows.size());
+    return result;
+}
+
+size_t ClientListRows::cell(int row, int column) const
+{
+    return static_cast<size_t>(row) * static_cast<size_t>(m_width) + static_cast<size_t>(column);
+}
+
+qint64 ClientListRows::id(int row) const
+{
+    if (!m_tagged || row < 0 || row >= m_rows)
+        return 0;
+    return m_ids[static_cast<size_t>(row)];
+}
+
+QByteArrayView ClientListRows::utf8(int row, int column) const
+{
+    if (row < 0 || row >= m_rows || column < 0 || column >= m_width)
+        return {};
+    const size_t at = cell(row, column);
+    const std::uint32_t start = at == 0 ? 0 : m_ends[at - 1];
+    return QByteArrayView(m_text.constData() + start, m_ends[at] - start);
+}
+
+QString ClientListRows::text(int row, int column) const
+{
+    return QString::fromUtf8(utf8(row, column));
+}
+
+bool ClientListRows::isNull(int row, int column) const
+{
+    if (row < 0 || row >= m_rows || column < 0 || column >= m_width)
+        return true;
+    return m_null[cell(row, column)];
+}
