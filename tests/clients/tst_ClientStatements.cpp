@@ -86,7 +86,7 @@ private slots:
         QFETCH(QVariantList, params);
         QFETCH(QString, access);
         TestDatabaseFolder folder;
-        const QString plan = queryPlan(sql, params);
+        const QString plan = DatabaseRows::queryPlan(sql, params);
         QVERIFY2(plan.contains(access), qPrintable(plan));
         QVERIFY2(!plan.contains(QStringLiteral("TEMP B-TREE")), qPrintable(plan));
     }
