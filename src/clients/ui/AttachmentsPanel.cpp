@@ -36,7 +36,8 @@ AttachmentsPanel::AttachmentsPanel(RecordListView& list, QWidget* options) : QOb
     createMenu();
     QTreeWidget* view = m_list.view();
     connect(view, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) { showMenu(position); });
-    view->viewport()->installEventFilter(this);
+    m_viewport = view->viewport();
+    m_viewport->installEventFilter(this);
 }
 
 void AttachmentsPanel::createMenu()
@@ -85,7 +86,7 @@ void AttachmentsPanel::fill()
 
 bool AttachmentsPanel::eventFilter(QObject* watched, QEvent* event)
 {
-    if (watched != m_list.view()->viewport())
+    if (watched != m_viewport)
         return QObject::eventFilter(watched, event);
     switch (event->type()) {
     case QEvent::DragEnter:

@@ -56,6 +56,9 @@ private:
     RecordListView& m_list;
     QCheckBox* m_currentVersionOnly = nullptr;
     QMenu* m_menu = nullptr;
+    // The list's viewport, which brings the drops. Kept, since events still reach the filter
+    // while the list is being destroyed, when it can no longer be asked for its viewport.
+    QObject* m_viewport = nullptr;
     // The file dialog keeps the title and filter of the last upload for "SaveAs".
     QString m_dialogTitle;
     QString m_dialogFilter;
