@@ -5,15 +5,13 @@
 class BenchOptions;
 class ResultTable;
 
-// Windows: start-up to the login window in a new folder, and the record window opened on a
-// client with ten designed tabs of twenty fields.
+// Start-up to the login window in a new folder.
 class WindowCases
 {
 public:
     WindowCases(const BenchOptions& options, const QString& root, ResultTable& table);
 
     void runStartup();
-    void runRecordWindow();
 
     // The child side of the start-up case: starts as the program's main() does on `folder`,
     // prints "shown <monotonic ns> <peak KiB>" when the login window has been painted, and
