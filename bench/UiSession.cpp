@@ -13,6 +13,7 @@
 #include <QWidget>
 #include <algorithm>
 #include <chrono>
+#include <optional>
 
 namespace {
 
@@ -169,8 +170,12 @@ ActionWaits measureAction(InputProbe& probe, QWidget* shown, const std::function
                           const std::function<void()>& action, const std::function<bool()>& complete,
                           const QString& what, const std::function<void()>& nudge)
 {
-    PaintProbe paint(shown, showsIt);
-    paint.arm();
+    // An action that changes nothing on screen (a copy written to a file) is not waited on to paint.
+    std::optional<PaintProbe> paint;
+    if (shown) {
+        paint.emplace(shown, showsIt);
+        paint->arm();
+    }
     const std::int64_t start = Stopwatch::now();
     probe.arm();
     action();
@@ -181,9 +186,9 @@ ActionWaits measureAction(InputProbe& probe, QWidget* shown, const std::function
                 completeAt = Stopwatch::now();
             else if (completeAt == 0 && nudge)
                 nudge();
-            return completeAt != 0 && paint.painted() && probe.accepted();
+            return completeAt != 0 && (!paint || paint->painted()) && probe.accepted();
         },
         what);
     const auto since = [start](std::int64_t end) { return static_cast<double>(end - start) / 1e9; };
-    return {since(paint.paintedAt()), since(probe.acceptedAt()), since(completeAt)};
+    return {paint ? since(paint->paintedAt()) : 0.0, since(probe.acceptedAt()), since(completeAt)};
 }

@@ -116,8 +116,8 @@ struct ActionWaits
     double all() const;
 };
 
-// Runs `action` and the events after it until `shown` has been painted while `showsIt` held,
-// the probe was taken and `complete` holds. `nudge`, when given, runs whenever the events ran
+// Runs `action` and the events after it until `shown` (unless null) has been painted while
+// `showsIt` held, the probe was taken and `complete` holds. `nudge`, when given, runs whenever the events ran
 // dry before completion (as a person scrolls a list that reads more rows as it is scrolled).
 ActionWaits measureAction(InputProbe& probe, QWidget* shown, const std::function<bool()>& showsIt,
                           const std::function<void()>& action, const std::function<bool()>& complete,

@@ -2,10 +2,11 @@
 // its baseline or physical limit in the same run. See bench/README.md.
 
 #include "BenchOptions.h"
-#include "DocumentCases.h"
 #include "EngineChoice.h"
 #include "ExplorerCase.h"
+#include "LargeDocumentCase.h"
 #include "LoginCase.h"
+#include "ManyDocumentsCase.h"
 #include "OfficeData.h"
 #include "RecordCase.h"
 #include "ResultTable.h"
@@ -47,11 +48,10 @@ int main(int argc, char** argv)
 
     ResultTable table;
     table.addNote(QStringLiteral("Engine: %1.").arg(EngineChoice(options).describe()));
-    DocumentCases documents(options, root.path(), table);
     if (options.runs(QStringLiteral("big")))
-        documents.runLarge();
+        LargeDocumentCase(options, root.path(), table).run();
     if (options.runs(QStringLiteral("many")))
-        documents.runMany();
+        ManyDocumentsCase(options, root.path(), table).run();
     if (options.runs(QStringLiteral("search")))
         SearchCase(options, root.path(), table).run();
     if (options.runs(QStringLiteral("explorer")) || options.runs(QStringLiteral("record"))) {
