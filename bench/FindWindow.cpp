@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTreeWidget>
+#include <algorithm>
 
 namespace {
 
@@ -22,7 +23,24 @@ T* visibleControl(const QWidget& window, const QString& name)
     return found;
 }
 
+// A person clicks an option on its round mark or its caption, at its left end.
+void clickOption(QRadioButton* option)
+{
+    QTest::mouseClick(option, Qt::LeftButton, {}, QPoint(std::min(8, option->width() / 2), option->height() / 2));
+}
+
 } // namespace
+
+// Types text as the keyboard sends it, also letters beyond ASCII.
+void typeText(QWidget* widget, const QString& text)
+{
+    for (const QChar c : text) {
+        if (c.unicode() < 0x80)
+            QTest::keyClick(widget, c.toLatin1());
+        else
+            QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
+}
 
 FindWindow::FindWindow() : m_window(std::make_unique<frmFindInfo>())
 {
@@ -45,18 +63,27 @@ void FindWindow::showAndWait()
 
 void FindWindow::find(const QString& text, bool content) const
 {
-    QTest::mouseClick(visibleControl<QRadioButton>(*m_window, content ? QStringLiteral("optSearchSummary_1")
-                                                                      : QStringLiteral("optSearchSummary_0")),
-                      Qt::LeftButton);
-    QTest::mouseClick(visibleControl<QRadioButton>(*m_window, QStringLiteral("optSearchClient_0")), Qt::LeftButton);
+    prepare(text, content);
+    clickFind();
+}
+
+void FindWindow::prepare(const QString& text, bool content) const
+{
+    clickOption(visibleControl<QRadioButton>(*m_window, content ? QStringLiteral("optSearchSummary_1")
+                                                                : QStringLiteral("optSearchSummary_0")));
+    clickOption(visibleControl<QRadioButton>(*m_window, QStringLiteral("optSearchClient_0")));
     auto* box = visibleControl<QLineEdit>(*m_window, QStringLiteral("txtSearchString"));
     box->setFocus();
     box->selectAll();
     QTest::keyClick(box, Qt::Key_Delete);
-    QTest::keyClicks(box, text);
+    typeText(box, text);
+    if (!visibleControl<QRadioButton>(*m_window, content ? QStringLiteral("optSearchSummary_1")
+                                                         : QStringLiteral("optSearchSummary_0"))
+             ->isChecked())
+        throw StoreError(QStringLiteral("the search dialog did not take the click on %1")
+                             .arg(content ? QStringLiteral("Content") : QStringLiteral("Summary")));
     if (box->text() != text)
         throw StoreError(QStringLiteral("the search box reads \"%1\", not \"%2\"").arg(box->text(), text));
-    clickFind();
 }
 
 void FindWindow::clickFind() const

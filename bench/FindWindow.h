@@ -6,6 +6,10 @@
 
 class frmFindInfo;
 class QTreeWidget;
+class QWidget;
+
+// Types text as the keyboard sends it, also letters beyond ASCII.
+void typeText(QWidget* widget, const QString& text);
 
 // The document search dialog as a person drives it, opened without a current client (so it
 // searches every client's documents).
@@ -21,7 +25,8 @@ public:
     // Types `text`, picks a summary or a content search and clicks Find; returns when the click
     // has been handled (the content search asks first; the scripted answer is Yes).
     void find(const QString& text, bool content) const;
-    // Only the click on Find, with the text and options already set by find().
+    // The same in two steps: the text and options, then the click on Find.
+    void prepare(const QString& text, bool content) const;
     void clickFind() const;
 
     QTreeWidget* results() const { return m_results; }
