@@ -125,6 +125,9 @@ bool BenchOptions::parse(const QStringList& arguments, QString& error)
             keep = true;
         } else if (argument == QLatin1String("--startup-probe") && at + 1 < arguments.size()) {
             startupProbeFolder = arguments.at(++at);
+        } else if (argument == QLatin1String("--startup-probe-bare") && at + 1 < arguments.size()) {
+            startupProbeFolder = arguments.at(++at);
+            startupProbeBare = true;
         } else {
             error = QStringLiteral("unknown argument \"%1\"").arg(argument);
             return false;

@@ -16,7 +16,8 @@ public:
     // The child side of the start-up case: starts as the program's main() does on `folder`,
     // prints "shown <monotonic ns> <peak KiB>" when the login window has been painted, and
     // ends. The notice of a new folder (only the built-in account exists) is answered at once.
-    static int startupProbe(const QString& program, const QString& folder);
+    // `bare`: the baseline instead, an application that shows an empty window of the login's size.
+    static int startupProbe(const QString& program, const QString& folder, bool bare);
 
 private:
     const BenchOptions& m_options;

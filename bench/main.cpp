@@ -33,7 +33,8 @@ int main(int argc, char** argv)
         return 2;
     }
     if (!options.startupProbeFolder.isEmpty())
-        return WindowCases::startupProbe(QString::fromLocal8Bit(argv[0]), options.startupProbeFolder);
+        return WindowCases::startupProbe(QString::fromLocal8Bit(argv[0]), options.startupProbeFolder,
+                                         options.startupProbeBare);
 
     // Every case makes its data in this folder; it goes when the run ends.
     QTemporaryDir root(QDir(options.folder).filePath(QStringLiteral("orvanta-bench-XXXXXX")));
