@@ -162,14 +162,15 @@ struct Explorer
     }
 };
 
-// Clicks and waits for the list of `rows` rows: its first screen painted, the window taking
-// input again, every row there.
-ActionWaits clickAndWait(InputProbe& probe, QTreeView* list, qint64 rows, const std::function<void()>& click)
+// Clicks and waits for the list of `rows` rows: its first screen painted (`first` tells the
+// list's first row when it shows), the window taking input again, every row there.
+ActionWaits clickAndWait(InputProbe& probe, QTreeView* list, qint64 rows, const std::function<bool()>& first,
+                         const std::function<void()>& click)
 {
     QAbstractItemModel* model = list->model();
     int lastCount = -1;
     const ActionWaits waits = measureAction(
-        probe, list->viewport(), [model] { return model->rowCount() > 0; }, click,
+        probe, list->viewport(), [model, &first] { return model->rowCount() > 0 && first(); }, click,
         [&] { return model->rowCount() >= rows; }, QStringLiteral("the list of %1 rows").arg(rows),
         [&] {
             // A list that reads more rows as it is scrolled: go to its end, as a person would.
@@ -249,6 +250,17 @@ void ExplorerCase::run()
         report.put(QStringLiteral("counted"), static_cast<double>(counted));
         require(counted == std::accumulate(m_office.active().begin(), m_office.active().end(), qint64(0)),
                 QStringLiteral("the bare engine counted %1 active clients in the groups").arg(counted));
+        {
+            // What the first row of each list is, for telling the window's first screen of it.
+            BareSqlite::Query first(db, ClientGroups::clientListStatement(false, SortClause()));
+            first.bind(1, ClientGroups::pattern(largest));
+            require(first.step(), QStringLiteral("the bare engine lists no client in %1").arg(largest));
+            report.put(QStringLiteral("firstId"), static_cast<double>(first.integer(0)));
+            BareSqlite::Query firstSorted(db, sortedStatement());
+            firstSorted.bind(1, ClientGroups::pattern(largest));
+            require(firstSorted.step(), QStringLiteral("the bare engine lists no client in %1").arg(largest));
+            report.put(QStringLiteral("firstKey"), ListDigest::cell(firstSorted.text(1 + keyColumn)));
+        }
         std::vector<double> whole, sorted;
         ListDigest list, sortedList;
         for (int r = 0; r < m_options.repeats; ++r) {
@@ -299,7 +311,20 @@ void ExplorerCase::run()
                         .arg(group)
                         .arg(m_office.active()[static_cast<size_t>(i)]));
         }
-        const ActionWaits coldWaits = clickAndWait(probe, cold->list, largestRows, [&] { cold->clickGroup(largest); });
+        const auto firstOfGroup = [&](const QTreeView* list) {
+            return [list, id = static_cast<qint64>(bare.value(QStringLiteral("firstId")))] {
+                const auto* model = qobject_cast<const ClientListModel*>(list->model());
+                return model && model->id(0) == id;
+            };
+        };
+        const auto firstSorted = [&](const QTreeView* list) {
+            return [list, key = bare.value(QStringLiteral("firstKey")), keyColumn] {
+                const QAbstractItemModel* model = list->model();
+                return ListDigest::cell(model->data(model->index(0, keyColumn)).toString().toUtf8()) == key;
+            };
+        };
+        const ActionWaits coldWaits =
+            clickAndWait(probe, cold->list, largestRows, firstOfGroup(cold->list), [&] { cold->clickGroup(largest); });
         report.put(QStringLiteral("coldFirst"), coldWaits.painted);
         report.put(QStringLiteral("coldAccepted"), coldWaits.accepted);
         report.put(QStringLiteral("coldWhole"), coldWaits.complete);
@@ -311,8 +336,10 @@ void ExplorerCase::run()
         for (int r = 0; r < m_options.repeats; ++r) {
             Explorer warm;
             warm.showAndWait();
-            group.push_back(clickAndWait(probe, warm.list, largestRows, [&] { warm.clickGroup(largest); }));
-            sorted.push_back(clickAndWait(probe, warm.list, largestRows, [&] { warm.clickHeader(keyColumn); }));
+            group.push_back(clickAndWait(probe, warm.list, largestRows, firstOfGroup(warm.list),
+                                         [&] { warm.clickGroup(largest); }));
+            sorted.push_back(clickAndWait(probe, warm.list, largestRows, firstSorted(warm.list),
+                                          [&] { warm.clickHeader(keyColumn); }));
             if (r + 1 == m_options.repeats)
                 putDigest(report, QStringLiteral("sortedList"), windowList(warm.list, keyColumn));
         }

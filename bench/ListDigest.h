@@ -21,8 +21,12 @@ public:
     double keys() const { return static_cast<double>(m_keys & Mask); }
     qint64 rows() const { return m_rows; }
 
+    // The fingerprint of one cell's text.
+    static double cell(const QByteArray& utf8) { return static_cast<double>(mix(Start, utf8) & Mask); }
+
 private:
     static constexpr quint64 Mask = (quint64(1) << 48) - 1;
+    static constexpr quint64 Start = 14695981039346656037ULL;
     static quint64 mix(quint64 hash, const QByteArray& bytes);
 
     quint64 m_row = 0;

@@ -21,6 +21,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
+#include <functional>
 #include <vector>
 
 namespace {
@@ -36,6 +37,16 @@ void require(bool condition, const QString& message)
 {
     if (!condition)
         throw StoreError(message);
+}
+
+// Whether a condition on the window holds; false while what it looks at is not on screen.
+bool holds(const std::function<bool()>& condition)
+{
+    try {
+        return condition();
+    } catch (const StoreError&) {
+        return false;
+    }
 }
 
 QString typedValue(int round)
@@ -141,11 +152,7 @@ void RecordCase::run()
             // A designed tab: its boxes show the client's stored values.
             const QString expected = OfficeData::storedValue(ClickedTab, 0, client);
             const auto shown = [&] {
-                try {
-                    return record.box(OfficeData::fieldName(0))->text() == expected;
-                } catch (const StoreError&) {
-                    return false;
-                }
+                return holds([&] { return record.box(OfficeData::fieldName(0))->text() == expected; });
             };
             times[1].push_back(measureAction(
                                    probe, &record.window(), shown, [&] { record.clickTab(tab); }, shown,
@@ -153,7 +160,7 @@ void RecordCase::run()
                                    .all());
 
             // Edit: every tab's stored row is read and the boxes are unlocked.
-            const auto editing = [&] { return !record.box(field)->isReadOnly(); };
+            const auto editing = [&] { return holds([&] { return !record.box(field)->isReadOnly(); }); };
             times[2].push_back(measureAction(
                                    probe, &record.window(), editing,
                                    [&] { record.clickButton(QStringLiteral("cmdEdit")); }, editing,

@@ -20,7 +20,8 @@ class ScriptedMessageBox;
 // platform doubles (message boxes answered at once, file dialogs answered from a script,
 // files "opened" by recording their path), and ways to wait for what the user waits for.
 //
-// One per process, made before any window.
+// One per process, made before any window; it shows a first window of its own and closes it,
+// as the program has shown others before the one measured.
 class UiSession
 {
 public:
@@ -42,6 +43,8 @@ public:
     static void settle();
 
 private:
+    static void warmUp();
+
     int m_argc = 1;
     char m_arg0[14] = "orvanta-bench";
     char* m_argv[2] = {m_arg0, nullptr};
@@ -82,8 +85,8 @@ private:
     std::thread m_thread;
 };
 
-// Notes the first paint of a widget after it was armed, for which a condition holds (such
-// as "the list shows rows"); the time is taken when the paint begins.
+// Notes the first paint of a widget, or of any widget inside it, after it was armed, for which
+// a condition holds (such as "the list shows rows"); the time is taken when the paint begins.
 class PaintProbe : public QObject
 {
 public:
