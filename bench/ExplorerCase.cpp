@@ -168,17 +168,9 @@ ActionWaits clickAndWait(InputProbe& probe, QTreeView* list, qint64 rows, const 
                          const std::function<void()>& click)
 {
     QAbstractItemModel* model = list->model();
-    int lastCount = -1;
     const ActionWaits waits = measureAction(
         probe, list->viewport(), [model, &first] { return model->rowCount() > 0 && first(); }, click,
-        [&] { return model->rowCount() >= rows; }, QStringLiteral("the list of %1 rows").arg(rows),
-        [&] {
-            // A list that reads more rows as it is scrolled: go to its end, as a person would.
-            const int count = model->rowCount();
-            if (count == lastCount && model->canFetchMore(QModelIndex()))
-                QTest::keyClick(list, Qt::Key_End, Qt::ControlModifier);
-            lastCount = count;
-        });
+        [&] { return model->rowCount() >= rows; }, QStringLiteral("the list of %1 rows").arg(rows), scrollToEnd(list));
     require(model->rowCount() == rows,
             QStringLiteral("the list shows %1 rows, the group has %2").arg(model->rowCount()).arg(rows));
     return waits;

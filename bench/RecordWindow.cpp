@@ -12,7 +12,7 @@
 #include <QPushButton>
 #include <QTabBar>
 #include <QTest>
-#include <QTreeWidget>
+#include <QTreeView>
 #include <QUrl>
 
 namespace {
@@ -41,7 +41,7 @@ RecordWindow::RecordWindow(qint64 client, const QString& caption)
     m_window->PersonalInformationId = client;
     m_window->PersonalName = caption;
     m_tabs = control<QTabBar>(*m_window, QStringLiteral("TabStrip1"));
-    m_list = control<QTreeWidget>(*m_window, QStringLiteral("ListView1"));
+    m_list = control<QTreeView>(*m_window, QStringLiteral("ListView1"));
 }
 
 RecordWindow::~RecordWindow() = default;
@@ -96,12 +96,21 @@ QLineEdit* RecordWindow::box(const QString& fieldName) const
 
 int RecordWindow::listCount() const
 {
-    return m_list->topLevelItemCount();
+    return m_list->model()->rowCount();
 }
 
-void RecordWindow::select(QTreeWidgetItem* item) const
+QStringList RecordWindow::listNames() const
 {
-    m_list->setCurrentItem(item);
+    const QAbstractItemModel* model = m_list->model();
+    QStringList names;
+    for (int row = 0; row < model->rowCount(); ++row)
+        names.append(model->index(row, 0).data().toString());
+    return names;
+}
+
+void RecordWindow::select(int row) const
+{
+    m_list->setCurrentIndex(m_list->model()->index(row, 0));
 }
 
 void RecordWindow::trigger(const QString& actionName) const

@@ -9,8 +9,7 @@ class DisplayExtendedInformation;
 class QLineEdit;
 class QPushButton;
 class QTabBar;
-class QTreeWidget;
-class QTreeWidgetItem;
+class QTreeView;
 
 // The client record window as a person drives it: found by the names of its controls,
 // clicked where a person clicks, files dropped where a person drops them.
@@ -24,7 +23,8 @@ public:
 
     DisplayExtendedInformation& window() const { return *m_window; }
     QTabBar* tabs() const { return m_tabs; }
-    QTreeWidget* list() const { return m_list; }
+    // The list of the fixed tabs, read through its model (whatever fills it).
+    QTreeView* list() const { return m_list; }
 
     // Shows the window as its opener does; returns the moment of its first paint.
     std::int64_t showAndWait();
@@ -37,8 +37,10 @@ public:
     QLineEdit* box(const QString& fieldName) const;
 
     int listCount() const;
-    // Selects the list's item as a click on it does.
-    void select(QTreeWidgetItem* item) const;
+    // The texts of the list's first column, top to bottom.
+    QStringList listNames() const;
+    // Selects a row of the list as a click on it does.
+    void select(int row) const;
     // An action of the list's context menu ("MnuSaveAs", "MnuView").
     void trigger(const QString& actionName) const;
     // Files dropped from a file manager onto the list.
@@ -47,5 +49,5 @@ public:
 private:
     std::unique_ptr<DisplayExtendedInformation> m_window;
     QTabBar* m_tabs = nullptr;
-    QTreeWidget* m_list = nullptr;
+    QTreeView* m_list = nullptr;
 };

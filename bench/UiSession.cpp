@@ -8,14 +8,17 @@
 #include "platform/ScriptedMessageBox.h"
 #include "store/StoreError.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QEvent>
 #include <QLineEdit>
 #include <QTabBar>
+#include <QTest>
 #include <QTreeWidget>
 #include <QWidget>
 #include <algorithm>
 #include <chrono>
+#include <memory>
 #include <optional>
 
 namespace {
@@ -219,4 +222,16 @@ ActionWaits measureAction(InputProbe& probe, QWidget* shown, const std::function
         what);
     const auto since = [start](std::int64_t end) { return static_cast<double>(end - start) / 1e9; };
     return {paint ? since(paint->paintedAt()) : 0.0, since(probe.acceptedAt()), since(completeAt)};
+}
+
+std::function<void()> scrollToEnd(QAbstractItemView* view)
+{
+    auto lastCount = std::make_shared<int>(-1);
+    return [view, lastCount] {
+        QAbstractItemModel* model = view->model();
+        const int count = model->rowCount();
+        if (count == *lastCount && model->canFetchMore(QModelIndex()))
+            QTest::keyClick(view, Qt::Key_End, Qt::ControlModifier);
+        *lastCount = count;
+    };
 }

@@ -9,6 +9,7 @@
 #include <memory>
 #include <thread>
 
+class QAbstractItemView;
 class QApplication;
 class QWidget;
 class RecordingFileOpener;
@@ -125,3 +126,8 @@ struct ActionWaits
 ActionWaits measureAction(InputProbe& probe, QWidget* shown, const std::function<bool()>& showsIt,
                           const std::function<void()>& action, const std::function<bool()>& complete,
                           const QString& what, const std::function<void()>& nudge = {});
+
+// A nudge for measureAction() on a list that reads more rows as it is scrolled: whenever its
+// rows stopped growing and its model has more, it goes to the list's end with Ctrl+End, as a
+// person would. A list filled otherwise is left alone.
+std::function<void()> scrollToEnd(QAbstractItemView* view);
