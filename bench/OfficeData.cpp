@@ -220,6 +220,5 @@ bool OfficeData::build(QString& error)
         m_active[static_cast<size_t>(i)] =
             static_cast<qint64>(outcome.value(QString(QLatin1Char(static_cast<char>('A' + i)))));
     m_recordClient = std::max<qint64>(1, clients() / 2);
-    m_built = true;
     return true;
 }

@@ -22,7 +22,6 @@ public:
 
     // Builds it all in a child process; false (with `error` set) when that failed.
     bool build(QString& error);
-    bool isBuilt() const { return m_built; }
     // Deletes its files.
     void remove() const;
 
@@ -47,7 +46,6 @@ private:
     const BenchOptions& m_options;
     QString m_base;
     QString m_app;
-    bool m_built = false;
     std::array<qint64, 26> m_active{};
     qint64 m_recordClient = 0;
 };
