@@ -14,6 +14,7 @@
 #include <QLineEdit>
 #include <QTabBar>
 #include <QTest>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QWidget>
 #include <algorithm>
@@ -110,13 +111,14 @@ int UiSession::depth()
 void UiSession::waitUntil(const std::function<bool()>& done, const QString& what, double timeoutSeconds)
 {
     const Stopwatch watch;
+    // The thread sleeps while no event comes, so that it takes no core from the program's
+    // helper threads; the timer wakes it at least every 5 ms to look at the condition.
+    QTimer wake;
+    wake.start(5);
     while (!done()) {
         if (watch.seconds() > timeoutSeconds)
             throw StoreError(QStringLiteral("waited %1 s in vain for %2").arg(timeoutSeconds).arg(what));
-        // Wakes at least every 10 ms, so that a condition changed by another thread is seen.
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        if (!done())
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     }
 }
 
