@@ -1,6 +1,8 @@
 #include "BenchOptions.h"
 
 #include <QDir>
+#include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -23,23 +25,39 @@ bool number(const QStringList& arguments, qsizetype& at, qint64& value, QString&
 
 const QStringList& BenchOptions::caseNames()
 {
-    static const QStringList names = {QStringLiteral("big"),      QStringLiteral("many"),    QStringLiteral("search"),
-                                      QStringLiteral("explorer"), QStringLiteral("startup"), QStringLiteral("record")};
+    static const QStringList names = {QStringLiteral("big"),      QStringLiteral("many"),   QStringLiteral("search"),
+                                      QStringLiteral("explorer"), QStringLiteral("record"), QStringLiteral("login"),
+                                      QStringLiteral("startup")};
     return names;
 }
 
 QString BenchOptions::usage()
 {
     return QStringLiteral(
-        "usage: orvanta-bench [--quick] [--big-mib N] [--docs N] [--search-mib N] [--clients N]\n"
-        "                     [--repeats N] [--rounds N] [--dir FOLDER] [--cases "
-        "big,many,search,explorer,startup,record]\n"
+        "usage: orvanta-bench [--scale F | --quick] [--big-mib N] [--docs N] [--search-mib N] [--clients N]\n"
+        "                     [--repeats N] [--rounds N] [--page-kib 4|16|32|64] [--mmap-mib N]\n"
+        "                     [--dir FOLDER] [--cases big,many,search,explorer,record,login,startup]\n"
         "                     [--program PATH] [--keep]\n"
-        "  --quick       small sizes for a smoke run (64 MiB, 500 documents, 32 MiB, 50,000 clients)\n"
-        "  --rounds      rounds of the many-documents drop and fetches (default 5)\n"
+        "  --scale F     every size times F (0.01 gives a 9 MiB document, 100 documents, 5 MiB of text,\n"
+        "                10,000 clients); sizes given after it are taken as given\n"
+        "  --quick       the same as --scale 0.05 --repeats 3\n"
+        "  --rounds      alternating samples of the document measurements (default 3)\n"
+        "  --page-kib    page size of every database made (default: as the program makes it)\n"
+        "  --mmap-mib    the program's connections read the file through memory maps up to this size\n"
         "  --dir         where the temporary application folders are made (default: the system's temp folder)\n"
         "  --program     the orvanta executable for the start-up case (default: next to this program)\n"
         "  --keep        leave the generated data behind\n");
+}
+
+void BenchOptions::scale(double factor)
+{
+    const auto scaled = [factor](qint64 value, qint64 least) {
+        return std::max<qint64>(least, static_cast<qint64>(std::llround(static_cast<double>(value) * factor)));
+    };
+    bigMiB = scaled(900, 1);
+    docs = static_cast<int>(scaled(10000, 20));
+    searchMiB = scaled(500, 2);
+    clients = scaled(1000000, 2000);
 }
 
 bool BenchOptions::parse(const QStringList& arguments, QString& error)
@@ -49,11 +67,16 @@ bool BenchOptions::parse(const QStringList& arguments, QString& error)
         const QString& argument = arguments.at(at);
         qint64 value = 0;
         if (argument == QLatin1String("--quick")) {
-            bigMiB = 64;
-            docs = 500;
-            searchMiB = 32;
-            clients = 50000;
+            scale(0.05);
             repeats = 3;
+        } else if (argument == QLatin1String("--scale") && at + 1 < arguments.size()) {
+            bool ok = false;
+            const double factor = arguments.at(++at).toDouble(&ok);
+            if (!ok || factor <= 0 || factor > 10) {
+                error = QStringLiteral("--scale needs a factor above 0, at most 10");
+                return false;
+            }
+            scale(factor);
         } else if (argument == QLatin1String("--big-mib")) {
             if (!number(arguments, at, bigMiB, error))
                 return false;
@@ -75,6 +98,17 @@ bool BenchOptions::parse(const QStringList& arguments, QString& error)
             if (!number(arguments, at, value, error))
                 return false;
             rounds = static_cast<int>(value);
+        } else if (argument == QLatin1String("--page-kib")) {
+            if (!number(arguments, at, value, error))
+                return false;
+            if (value != 1 && value != 2 && value != 4 && value != 8 && value != 16 && value != 32 && value != 64) {
+                error = QStringLiteral("--page-kib takes 1, 2, 4, 8, 16, 32 or 64");
+                return false;
+            }
+            pageKiB = static_cast<int>(value);
+        } else if (argument == QLatin1String("--mmap-mib")) {
+            if (!number(arguments, at, mmapMiB, error))
+                return false;
         } else if (argument == QLatin1String("--dir") && at + 1 < arguments.size()) {
             folder = arguments.at(++at);
         } else if (argument == QLatin1String("--program") && at + 1 < arguments.size()) {
@@ -91,6 +125,9 @@ bool BenchOptions::parse(const QStringList& arguments, QString& error)
             keep = true;
         } else if (argument == QLatin1String("--startup-probe") && at + 1 < arguments.size()) {
             startupProbeFolder = arguments.at(++at);
+        } else if (argument == QLatin1String("--startup-probe-bare") && at + 1 < arguments.size()) {
+            startupProbeFolder = arguments.at(++at);
+            startupProbeBare = true;
         } else {
             error = QStringLiteral("unknown argument \"%1\"").arg(argument);
             return false;

@@ -7,17 +7,20 @@
 class BenchOptions
 {
 public:
-    qint64 bigMiB = 900;        // the one large document
-    int docs = 10000;           // documents of 10-100 KiB dropped at once
-    qint64 searchMiB = 500;     // stored text documents searched by content
-    qint64 clients = 1000000;   // clients of the explorer
-    int repeats = 5;            // runs of each short measurement; the median is reported
-    int rounds = 5;             // rounds of the many-documents measurements; the median is reported
-    QString folder;             // where the temporary application folders go
-    QStringList cases;          // the cases to run; all when empty
-    bool keep = false;          // leave the data behind (for looking into a failure)
-    QString startupProbeFolder; // set in the child process that times the start-up
-    QString programPath;        // the program to start for the start-up case
+    qint64 bigMiB = 900;           // the one large document
+    int docs = 10000;              // documents of 10-100 KiB dropped at once onto one client
+    qint64 searchMiB = 500;        // stored text documents searched by content
+    qint64 clients = 1000000;      // clients of the explorer and the record window
+    int repeats = 5;               // runs of each short measurement; the median is reported
+    int rounds = 3;                // alternating samples of the document measurements
+    int pageKiB = 0;               // page size of the databases made; 0: as the program makes them
+    qint64 mmapMiB = 0;            // memory-mapped reads of the program's connections; 0: none
+    QString folder;                // where the temporary application folders go
+    QStringList cases;             // the cases to run; all when empty
+    bool keep = false;             // leave the data behind (for looking into a failure)
+    QString startupProbeFolder;    // set in the child process that times the start-up
+    bool startupProbeBare = false; // that child shows an empty window of the login's size instead
+    QString programPath;           // the program to start for the start-up case
 
     // Reads the arguments; false (with `error` set) when they cannot be understood.
     bool parse(const QStringList& arguments, QString& error);
@@ -25,4 +28,7 @@ public:
 
     static QString usage();
     static const QStringList& caseNames();
+
+private:
+    void scale(double factor);
 };

@@ -3,8 +3,17 @@
 #include <QTextStream>
 #include <cstdio>
 
-void ResultTable::add(const Row& row)
+void ResultTable::add(Row row)
 {
+    const double peak = row.peak.section(QLatin1Char(' '), 0, 0).toDouble();
+    if (!row.memoryExempt && peak >= MemoryLimitMiB && row.verdict != Verdict::Error) {
+        row.verdict = Verdict::Fail;
+        row.peak += QStringLiteral(" (≥ 64 MiB)");
+        m_notes.append(QStringLiteral("%1: its peak resident memory, %2, is above the %3 MiB every case but the "
+                                      "login keeps under.")
+                           .arg(row.name, mebibytes(peak))
+                           .arg(MemoryLimitMiB));
+    }
     m_rows.append(row);
     // Each line also goes out at once, so a long run shows its progress.
     std::fprintf(stderr, "  %s: %s | %s | %s\n", qPrintable(row.name), qPrintable(row.program),

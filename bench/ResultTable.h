@@ -25,10 +25,16 @@ public:
         QString ratio;
         QString target;
         Verdict verdict = Verdict::Report;
-        QString peak;
+        QString peak; // as mebibytes() writes it; empty when stated on another row of the case
+        // Exempt from the memory limit (the login, whose password hash needs 64 MiB by design).
+        bool memoryExempt = false;
     };
 
-    void add(const Row& row);
+    // Every case but the exempt one keeps its peak resident memory under this.
+    static constexpr double MemoryLimitMiB = 64.0;
+
+    // Adds the row; a peak at or above the memory limit fails it (with a note).
+    void add(Row row);
     // A case that could not be measured or whose result was wrong.
     void addError(const QString& name, const QString& message);
     void addNote(const QString& note);

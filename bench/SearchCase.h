@@ -1,12 +1,17 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class BenchOptions;
 class ResultTable;
 
-// The content search over stored documents against ripgrep and grep over the same
-// documents as files.
+// The content search of the search dialog over stored text documents, for three phrases: a
+// rare one, a common one found in thousands of documents, and one with a non-ASCII letter
+// typed in lower case and stored in mixed case. Each is checked by the set of documents found,
+// and timed warm and cold against ripgrep over the same bytes as many files and as one file,
+// and against the floor: two threads reading the one file with pread and scanning it with
+// memchr.
 class SearchCase
 {
 public:
@@ -14,7 +19,14 @@ public:
     void run();
 
 private:
+    void measure(int phrase, bool cold);
+
     const BenchOptions& m_options;
-    QString m_root;
     ResultTable& m_table;
+    QString m_base;
+    QString m_app;
+    QString m_files;
+    QString m_oneFile;
+    double m_mib = 0;
+    int m_documents = 0;
 };

@@ -5,20 +5,19 @@
 class BenchOptions;
 class ResultTable;
 
-// Windows: start-up to the login window in a new folder, and the record window opened on a
-// client with ten designed tabs of twenty fields.
+// Start-up to the login window in a new folder.
 class WindowCases
 {
 public:
     WindowCases(const BenchOptions& options, const QString& root, ResultTable& table);
 
     void runStartup();
-    void runRecordWindow();
 
     // The child side of the start-up case: starts as the program's main() does on `folder`,
     // prints "shown <monotonic ns> <peak KiB>" when the login window has been painted, and
     // ends. The notice of a new folder (only the built-in account exists) is answered at once.
-    static int startupProbe(const QString& program, const QString& folder);
+    // `bare`: the baseline instead, an application that shows an empty window of the login's size.
+    static int startupProbe(const QString& program, const QString& folder, bool bare);
 
 private:
     const BenchOptions& m_options;

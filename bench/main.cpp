@@ -1,11 +1,17 @@
-// orvanta-bench: the program's speed and memory at office scale, each case measured side by
-// side with its baseline in the same run. See "Benchmarks" in the README.
+// orvanta-bench: what a user waits for at office scale, each case measured side by side with
+// its baseline or physical limit in the same run. See bench/README.md.
 
 #include "BenchOptions.h"
-#include "DocumentCases.h"
+#include "EngineChoice.h"
 #include "ExplorerCase.h"
+#include "LargeDocumentCase.h"
+#include "LoginCase.h"
+#include "ManyDocumentsCase.h"
+#include "OfficeData.h"
+#include "RecordCase.h"
 #include "ResultTable.h"
 #include "SearchCase.h"
+#include "Stopwatch.h"
 #include "WindowCases.h"
 
 #include <QDir>
@@ -27,7 +33,8 @@ int main(int argc, char** argv)
         return 2;
     }
     if (!options.startupProbeFolder.isEmpty())
-        return WindowCases::startupProbe(QString::fromLocal8Bit(argv[0]), options.startupProbeFolder);
+        return WindowCases::startupProbe(QString::fromLocal8Bit(argv[0]), options.startupProbeFolder,
+                                         options.startupProbeBare);
 
     // Every case makes its data in this folder; it goes when the run ends.
     QTemporaryDir root(QDir(options.folder).filePath(QStringLiteral("orvanta-bench-XXXXXX")));
@@ -36,24 +43,37 @@ int main(int argc, char** argv)
         return 2;
     }
     root.setAutoRemove(!options.keep);
-    std::fprintf(stderr, "orvanta-bench: data in %s, %d cores\n", qPrintable(root.path()), QThread::idealThreadCount());
+    std::fprintf(stderr, "orvanta-bench: data in %s, %d cores, %s\n", qPrintable(root.path()),
+                 QThread::idealThreadCount(), qPrintable(EngineChoice(options).describe()));
+    const Stopwatch run;
 
     ResultTable table;
-    DocumentCases documents(options, root.path(), table);
+    table.addNote(QStringLiteral("Engine: %1.").arg(EngineChoice(options).describe()));
     if (options.runs(QStringLiteral("big")))
-        documents.runLarge();
+        LargeDocumentCase(options, root.path(), table).run();
     if (options.runs(QStringLiteral("many")))
-        documents.runMany();
+        ManyDocumentsCase(options, root.path(), table).run();
     if (options.runs(QStringLiteral("search")))
         SearchCase(options, root.path(), table).run();
-    if (options.runs(QStringLiteral("explorer")))
-        ExplorerCase(options, root.path(), table).run();
-    WindowCases windows(options, root.path(), table);
+    if (options.runs(QStringLiteral("explorer")) || options.runs(QStringLiteral("record"))) {
+        OfficeData office(options, root.path());
+        if (!office.build(error)) {
+            table.addError(QStringLiteral("the office of %1 clients").arg(options.clients), error);
+        } else {
+            if (options.runs(QStringLiteral("explorer")))
+                ExplorerCase(options, office, table).run();
+            if (options.runs(QStringLiteral("record")))
+                RecordCase(options, office, table).run();
+        }
+        if (!options.keep)
+            office.remove();
+    }
+    if (options.runs(QStringLiteral("login")))
+        LoginCase(options, root.path(), table).run();
     if (options.runs(QStringLiteral("startup")))
-        windows.runStartup();
-    if (options.runs(QStringLiteral("record")))
-        windows.runRecordWindow();
+        WindowCases(options, root.path(), table).runStartup();
 
+    table.addNote(QStringLiteral("The whole run took %1.").arg(ResultTable::duration(run.seconds())));
     std::printf("\n");
     std::fflush(stdout);
     table.print();
