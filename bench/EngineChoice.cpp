@@ -3,11 +3,15 @@
 #include "BareSqlite.h"
 #include "BenchOptions.h"
 
+#include "store/ReadAheadVfs.h"
 #include "store/StoreError.h"
 
 #include <sqlite3.h>
 
-EngineChoice::EngineChoice(const BenchOptions& options) : m_pageKiB(options.pageKiB), m_mmapMiB(options.mmapMiB) {}
+EngineChoice::EngineChoice(const BenchOptions& options)
+    : m_pageKiB(options.pageKiB), m_mmapMiB(options.mmapMiB), m_readAhead(options.readAhead)
+{
+}
 
 void EngineChoice::prepareFile(const QString& path) const
 {
@@ -23,6 +27,7 @@ void EngineChoice::prepareFile(const QString& path) const
 
 void EngineChoice::applyToProcess() const
 {
+    ReadAheadVfs::setEnabled(m_readAhead);
     if (m_mmapMiB <= 0)
         return;
     // The default and the limit of every connection; only taken before the engine starts.
@@ -38,5 +43,6 @@ QString EngineChoice::describe() const
                                         : QStringLiteral("pages as the program makes them");
     const QString reads = m_mmapMiB > 0 ? QStringLiteral("mmap up to %1 MiB").arg(m_mmapMiB)
                                         : QStringLiteral("reads as the program makes them");
-    return pages + QStringLiteral(", ") + reads;
+    const QString layer = m_readAhead ? QString() : QStringLiteral(", documents read without the read-ahead layer");
+    return pages + QStringLiteral(", ") + reads + layer;
 }

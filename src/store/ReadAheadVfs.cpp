@@ -2,6 +2,7 @@
 
 #include <QUrl>
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <new>
 #include <sqlite3.h>
@@ -11,6 +12,8 @@ namespace {
 constexpr char VfsName[] = "orvanta-readahead";
 // The smallest database page.
 constexpr int MinimumPage = 512;
+
+std::atomic<bool> g_enabled{true};
 
 // The file layer every call is passed on to.
 sqlite3_vfs* g_base = nullptr;
@@ -273,8 +276,13 @@ bool ReadAheadVfs::registerOnce()
 
 QString ReadAheadVfs::openName(const QString& databasePath)
 {
-    if (!registerOnce())
+    if (!g_enabled.load() || !registerOnce())
         return databasePath;
     return QStringLiteral("file:") + QString::fromLatin1(QUrl::toPercentEncoding(databasePath, "/")) +
            QStringLiteral("?vfs=") + QLatin1String(VfsName);
+}
+
+void ReadAheadVfs::setEnabled(bool enabled)
+{
+    g_enabled.store(enabled);
 }

@@ -15,7 +15,12 @@ class ReadAheadVfs
 public:
     // The name under which to open `databasePath` through this layer (a URI naming it),
     // or `databasePath` itself when the engine does not take URIs.
+    // Also `databasePath` itself while the layer is switched off.
     static QString openName(const QString& databasePath);
+
+    // Switches the layer on or off for connections opened from now on (on by default), so
+    // that its reads can be measured against the engine's own.
+    static void setEnabled(bool enabled);
 
     static constexpr int SmallWindow = 32 * 1024;
     static constexpr int LargeWindow = 256 * 1024;
