@@ -43,3 +43,13 @@ bool PasswordHash::verify(const QString& stored, const QString& typed)
     return crypto_pwhash_str_verify(hashText.constData(), utf8.constData(),
                                     static_cast<unsigned long long>(utf8.size())) == 0;
 }
+
+bool PasswordHash::needsRehash(const QString& stored)
+{
+    if (!isHash(stored))
+        return true;
+    initialise();
+    const QByteArray hashText = stored.toLatin1();
+    return crypto_pwhash_str_needs_rehash(hashText.constData(), crypto_pwhash_OPSLIMIT_INTERACTIVE,
+                                          crypto_pwhash_MEMLIMIT_INTERACTIVE) != 0;
+}

@@ -11,4 +11,6 @@ public:
     // True when `typed` is the password behind `stored`. A stored value that is not a
     // hash (a row written by another tool) is compared as plain text, exactly.
     static bool verify(const QString& stored, const QString& typed);
+    // True when `stored` is not a hash made with the algorithm and costs new hashes get.
+    static bool needsRehash(const QString& stored);
 };

@@ -21,11 +21,16 @@ bool checkHash(const QString& storedHash, const QString& typed)
 }
 
 // Checked when no row of the name holds a hash, so that such an attempt costs as much as
-// one that does. Made once, like every stored hash, from a password nobody knows; what the
-// check answers is never used.
+// one that does; what the check answers is never used. The hash of 32 random bytes nobody
+// kept, made with the costs new hashes get, so that the first attempt of a process does not
+// pay for making one; should those costs change, one is made at the first attempt instead.
 const QString& standInHash()
 {
-    static const QString hash = PasswordHash::hash(QUuid::createUuid().toString());
+    static const QString hash = [] {
+        const QString fixed = QStringLiteral(
+            "$argon2id$v=19$m=65536,t=2,p=1$2VoLE9UJT2OPZU5ZbZUu7A$nUNkvESW6BZKQI4QgkwukWyQltD1y5FPAofcpUHFrWo");
+        return PasswordHash::needsRehash(fixed) ? PasswordHash::hash(QUuid::createUuid().toString()) : fixed;
+    }();
     return hash;
 }
 
@@ -68,10 +73,13 @@ std::optional<UserSession> UserAuthenticator::authenticate(const QString& userNa
         rs.moveNext();
     }
     rs.close();
-    if (!hashChecked)
+    // Every attempt costs one Argon2id run: the check of a stored hash, the hash replacing a
+    // password stored as typed, or else the stand-in's check.
+    const bool storedAsTyped = user && !PasswordHash::isHash(storedPassword);
+    if (!hashChecked && !storedAsTyped)
         checkHash(standIn, password);
 
-    if (user && !PasswordHash::isHash(storedPassword))
+    if (storedAsTyped)
         db.Execute(QStringLiteral("UPDATE Security SET UserPassword = ? WHERE SecurityId = ?"),
                    {PasswordHash::hash(password), user->securityId.toLongLong()});
     db.DbClose();

@@ -235,13 +235,14 @@ void TestLogin::everyAttemptChecksOneHash_data()
     QTest::addColumn<QString>("userName");
     QTest::addColumn<QString>("password");
     QTest::addColumn<bool>("accepted");
+    QTest::addColumn<int>("hashChecks"); // the other way to one Argon2id run: carl's password hashed
 
-    QTest::newRow("unknown name") << QStringLiteral("nobody") << QStringLiteral("secret") << false;
-    QTest::newRow("known name, wrong password") << QStringLiteral("ann") << QStringLiteral("wrong") << false;
-    QTest::newRow("known name, right password") << QStringLiteral("ann") << QStringLiteral("secret") << true;
-    QTest::newRow("no stored password") << QStringLiteral("dora") << QString() << false;
-    QTest::newRow("password stored as typed, wrong") << QStringLiteral("carl") << QStringLiteral("wrong") << false;
-    QTest::newRow("password stored as typed, right") << QStringLiteral("carl") << QStringLiteral("plain") << true;
+    QTest::newRow("unknown name") << QStringLiteral("nobody") << QStringLiteral("secret") << false << 1;
+    QTest::newRow("known name, wrong password") << QStringLiteral("ann") << QStringLiteral("wrong") << false << 1;
+    QTest::newRow("known name, right password") << QStringLiteral("ann") << QStringLiteral("secret") << true << 1;
+    QTest::newRow("no stored password") << QStringLiteral("dora") << QString() << false << 1;
+    QTest::newRow("password stored as typed, wrong") << QStringLiteral("carl") << QStringLiteral("wrong") << false << 1;
+    QTest::newRow("password stored as typed, right") << QStringLiteral("carl") << QStringLiteral("plain") << true << 0;
 }
 
 // A name that is not in the table costs the same work as one that is, so that the time of
@@ -251,9 +252,10 @@ void TestLogin::everyAttemptChecksOneHash()
     QFETCH(QString, userName);
     QFETCH(QString, password);
     QFETCH(bool, accepted);
+    QFETCH(int, hashChecks);
     TestAppFolder folder;
     ShellTest::addUser(QStringLiteral("ann"), ShellTest::hashed(QStringLiteral("secret")));
-    ShellTest::addUser(QStringLiteral("carl"), QStringLiteral("plain"));
+    const QString carl = ShellTest::addUser(QStringLiteral("carl"), QStringLiteral("plain"));
     const QString dora = ShellTest::addUser(QStringLiteral("dora"), QString());
     CLsDataBaseConnection().Execute(QStringLiteral("UPDATE Security SET UserPassword = NULL WHERE SecurityId = ?"),
                                     {dora.toLongLong()});
@@ -267,8 +269,16 @@ void TestLogin::everyAttemptChecksOneHash()
     UserAuthenticator::setHashCheck({});
 
     QCOMPARE(found, accepted);
-    QCOMPARE(checked.size(), 1);
-    QVERIFY(PasswordHash::isHash(checked.first()));
+    QCOMPARE(checked.size(), hashChecks);
+    for (const QString& hash : checked)
+        QVERIFY(PasswordHash::isHash(hash));
+    CLsDataBaseConnection db;
+    const QString carlsPassword =
+        db.database()
+            .scalar(QStringLiteral("SELECT UserPassword FROM Security WHERE SecurityId = ?"), {carl.toLongLong()})
+            .toString();
+    db.DbClose();
+    QCOMPARE(PasswordHash::isHash(carlsPassword), hashChecks == 0);
 }
 
 void TestLogin::loginAsDifferentUserOnlyChangesTheUser()

@@ -94,6 +94,9 @@ private slots:
         QCOMPARE(admin.text(QStringLiteral("UserLastName")), QStringLiteral("Administrator"));
         QVERIFY(PasswordHash::isHash(admin.text(QStringLiteral("UserPassword"))));
         QVERIFY(PasswordHash::verify(admin.text(QStringLiteral("UserPassword")), QStringLiteral("Vemla")));
+        QVERIFY(!PasswordHash::needsRehash(admin.text(QStringLiteral("UserPassword"))));
+        QVERIFY(PasswordHash::needsRehash(QStringLiteral("Vemla")));
+        QVERIFY(PasswordHash::needsRehash(QStringLiteral("$argon2id$v=19$m=4096,t=3,p=1$c29tZXNhbHQ$")));
         admin.close();
         connection.DbClose();
 
