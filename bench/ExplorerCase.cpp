@@ -163,14 +163,16 @@ struct Explorer
 };
 
 // Clicks and waits for the list of `rows` rows: its first screen painted (`first` tells the
-// list's first row when it shows), the window taking input again, every row there.
-ActionWaits clickAndWait(InputProbe& probe, QTreeView* list, qint64 rows, const std::function<bool()>& first,
-                         const std::function<void()>& click)
+// list's first row when it shows), the window taking input again, every row there and the
+// window's fill ended (a sorted list replaces one of as many rows only when read whole).
+ActionWaits clickAndWait(InputProbe& probe, const FrmDataBaseExplorer& window, QTreeView* list, qint64 rows,
+                         const std::function<bool()>& first, const std::function<void()>& click)
 {
     QAbstractItemModel* model = list->model();
     const ActionWaits waits = measureAction(
         probe, list->viewport(), [model, &first] { return model->rowCount() > 0 && first(); }, click,
-        [&] { return model->rowCount() >= rows; }, QStringLiteral("the list of %1 rows").arg(rows), scrollToEnd(list));
+        [&] { return model->rowCount() >= rows && first() && !window.isListFilling(); },
+        QStringLiteral("the list of %1 rows").arg(rows), scrollToEnd(list));
     require(model->rowCount() == rows,
             QStringLiteral("the list shows %1 rows, the group has %2").arg(model->rowCount()).arg(rows));
     return waits;
@@ -315,8 +317,8 @@ void ExplorerCase::run()
                 return ListDigest::cell(model->data(model->index(0, keyColumn)).toString().toUtf8()) == key;
             };
         };
-        const ActionWaits coldWaits =
-            clickAndWait(probe, cold->list, largestRows, firstOfGroup(cold->list), [&] { cold->clickGroup(largest); });
+        const ActionWaits coldWaits = clickAndWait(probe, *cold->window, cold->list, largestRows,
+                                                   firstOfGroup(cold->list), [&] { cold->clickGroup(largest); });
         report.put(QStringLiteral("coldFirst"), coldWaits.painted);
         report.put(QStringLiteral("coldAccepted"), coldWaits.accepted);
         report.put(QStringLiteral("coldWhole"), coldWaits.complete);
@@ -328,9 +330,9 @@ void ExplorerCase::run()
         for (int r = 0; r < m_options.repeats; ++r) {
             Explorer warm;
             warm.showAndWait();
-            group.push_back(clickAndWait(probe, warm.list, largestRows, firstOfGroup(warm.list),
+            group.push_back(clickAndWait(probe, *warm.window, warm.list, largestRows, firstOfGroup(warm.list),
                                          [&] { warm.clickGroup(largest); }));
-            sorted.push_back(clickAndWait(probe, warm.list, largestRows, firstSorted(warm.list),
+            sorted.push_back(clickAndWait(probe, *warm.window, warm.list, largestRows, firstSorted(warm.list),
                                           [&] { warm.clickHeader(keyColumn); }));
             if (r + 1 == m_options.repeats)
                 putDigest(report, QStringLiteral("sortedList"), windowList(warm.list, keyColumn));
