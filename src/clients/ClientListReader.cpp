@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <numeric>
+#include <utility>
 
 namespace {
 
@@ -150,7 +151,7 @@ int ClientListReader::compare(int left, int right) const
     return compareText(m_gathered.utf8(left, m_sortColumn), m_gathered.utf8(right, m_sortColumn), m_caseless);
 }
 
-ClientListRows ClientListReader::sorted() const
+ClientListRows ClientListReader::sorted()
 {
     // Stable, so that equal values keep the index's order, as the engine's sort keeps them.
     std::vector<int> order(static_cast<size_t>(m_gathered.rowCount()));
@@ -159,5 +160,7 @@ ClientListRows ClientListReader::sorted() const
         const int difference = compare(left, right);
         return m_descending ? difference > 0 : difference < 0;
     });
-    return m_gathered.reordered(order);
+    // The gathered rows are handed over as they are kept, with their order beside them.
+    m_gathered.reorder(order);
+    return std::exchange(m_gathered, ClientListRows(m_gathered.width(), true));
 }

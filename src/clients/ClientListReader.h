@@ -48,7 +48,7 @@ public:
 
 private:
     void readIds();
-    ClientListRows sorted() const;
+    ClientListRows sorted();
     int compare(int left, int right) const;
 
     bool m_byCompany;

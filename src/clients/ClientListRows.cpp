@@ -4,6 +4,7 @@
 #include "store/StoreError.h"
 
 #include <limits>
+#include <numeric>
 
 namespace {
 
@@ -24,6 +25,8 @@ void ClientListRows::reserve(qsizetype rows)
     m_text.reserve(static_cast<qsizetype>(cells) * ExpectedCellBytes);
     if (m_tagged)
         m_ids.reserve(static_cast<size_t>(rows));
+    if (!m_order.empty())
+        m_order.reserve(m_order.size() + static_cast<size_t>(rows));
 }
 
 void ClientListRows::checkRoom(qsizetype rows, qsizetype bytes) const
@@ -48,6 +51,8 @@ void ClientListRows::appendRow(const Statement& statement)
         m_ends.push_back(static_cast<std::uint32_t>(m_text.size()));
         m_null.push_back(statement.isNull(c));
     }
+    if (!m_order.empty())
+        m_order.push_back(m_rows);
     ++m_rows;
 }
 
@@ -56,6 +61,16 @@ void ClientListRows::append(const ClientListRows& other)
     if (other.m_rows == 0)
         return;
     checkRoomFor(other);
+    // Other's rows keep their order after these, wherever either keeps them.
+    if (!m_order.empty() || !other.m_order.empty()) {
+        if (m_order.empty()) {
+            m_order.resize(static_cast<size_t>(m_rows));
+            std::iota(m_order.begin(), m_order.end(), 0);
+        }
+        m_order.reserve(m_order.size() + static_cast<size_t>(other.m_rows));
+        for (int row = 0; row < other.m_rows; ++row)
+            m_order.push_back(m_rows + static_cast<int>(other.stored(row)));
+    }
     const auto offset = static_cast<std::uint32_t>(m_text.size());
     m_text.append(other.m_text);
     m_ends.reserve(m_ends.size() + other.m_ends.size());
@@ -77,45 +92,36 @@ void ClientListRows::squeeze()
         m_ends.shrink_to_fit();
         m_null.shrink_to_fit();
         m_ids.shrink_to_fit();
+        m_order.shrink_to_fit();
     }
     if (m_text.capacity() > 2 * m_text.size())
         m_text.squeeze();
 }
 
-ClientListRows ClientListRows::reordered(const std::vector<int>& rows) const
+void ClientListRows::reorder(const std::vector<int>& rows)
 {
-    ClientListRows result(m_width, m_tagged);
-    result.m_text.reserve(m_text.size());
-    result.m_ends.reserve(m_ends.size());
-    result.m_null.reserve(m_null.size());
-    result.m_ids.reserve(m_ids.size());
-    for (const int row : rows) {
-        const size_t first = cell(row, 0);
-        const std::uint32_t start = first == 0 ? 0 : m_ends[first - 1];
-        const std::uint32_t end = m_width == 0 ? start : m_ends[first + static_cast<size_t>(m_width) - 1];
-        const auto offset = static_cast<std::uint32_t>(result.m_text.size());
-        result.m_text.append(m_text.constData() + start, end - start);
-        for (int c = 0; c < m_width; ++c) {
-            result.m_ends.push_back(offset + (m_ends[first + static_cast<size_t>(c)] - start));
-            result.m_null.push_back(m_null[first + static_cast<size_t>(c)]);
-        }
-        if (m_tagged)
-            result.m_ids.push_back(m_ids[static_cast<size_t>(row)]);
-    }
-    result.m_rows = static_cast<int>(rows.size());
-    return result;
+    std::vector<int> order;
+    order.reserve(rows.size());
+    for (const int row : rows)
+        order.push_back(static_cast<int>(stored(row)));
+    m_order = std::move(order);
+}
+
+size_t ClientListRows::stored(int row) const
+{
+    return m_order.empty() ? static_cast<size_t>(row) : static_cast<size_t>(m_order[static_cast<size_t>(row)]);
 }
 
 size_t ClientListRows::cell(int row, int column) const
 {
-    return static_cast<size_t>(row) * static_cast<size_t>(m_width) + static_cast<size_t>(column);
+    return stored(row) * static_cast<size_t>(m_width) + static_cast<size_t>(column);
 }
 
 qint64 ClientListRows::id(int row) const
 {
     if (!m_tagged || row < 0 || row >= m_rows)
         return 0;
-    return m_ids[static_cast<size_t>(row)];
+    return m_ids[stored(row)];
 }
 
 QByteArrayView ClientListRows::utf8(int row, int column) const

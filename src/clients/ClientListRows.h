@@ -11,7 +11,9 @@ class Statement;
 // Rows of the explorer's list as the engine returns them: the cells' UTF-8 text in one buffer
 // with the position where each cell ends (a client row costs its text and 44 bytes), whether
 // each cell was null, and the row's identifier when the rows are tagged. No QString or
-// QVariant is built while reading: a cell becomes a QString only when it is shown.
+// QVariant is built while reading: a cell becomes a QString only when it is shown. Rows put
+// in another order keep their storage and note the order (4 bytes a row), so that a sorted
+// list of a large group never holds its text twice.
 class ClientListRows
 {
 public:
@@ -32,8 +34,9 @@ public:
     // Gives back room reserved for rows that did not come.
     void squeeze();
 
-    // The same rows in the order of `rows`, a permutation of 0 .. rowCount() - 1.
-    ClientListRows reordered(const std::vector<int>& rows) const;
+    // Puts the rows in the order of `rows`, a permutation of 0 .. rowCount() - 1: row r
+    // becomes what row rows[r] was.
+    void reorder(const std::vector<int>& rows);
 
     int rowCount() const { return m_rows; }
     int width() const { return m_width; }
@@ -45,6 +48,8 @@ public:
     bool isNull(int row, int column) const;
 
 private:
+    // Where the row is kept in the buffers.
+    size_t stored(int row) const;
     size_t cell(int row, int column) const;
     void checkRoom(qsizetype rows, qsizetype bytes) const;
 
@@ -54,5 +59,6 @@ private:
     QByteArray m_text;                 // the cells' UTF-8 text, row by row
     std::vector<std::uint32_t> m_ends; // where each cell's text ends in m_text
     std::vector<bool> m_null;          // one per cell
-    std::vector<qint64> m_ids;         // one per row when tagged
+    std::vector<qint64> m_ids;         // one per row when tagged, in the buffers' order
+    std::vector<int> m_order;          // empty, or where each row is kept: see reorder()
 };

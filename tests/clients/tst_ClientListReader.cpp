@@ -256,6 +256,41 @@ private slots:
         sort.click(QStringLiteral("\"Job Title\""));
         QVERIFY_THROWS_EXCEPTION(StoreError, ClientListReader(false, QStringLiteral("S"), sort));
     }
+
+    // Rows put in another order answer for their new places, also after more rows are added
+    // to them or they are added to others.
+    void reorderedRowsKeepTheirCells()
+    {
+        Database db(QStringLiteral(":memory:"), true);
+        const auto rowsOf = [&db](const QString& values) {
+            Statement statement = db.prepare(QStringLiteral("SELECT * FROM (VALUES ") + values + QLatin1Char(')'));
+            ClientListRows rows(2, true);
+            while (statement.step())
+                rows.appendRow(statement);
+            return rows;
+        };
+        ClientListRows first = rowsOf(QStringLiteral("(1, 'a', NULL), (2, 'bb', 'x'), (3, '', 'yy')"));
+        first.reorder({2, 0, 1});
+        Listed listed;
+        add(listed, first);
+        QCOMPARE(listed, (Listed{{3, 1, 2}, {"''", "'yy'", "'a'", "null", "'bb'", "'x'"}}));
+
+        ClientListRows later = rowsOf(QStringLiteral("(4, 'd', 'z'), (5, NULL, 'w')"));
+        later.reorder({1, 0});
+        first.append(later);
+        first.reorder({4, 0, 3, 1, 2});
+        listed = {};
+        add(listed, first);
+        QCOMPARE(listed,
+                 (Listed{{4, 3, 5, 1, 2}, {"'d'", "'z'", "''", "'yy'", "null", "'w'", "'a'", "null", "'bb'", "'x'"}}));
+
+        ClientListRows plain = rowsOf(QStringLiteral("(6, 'f', 'v')"));
+        plain.append(first);
+        listed = {};
+        add(listed, plain);
+        QCOMPARE(listed.ids, (QList<qint64>{6, 4, 3, 5, 1, 2}));
+        QCOMPARE(plain.text(2, 1), QStringLiteral("yy"));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestClientListReader)
