@@ -1,6 +1,5 @@
 #include "clients/ui/AttachmentsPanel.h"
 
-#include "clients/ClientDocuments.h"
 #include "clients/ui/RecordListView.h"
 #include "documents/ClsBinaryFunctions.h"
 #include "platform/FileDialog.h"
@@ -17,6 +16,7 @@
 #include <QMimeData>
 #include <QTreeWidget>
 #include <QUrl>
+#include <algorithm>
 
 namespace {
 
@@ -38,6 +38,19 @@ AttachmentsPanel::AttachmentsPanel(RecordListView& list, QWidget* options) : QOb
     connect(view, &QWidget::customContextMenuRequested, this, [this](const QPoint& position) { showMenu(position); });
     m_viewport = view->viewport();
     m_viewport->installEventFilter(this);
+
+    // A zero interval: the next slice is added once the events waiting now are handled.
+    m_nextSlice.setSingleShot(true);
+    m_nextSlice.setInterval(0);
+    connect(&m_nextSlice, &QTimer::timeout, this, [this] { addSlice(); });
+    // Whichever panel fills the list next, this one's own next fill included, replaces the
+    // rows of a fill still running: its remaining rows must never reach that list.
+    connect(&m_list, &RecordListView::filling, this, [this] { stopFilling(); });
+}
+
+void AttachmentsPanel::setSliceRows(int rows)
+{
+    m_sliceRows = std::max(1, rows);
 }
 
 void AttachmentsPanel::createMenu()
@@ -67,21 +80,46 @@ void AttachmentsPanel::fill()
         tab(), {QStringLiteral("Attachment Name"), QStringLiteral("Date Added"), QStringLiteral("Version Number")},
         {3500, 1500, 1500});
     try {
-        for (const ClientDocuments::Attachment& row :
-             ClientDocuments(m_list.clientId()).list(m_currentVersionOnly->isChecked())) {
-            auto* item = new QTreeWidgetItem(m_list.view());
-            item->setText(0, row.name);
-            if (row.id != 0)
-                item->setData(0, RecordListView::TagRole, row.id);
-            item->setText(1, RecordListView::shownDate(row.date));
-            if (row.version) {
-                item->setText(2, QString::number(*row.version));
-                item->setData(0, RecordListView::VersionRole, *row.version);
-            }
-        }
+        m_rows = ClientDocuments(m_list.clientId()).list(m_currentVersionOnly->isChecked());
     } catch (const StoreError& error) {
         m_list.fillFailed(error.message());
+        return;
     }
+    m_nextRow = 0;
+    addSlice();
+}
+
+void AttachmentsPanel::addSlice()
+{
+    const size_t end = std::min(m_rows.size(), m_nextRow + static_cast<size_t>(m_sliceRows));
+    QList<QTreeWidgetItem*> items;
+    items.reserve(static_cast<qsizetype>(end - m_nextRow));
+    for (; m_nextRow < end; ++m_nextRow) {
+        const ClientDocuments::Attachment& row = m_rows[m_nextRow];
+        auto* item = new QTreeWidgetItem;
+        item->setText(0, row.name);
+        if (row.id != 0)
+            item->setData(0, RecordListView::TagRole, row.id);
+        item->setText(1, RecordListView::shownDate(row.date));
+        if (row.version) {
+            item->setText(2, QString::number(*row.version));
+            item->setData(0, RecordListView::VersionRole, *row.version);
+        }
+        items.append(item);
+    }
+    // One insertion for the slice: the view lays its rows out once, not once per row.
+    m_list.view()->addTopLevelItems(items);
+    if (m_nextRow < m_rows.size())
+        m_nextSlice.start();
+    else
+        stopFilling();
+}
+
+void AttachmentsPanel::stopFilling()
+{
+    m_nextSlice.stop();
+    m_rows = {};
+    m_nextRow = 0;
 }
 
 bool AttachmentsPanel::eventFilter(QObject* watched, QEvent* event)

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "clients/ClientDocuments.h"
+
 #include <QObject>
 #include <QString>
+#include <QTimer>
+#include <vector>
 
 class QCheckBox;
 class QEvent;
@@ -15,6 +19,10 @@ class RecordListView;
 // version or the latest of each name ("Show current version only", Check1), uploads a chosen
 // file, stores files dropped onto the list whatever list it shows, and offers the attachment
 // menu (SaveAs, View, Delete, Reassign To). Refills the list after each change it makes.
+//
+// A long list is added a slice of rows per turn of the event loop, so that the window takes
+// clicks and keys while it comes; the rows shown meanwhile can be selected and acted on. Any
+// panel starting to fill the list ends the fill that runs: nothing of it is added afterwards.
 class AttachmentsPanel : public QObject
 {
     Q_OBJECT
@@ -29,8 +37,15 @@ public:
     QCheckBox* currentVersionOnly() const { return m_currentVersionOnly; }
     QMenu* menu() const { return m_menu; }
 
-    // Fills the list with the client's attachments. A database failure is reported and leaves
-    // the list empty.
+    // Rows added per turn of the event loop (at least 1); applies to fills started afterwards.
+    void setSliceRows(int rows);
+    int sliceRows() const { return m_sliceRows; }
+    // Whether rows of the last fill are still to be added to the list.
+    bool isFilling() const { return m_nextSlice.isActive(); }
+
+    // Fills the list with the client's attachments: the rows are read at once and the first
+    // slice of them is shown before this returns; the others follow between events. A
+    // database failure is reported and leaves the list empty.
     void fill();
     // Asks for a file and stores it as a new version of the client's attachment of its name.
     void upload();
@@ -44,6 +59,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    static constexpr int DefaultSliceRows = 1000;
+
+    // Adds the next slice of the rows read to the list, and asks for a turn for the next one.
+    void addSlice();
+    void stopFilling();
     void createMenu();
     void showMenu(const QPoint& position);
     // Stores dropped files in the order given; anything but local files is refused.
@@ -62,4 +82,10 @@ private:
     // The file dialog keeps the title and filter of the last upload for "SaveAs".
     QString m_dialogTitle;
     QString m_dialogFilter;
+
+    // The rows of the fill that runs, and the first of them not yet in the list.
+    std::vector<ClientDocuments::Attachment> m_rows;
+    size_t m_nextRow = 0;
+    int m_sliceRows = DefaultSliceRows;
+    QTimer m_nextSlice;
 };

@@ -250,6 +250,16 @@ void DisplayExtendedInformation::PopulateListEvents()
         m_events->fill();
 }
 
+void DisplayExtendedInformation::setListSliceRows(int rows)
+{
+    m_attachments->setSliceRows(rows);
+}
+
+bool DisplayExtendedInformation::isListFilling() const
+{
+    return m_attachments->isFilling();
+}
+
 void DisplayExtendedInformation::editClicked()
 {
     const RecordState::EditAction action = m_state.clickEdit();

@@ -61,6 +61,12 @@ public:
     void PopulateListResources();
     void PopulateListEvents();
 
+    // The attachments are added to ListView1 a slice of `rows` rows per turn of the event
+    // loop; the window takes clicks and keys between slices.
+    void setListSliceRows(int rows);
+    // Whether attachments of the last fill are still to be added to ListView1.
+    bool isListFilling() const;
+
 signals:
     // The window became the active one; carries its client's identifier.
     void activated(ClientId id);
