@@ -36,7 +36,8 @@ QString BenchOptions::usage()
     return QStringLiteral(
         "usage: orvanta-bench [--scale F | --quick] [--big-mib N] [--docs N] [--search-mib N] [--clients N]\n"
         "                     [--repeats N] [--rounds N] [--page-kib 4|16|32|64] [--mmap-mib N]\n"
-        "                     [--no-read-ahead] [--dir FOLDER] [--cases big,many,search,explorer,record,login,startup]\n"
+        "                     [--no-read-ahead] [--dir FOLDER]\n"
+        "                     [--cases big,many,search,explorer,record,login,startup]\n"
         "                     [--program PATH] [--keep]\n"
         "  --scale F     every size times F (0.01 gives a 9 MiB document, 100 documents, 5 MiB of text,\n"
         "                10,000 clients); sizes given after it are taken as given\n"
