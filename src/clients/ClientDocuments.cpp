@@ -81,7 +81,9 @@ QString ClientDocuments::listStatement(bool currentVersionOnly)
                      "Max(Attachments.AttachmentsId) AS AttachmentsId FROM Attachments "
                      "WHERE PersonalInformationId = ? GROUP BY Attachments.AttachmentsName "
                      "ORDER BY Attachments.AttachmentsName DESC")
-               : QStringLiteral("SELECT * FROM Attachments WHERE PersonalInformationId = ? "
+               // The list's four columns only: the document itself would pass through the sort.
+               : QStringLiteral("SELECT AttachmentsId, AttachmentsName, AttachmentsDate, AttachmentVersion "
+                                "FROM Attachments WHERE PersonalInformationId = ? "
                                 "ORDER BY Attachments.AttachmentsName, Attachments.AttachmentVersion DESC");
 }
 

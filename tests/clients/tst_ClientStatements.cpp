@@ -2,6 +2,9 @@
 #include "TestDatabaseFolder.h"
 #include "clients/ClientDocuments.h"
 #include "clients/ClientGroups.h"
+#include "store/CLsDataBaseConnection.h"
+#include "store/Database.h"
+#include "store/Statement.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -60,6 +63,21 @@ private slots:
                  qPrintable(plan));
         if (sortedByIndex)
             QVERIFY2(!plan.contains(QStringLiteral("TEMP B-TREE")), qPrintable(plan));
+    }
+
+    // Listing a client's documents never reads the documents: every row the list shows
+    // would otherwise carry its whole value through the statement's sort.
+    void attachmentListsLeaveTheDocumentsUnread()
+    {
+        TestDatabaseFolder folder;
+        CLsDataBaseConnection connection;
+        for (const bool currentOnly : {false, true}) {
+            const Statement list = connection.database().prepare(ClientDocuments::listStatement(currentOnly));
+            for (int column = 0; column < list.columnCount(); ++column)
+                QVERIFY2(list.columnOriginName(column) != QLatin1String("Attachments"),
+                         qPrintable(ClientDocuments::listStatement(currentOnly)));
+        }
+        connection.DbClose();
     }
 
     // A list read in slices: the group's identifiers come from its index alone, already in
