@@ -1,7 +1,10 @@
 #pragma once
 
+#include "clients/ClientDocuments.h"
+
 #include <QObject>
 #include <QString>
+#include <optional>
 
 class QCheckBox;
 class QEvent;
@@ -44,6 +47,9 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The client's documents, kept while the client stays the same, so that documents
+    // copied one after another are read through one connection.
+    const ClientDocuments& documents();
     void createMenu();
     void showMenu(const QPoint& position);
     // Stores dropped files in the order given; anything but local files is refused.
@@ -62,4 +68,5 @@ private:
     // The file dialog keeps the title and filter of the last upload for "SaveAs".
     QString m_dialogTitle;
     QString m_dialogFilter;
+    std::optional<ClientDocuments> m_documents;
 };
