@@ -55,6 +55,17 @@ void DocumentReader::read(const std::function<void(const Database&)>& work)
         m_connection.reset();
     if (!m_connection)
         m_connection = std::make_unique<Connection>(path, identity);
+    // However the read ends, the connection is left holding no lock: one that is still in a
+    // transaction after it (the engine could not end it) is closed.
+    struct Release
+    {
+        std::unique_ptr<Connection>& connection;
+        ~Release()
+        {
+            if (connection && connection->db.inTransaction())
+                connection.reset();
+        }
+    } release{m_connection};
     const ReadTransaction transaction(m_connection->db);
     work(m_connection->db);
 }
