@@ -7,9 +7,6 @@
 #include "store/BlobStream.h"
 #include "store/CLsDataBaseConnection.h"
 #include "store/Database.h"
-#include "store/ReadAheadVfs.h"
-#include "store/ReadTransaction.h"
-#include "store/Statement.h"
 #include "store/StoreError.h"
 #include "store/Transaction.h"
 
@@ -66,6 +63,47 @@ void addRow(Recordset& rs, ClientId clientId, const QString& filePath, int versi
         rs.cancelUpdate();
         throw;
     }
+}
+
+// Writes each copy of the client's documents from `db`, in the read transaction of the caller.
+void copyOut(const Database& db, ClientId clientId, const std::vector<ClientDocuments::Copy>& copies, bool ownerOnly)
+{
+    // Several copies: small ones are written by helpers while the next are read. Two copies
+    // into one file keep their order, so then everything is written here, one after another.
+    std::optional<BackgroundFileWriter> writers;
+    if (copies.size() > 1 && targetsDiffer(copies))
+        writers.emplace(WriterThreads, ownerOnly);
+    try {
+        for (const ClientDocuments::Copy& copy : copies) {
+            // The index on client, name and version answers it without visiting the row.
+            const QVariant id =
+                db.scalar(QStringLiteral("SELECT AttachmentsId FROM Attachments WHERE AttachmentVersion = ? AND "
+                                         "AttachmentsName = ? AND PersonalInformationId = ?"),
+                          {copy.version, copy.name, clientId});
+            if (id.isNull())
+                throw StoreError(QStringLiteral("Version %1 of %2 is no longer stored for this client")
+                                     .arg(copy.version)
+                                     .arg(copy.name));
+            // A document without a value is fetched as an empty file.
+            const std::optional<BlobStream> blob = BlobStream::openForReading(db, Contents, Contents, id.toLongLong());
+            if (writers && (!blob || blob->size() <= BackgroundFileWriter::ValueLimit)) {
+                QByteArray contents = writers->takeBuffer();
+                contents.resize(blob ? blob->size() : 0);
+                if (!contents.isEmpty())
+                    blob->read(contents.data(), static_cast<int>(contents.size()), 0);
+                writers->add(copy.targetPath, std::move(contents));
+            } else {
+                ClsBinaryFunctions::fetchToFile(blob, copy.targetPath, ownerOnly);
+            }
+        }
+    } catch (const StoreError&) {
+        // The copies before this one are written first, and a failure among them is the one to report.
+        if (writers)
+            writers->finish();
+        throw;
+    }
+    if (writers)
+        writers->finish();
 }
 
 } // namespace
@@ -170,50 +208,9 @@ ClientDocuments::DropResult ClientDocuments::storeDropped(const QStringList& fil
 
 void ClientDocuments::fetch(const std::vector<Copy>& copies, bool ownerOnly) const
 {
-    // Long values are read through the layer that reads the file ahead in large pieces.
-    const Database db(ReadAheadVfs::openName(CLsDataBaseConnection::databasePath()));
-    // One lock for all copies: the file is locked and checked for changes once, not once a document.
-    const ReadTransaction transaction(db);
-    // The index on client, name and version answers it without visiting the row.
-    Statement find = db.prepare(QStringLiteral("SELECT AttachmentsId FROM Attachments WHERE AttachmentVersion = ? "
-                                               "AND AttachmentsName = ? AND PersonalInformationId = ?"));
-    // Several copies: small ones are written by helpers while the next are read. Two copies
-    // into one file keep their order, so then everything is written here, one after another.
-    std::optional<BackgroundFileWriter> writers;
-    if (copies.size() > 1 && targetsDiffer(copies))
-        writers.emplace(WriterThreads, ownerOnly);
-    try {
-        for (const Copy& copy : copies) {
-            find.reset();
-            find.bind(1, copy.version);
-            find.bind(2, copy.name);
-            find.bind(3, m_clientId);
-            if (!find.step())
-                throw StoreError(QStringLiteral("Version %1 of %2 is no longer stored for this client")
-                                     .arg(copy.version)
-                                     .arg(copy.name));
-            const qint64 id = find.value(0).toLongLong();
-            find.reset();
-            // A document without a value is fetched as an empty file.
-            const std::optional<BlobStream> blob = BlobStream::openForReading(db, Contents, Contents, id);
-            if (writers && (!blob || blob->size() <= BackgroundFileWriter::ValueLimit)) {
-                QByteArray contents = writers->takeBuffer();
-                contents.resize(blob ? blob->size() : 0);
-                if (!contents.isEmpty())
-                    blob->read(contents.data(), static_cast<int>(contents.size()), 0);
-                writers->add(copy.targetPath, std::move(contents));
-            } else {
-                ClsBinaryFunctions::fetchToFile(blob, copy.targetPath, ownerOnly);
-            }
-        }
-    } catch (const StoreError&) {
-        // The copies before this one are written first, and a failure among them is the one to report.
-        if (writers)
-            writers->finish();
-        throw;
-    }
-    if (writers)
-        writers->finish();
+    // One read transaction for all copies: the file is locked and checked for changes once,
+    // not once a document.
+    m_reader.read([&](const Database& db) { copyOut(db, m_clientId, copies, ownerOnly); });
 }
 
 QString ClientDocuments::fetchForViewing(const QString& name, int version) const

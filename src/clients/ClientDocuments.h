@@ -1,5 +1,6 @@
 #pragma once
 
+#include "documents/DocumentReader.h"
 #include "store/ClientId.h"
 
 #include <QString>
@@ -12,8 +13,9 @@
 // of several files (count-plus-one versions, one transaction), copies for viewing and saving,
 // and deletion of one version.
 //
-// Every operation opens its own connection and closes it again; database and file failures
-// throw StoreError.
+// Copies are read through one connection that the object keeps for its life (see
+// DocumentReader), each call in a read transaction of its own; every other operation opens
+// its own connection and closes it again. Database and file failures throw StoreError.
 class ClientDocuments
 {
 public:
@@ -34,6 +36,8 @@ public:
     };
 
     explicit ClientDocuments(ClientId clientId);
+
+    ClientId clientId() const { return m_clientId; }
 
     // Every version, names ascending and the newest version first within a name; or, with
     // `currentVersionOnly`, one row per name, names descending, with the largest date, version
@@ -84,4 +88,5 @@ private:
     void fetch(const std::vector<Copy>& copies, bool ownerOnly) const;
 
     ClientId m_clientId = NoClient;
+    mutable DocumentReader m_reader;
 };

@@ -2,6 +2,7 @@
 
 #include "documents/ContentMatcher.h"
 #include "documents/ContentSearch.h"
+#include "documents/DocumentReader.h"
 #include "documents/PipelinedFileWriter.h"
 #include "documents/TargetFile.h"
 #include "store/ApplicationFolder.h"
@@ -123,13 +124,19 @@ QList<ClsBinaryFunctions::SearchHit> ClsBinaryFunctions::cmdOpendb(const QString
 
 QString ClsBinaryFunctions::ViewDocument(const QString& AttachmentsId)
 {
-    CLsDataBaseConnection connection;
-    Recordset rs = connection.CreateRecordset(QStringLiteral("select * from Attachments where AttachmentsId = ?"),
-                                              {AttachmentsId.toLongLong()});
-    if (rs.eof())
-        throw StoreError(QStringLiteral("The document %1 is no longer in the database").arg(AttachmentsId));
-    const QString path = safeFilePath(ApplicationFolder::tempPath(), rs.text(QStringLiteral("AttachmentsName")));
-    fetchToFile(rs, QStringLiteral("Attachments"), path);
+    // Read as the record window's View reads: through the read-ahead layer, in one read
+    // transaction, a large value written to its file while the rest is read.
+    const qint64 id = AttachmentsId.toLongLong();
+    QString path;
+    DocumentReader().read([&](const Database& db) {
+        Statement find = db.prepare(QStringLiteral("SELECT AttachmentsName FROM Attachments WHERE AttachmentsId = ?"));
+        find.bind(1, id);
+        if (!find.step())
+            throw StoreError(QStringLiteral("The document %1 is no longer in the database").arg(AttachmentsId));
+        path = safeFilePath(ApplicationFolder::tempPath(), find.value(0).toString());
+        find.reset();
+        fetchToFile(db, id, path, true);
+    });
     return path;
 }
 

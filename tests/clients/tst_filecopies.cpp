@@ -4,6 +4,8 @@
 #include "clients/ClientResources.h"
 #include "documents/ClsBinaryFunctions.h"
 #include "documents/ResourceLibrary.h"
+#include "store/Database.h"
+#include "store/DatabaseSchema.h"
 #include "store/StoreError.h"
 
 #include <QDir>
@@ -11,6 +13,7 @@
 #include <QFileInfo>
 #include <QTest>
 #include <csignal>
+#include <cstdio>
 #include <cstring>
 #include <functional>
 #include <sys/resource.h>
@@ -147,6 +150,69 @@ private slots:
         else
             documents.saveCopy(QStringLiteral("doc.bin"), 1, target);
         QVERIFY(readFile(target) == pattern(size));
+    }
+
+    // One object saves copies one after another through a connection it keeps; between them
+    // another connection changes what is stored.
+    void successiveCopiesSeeWhatIsStoredNow_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QByteArray>("expected"); // empty: the copy fails and leaves the file
+        QTest::newRow("contents replaced") << QStringLiteral("replace") << QByteArray("the second contents");
+        QTest::newRow("document deleted") << QStringLiteral("delete") << QByteArray();
+        QTest::newRow("database file replaced") << QStringLiteral("file") << QByteArray("from the other file");
+    }
+
+    void successiveCopiesSeeWhatIsStoredNow()
+    {
+        QFETCH(QString, change);
+        QFETCH(QByteArray, expected);
+        TestDatabaseFolder app;
+        uploadAttachment(app, QStringLiteral("doc.bin"), "the first contents");
+        const ClientDocuments documents(1);
+        const QString target = app.file(QStringLiteral("out/doc.bin"));
+        QDir().mkpath(app.file(QStringLiteral("out")));
+        documents.saveCopy(QStringLiteral("doc.bin"), 1, target);
+        QCOMPARE(readFile(target), QByteArray("the first contents"));
+
+        // The writer does not wait: the copies hold no lock on the file between them.
+        Database::setBusyTimeout(0);
+        const QString database = CLsDataBaseConnection::databasePath();
+        try {
+            if (change == QLatin1String("replace")) {
+                Database(database).execute(QStringLiteral("UPDATE Attachments SET Attachments = ?"),
+                                           {QByteArray("the second contents")});
+            } else if (change == QLatin1String("delete")) {
+                Database(database).execute(QStringLiteral("DELETE FROM Attachments"));
+            } else {
+                const QString other = app.file(QStringLiteral("other.mdb"));
+                DatabaseSchema::ensure(other);
+                Database(other).execute(
+                    QStringLiteral(
+                        "INSERT INTO Attachments (PersonalInformationId, AttachmentsName, AttachmentVersion, "
+                        "Attachments) VALUES (1, 'doc.bin', 1, ?)"),
+                    {QByteArray("from the other file")});
+                QCOMPARE(::rename(QFile::encodeName(other).constData(), QFile::encodeName(database).constData()), 0);
+            }
+        } catch (const StoreError& error) {
+            Database::setBusyTimeout(-1);
+            QFAIL(qPrintable(error.message()));
+        }
+        Database::setBusyTimeout(-1);
+
+        QString message;
+        try {
+            documents.saveCopy(QStringLiteral("doc.bin"), 1, target);
+        } catch (const StoreError& error) {
+            message = error.message();
+        }
+        if (expected.isEmpty()) {
+            QCOMPARE(message, QStringLiteral("Version 1 of doc.bin is no longer stored for this client"));
+            QCOMPARE(readFile(target), QByteArray("the first contents"));
+        } else {
+            QCOMPARE(message, QString());
+            QCOMPARE(readFile(target), expected);
+        }
     }
 
     void savedFileGetsTheUsersMode()

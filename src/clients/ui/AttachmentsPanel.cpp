@@ -74,13 +74,20 @@ void AttachmentsPanel::showMenu(const QPoint& position)
         m_menu->popup(m_list.view()->viewport()->mapToGlobal(position));
 }
 
+const ClientDocuments& AttachmentsPanel::documents()
+{
+    if (!m_documents || m_documents->clientId() != m_list.clientId())
+        m_documents.emplace(m_list.clientId());
+    return *m_documents;
+}
+
 void AttachmentsPanel::fill()
 {
     m_list.startFilling(
         tab(), {QStringLiteral("Attachment Name"), QStringLiteral("Date Added"), QStringLiteral("Version Number")},
         {3500, 1500, 1500});
     try {
-        m_rows = ClientDocuments(m_list.clientId()).list(m_currentVersionOnly->isChecked());
+        m_rows = documents().list(m_currentVersionOnly->isChecked());
     } catch (const StoreError& error) {
         m_list.fillFailed(error.message());
         return;
@@ -167,7 +174,7 @@ void AttachmentsPanel::dropFiles(const QMimeData* data)
     if (onlyFiles) {
         try {
             const WaitCursor wait;
-            result = ClientDocuments(m_list.clientId()).storeDropped(paths);
+            result = documents().storeDropped(paths);
         } catch (const StoreError& error) {
             result.error = error.message();
         }
@@ -194,7 +201,7 @@ void AttachmentsPanel::upload()
         return;
     try {
         const WaitCursor wait;
-        ClientDocuments(m_list.clientId()).upload(path);
+        documents().upload(path);
     } catch (const StoreError& error) {
         // Nothing was stored: the file could not be read, was too large, or the database refused it.
         m_list.failed(error.message());
@@ -216,7 +223,7 @@ void AttachmentsPanel::view()
     QString path;
     try {
         const WaitCursor wait;
-        path = ClientDocuments(m_list.clientId()).fetchForViewing(item->text(0), version.toInt());
+        path = documents().fetchForViewing(item->text(0), version.toInt());
     } catch (const StoreError& error) {
         m_list.failed(error.message());
         return;
@@ -242,7 +249,7 @@ void AttachmentsPanel::saveAs()
         return;
     try {
         const WaitCursor wait;
-        ClientDocuments(m_list.clientId()).saveCopy(item->text(0), version.toInt(), target);
+        documents().saveCopy(item->text(0), version.toInt(), target);
     } catch (const StoreError& error) {
         m_list.failed(error.message());
     }
@@ -260,7 +267,7 @@ void AttachmentsPanel::remove()
     const QVariant tag = item->data(0, RecordListView::TagRole);
     bool deleted = false;
     try {
-        deleted = tag.isValid() && ClientDocuments(m_list.clientId()).remove(tag.toLongLong());
+        deleted = tag.isValid() && documents().remove(tag.toLongLong());
     } catch (const StoreError&) {
         deleted = false;
     }

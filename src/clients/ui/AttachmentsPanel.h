@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <optional>
 #include <vector>
 
 class QCheckBox;
@@ -64,6 +65,9 @@ private:
     // Adds the next slice of the rows read to the list, and asks for a turn for the next one.
     void addSlice();
     void stopFilling();
+    // The client's documents, kept while the client stays the same, so that documents
+    // copied one after another are read through one connection.
+    const ClientDocuments& documents();
     void createMenu();
     void showMenu(const QPoint& position);
     // Stores dropped files in the order given; anything but local files is refused.
@@ -82,6 +86,7 @@ private:
     // The file dialog keeps the title and filter of the last upload for "SaveAs".
     QString m_dialogTitle;
     QString m_dialogFilter;
+    std::optional<ClientDocuments> m_documents;
 
     // The rows of the fill that runs, and the first of them not yet in the list.
     std::vector<ClientDocuments::Attachment> m_rows;

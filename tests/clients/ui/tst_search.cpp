@@ -267,6 +267,58 @@ private slots:
         QCOMPARE(results->topLevelItemCount(), 1); // the earlier result stays
     }
 
+    void doubleClickOpensTheStoredDocument_data()
+    {
+        QTest::addColumn<bool>("deletedMeanwhile");
+        QTest::newRow("stored") << false;
+        QTest::newRow("deleted after the search") << true;
+    }
+
+    void doubleClickOpensTheStoredDocument()
+    {
+        QFETCH(bool, deletedMeanwhile);
+        TestAppFolder app;
+        QDir().mkpath(ApplicationFolder::tempPath());
+        const QByteArray contents = "the lease as signed";
+        addDocument(app, 1, QStringLiteral("lease.doc"), contents, QStringLiteral("Lease"));
+        frmFindInfo window;
+        window.show();
+        typeInto(child<QLineEdit>(&window, "txtSearchString"), QStringLiteral("lease"));
+        press(child<QPushButton>(&window, "cmdSearch"));
+        auto* results = child<QTreeWidget>(&window, "lstViewResults");
+        QCOMPARE(results->topLevelItemCount(), 1);
+        QTreeWidgetItem* hit = results->topLevelItem(0);
+        const QString id = hit->text(0);
+        if (deletedMeanwhile)
+            Database(CLsDataBaseConnection::databasePath())
+                .execute(QStringLiteral("DELETE FROM Attachments WHERE AttachmentsId = ?"), {id.toLongLong()});
+
+        const QRect row = results->visualItemRect(hit);
+        QVERIFY(seen(results) && !row.isEmpty());
+        QTest::mouseClick(results->viewport(), Qt::LeftButton, {}, row.center());
+        QTest::mouseDClick(results->viewport(), Qt::LeftButton, {}, row.center());
+
+        const QString copy = QDir(ApplicationFolder::tempPath()).filePath(QStringLiteral("lease.doc"));
+        if (deletedMeanwhile) {
+            QCOMPARE(app.messages->shown().size(), 1);
+            QCOMPARE(app.messages->last().text, QStringLiteral("The document %1 is no longer in the database").arg(id));
+            QCOMPARE(app.messages->last().title, QStringLiteral("Orvanta"));
+            QCOMPARE(app.messages->last().icon, MessageBox::Critical);
+            QVERIFY(app.opened->opened().isEmpty());
+            QVERIFY(
+                QDir(ApplicationFolder::tempPath()).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
+        } else {
+            QVERIFY(app.messages->shown().isEmpty());
+            QCOMPARE(app.opened->opened(), QStringList({copy}));
+            QFile file(copy);
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            QCOMPARE(file.readAll(), contents);
+            QCOMPARE(file.permissions() & ~(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
+                                            QFileDevice::WriteUser),
+                     QFileDevice::Permissions());
+        }
+    }
+
     // At its fixed size the dialog shows every control whole: inside the window, inside its
     // frame, beside (never over) the controls next to it, and at least as tall as its kind
     // needs to show its text.
