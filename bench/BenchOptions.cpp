@@ -36,7 +36,7 @@ QString BenchOptions::usage()
     return QStringLiteral(
         "usage: orvanta-bench [--scale F | --quick] [--big-mib N] [--docs N] [--search-mib N] [--clients N]\n"
         "                     [--repeats N] [--rounds N] [--page-kib 4|16|32|64] [--mmap-mib N]\n"
-        "                     [--no-read-ahead] [--dir FOLDER]\n"
+        "                     [--dir FOLDER]\n"
         "                     [--cases big,many,search,explorer,record,login,startup]\n"
         "                     [--program PATH] [--keep]\n"
         "  --scale F     every size times F (0.01 gives a 9 MiB document, 100 documents, 5 MiB of text,\n"
@@ -45,7 +45,6 @@ QString BenchOptions::usage()
         "  --rounds      alternating samples of the document measurements (default 3)\n"
         "  --page-kib    page size of every database made (default: as the program makes it)\n"
         "  --mmap-mib    the program's connections read the file through memory maps up to this size\n"
-        "  --no-read-ahead the program's document reads use the engine's own reads, not its read-ahead layer\n"
         "  --dir         where the temporary application folders are made (default: the system's temp folder)\n"
         "  --program     the orvanta executable for the start-up case (default: next to this program)\n"
         "  --keep        leave the generated data behind\n");
@@ -111,8 +110,6 @@ bool BenchOptions::parse(const QStringList& arguments, QString& error)
         } else if (argument == QLatin1String("--mmap-mib")) {
             if (!number(arguments, at, mmapMiB, error))
                 return false;
-        } else if (argument == QLatin1String("--no-read-ahead")) {
-            readAhead = false;
         } else if (argument == QLatin1String("--dir") && at + 1 < arguments.size()) {
             folder = arguments.at(++at);
         } else if (argument == QLatin1String("--program") && at + 1 < arguments.size()) {

@@ -15,7 +15,6 @@ public:
     int rounds = 3;                // alternating samples of the document measurements
     int pageKiB = 0;               // page size of the databases made; 0: as the program makes them
     qint64 mmapMiB = 0;            // memory-mapped reads of the program's connections; 0: none
-    bool readAhead = true;         // the program's document reads go through its read-ahead layer
     QString folder;                // where the temporary application folders go
     QStringList cases;             // the cases to run; all when empty
     bool keep = false;             // leave the data behind (for looking into a failure)

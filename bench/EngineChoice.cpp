@@ -3,15 +3,11 @@
 #include "BareSqlite.h"
 #include "BenchOptions.h"
 
-#include "store/ReadAheadVfs.h"
 #include "store/StoreError.h"
 
 #include <sqlite3.h>
 
-EngineChoice::EngineChoice(const BenchOptions& options)
-    : m_pageKiB(options.pageKiB), m_mmapMiB(options.mmapMiB), m_readAhead(options.readAhead)
-{
-}
+EngineChoice::EngineChoice(const BenchOptions& options) : m_pageKiB(options.pageKiB), m_mmapMiB(options.mmapMiB) {}
 
 void EngineChoice::prepareFile(const QString& path) const
 {
@@ -27,7 +23,6 @@ void EngineChoice::prepareFile(const QString& path) const
 
 void EngineChoice::applyToProcess() const
 {
-    ReadAheadVfs::setEnabled(m_readAhead);
     if (m_mmapMiB <= 0)
         return;
     // The default and the limit of every connection; only taken before the engine starts.
@@ -43,6 +38,5 @@ QString EngineChoice::describe() const
                                         : QStringLiteral("pages as the program makes them");
     const QString reads = m_mmapMiB > 0 ? QStringLiteral("mmap up to %1 MiB").arg(m_mmapMiB)
                                         : QStringLiteral("reads as the program makes them");
-    const QString layer = m_readAhead ? QString() : QStringLiteral(", documents read without the read-ahead layer");
-    return pages + QStringLiteral(", ") + reads + layer;
+    return pages + QStringLiteral(", ") + reads;
 }

@@ -6,8 +6,8 @@ class BenchOptions;
 
 // The engine settings a run measures the program with, so that the page size and the way
 // the file is read can be chosen from a table of runs: the database files' page size
-// (`--page-kib`), memory-mapped reads (`--mmap-mib`) and the read-ahead layer (`--no-read-ahead`). Unless chosen, both
-// stay as the program makes them.
+// (`--page-kib`) and memory-mapped reads (`--mmap-mib`). Unless chosen, both stay as the
+// program makes them.
 class EngineChoice
 {
 public:
@@ -25,5 +25,4 @@ public:
 private:
     int m_pageKiB;
     qint64 m_mmapMiB;
-    bool m_readAhead;
 };

@@ -124,8 +124,8 @@ QList<ClsBinaryFunctions::SearchHit> ClsBinaryFunctions::cmdOpendb(const QString
 
 QString ClsBinaryFunctions::ViewDocument(const QString& AttachmentsId)
 {
-    // Read as the record window's View reads: through the read-ahead layer, in one read
-    // transaction, a large value written to its file while the rest is read.
+    // Read as the record window's View reads: in one read transaction, a large value
+    // written to its file while the rest is read.
     const qint64 id = AttachmentsId.toLongLong();
     QString path;
     DocumentReader().read([&](const Database& db) {

@@ -2,7 +2,6 @@
 
 #include "store/BlobStream.h"
 #include "store/Database.h"
-#include "store/ReadAheadVfs.h"
 #include "store/ReadTransaction.h"
 
 #include <algorithm>
@@ -129,8 +128,7 @@ void ContentSearch::waitReporting(int total, int workers, const Progress& progre
 void ContentSearch::work()
 {
     try {
-        // Long values are read through a layer that reads the file ahead in large pieces.
-        Database db(ReadAheadVfs::openName(m_path));
+        Database db(m_path);
         // One read transaction for all documents: the file is locked and checked once.
         const ReadTransaction transaction(db);
         ContentMatcher matcher = m_matcher;

@@ -2,7 +2,6 @@
 
 #include "store/CLsDataBaseConnection.h"
 #include "store/Database.h"
-#include "store/ReadAheadVfs.h"
 #include "store/ReadTransaction.h"
 
 #include <QFile>
@@ -32,10 +31,7 @@ FileIdentity identityOf(const QString& path)
 
 struct DocumentReader::Connection
 {
-    explicit Connection(const QString& path, const FileIdentity& identity)
-        : path(path), identity(identity), db(ReadAheadVfs::openName(path))
-    {
-    }
+    explicit Connection(const QString& path, const FileIdentity& identity) : path(path), identity(identity), db(path) {}
 
     const QString path;
     const FileIdentity identity; // of the file when it was opened

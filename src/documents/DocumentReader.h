@@ -5,8 +5,8 @@
 
 class Database;
 
-// Reads stored documents through a connection of its own, opened through the read-ahead
-// layer (ReadAheadVfs) at the first read and kept for the next ones: documents copied one
+// Reads stored documents through a connection of its own, opened at the first read and
+// kept for the next ones: documents copied one
 // after another pay for opening the database and reading its schema once.
 //
 // Each read() is one read transaction, ended before read() returns. It sees what is stored
