@@ -108,6 +108,12 @@ void ClientListReader::readIds()
         m_gathered.reserve(static_cast<qsizetype>(m_ids.size()));
 }
 
+size_t ClientListReader::currentSliceRows() const
+{
+    const auto first = static_cast<size_t>(m_sliceRows);
+    return m_slicesRead == 0 ? first : first * LaterSliceFactor;
+}
+
 ClientListRows ClientListReader::next()
 {
     const int width = static_cast<int>(ClientListModel::clientColumns().size());
@@ -125,14 +131,32 @@ ClientListRows ClientListReader::next()
             m_started = true;
         }
         const ResetAtEnd reset(*m_row);
-        const size_t end = std::min(m_ids.size(), m_next + static_cast<size_t>(m_sliceRows));
-        slice.reserve(static_cast<qsizetype>(end - m_next));
-        for (; m_next < end; ++m_next) {
+        const size_t end = std::min(m_ids.size(), m_next + currentSliceRows());
+        // Looked up by identifier, the order of the table's rows: neighbours share a page.
+        std::vector<std::pair<qint64, int>> byId;
+        byId.reserve(end - m_next);
+        for (size_t i = m_next; i < end; ++i)
+            byId.emplace_back(m_ids[i], static_cast<int>(i - m_next));
+        std::sort(byId.begin(), byId.end());
+        slice.reserve(static_cast<qsizetype>(byId.size()));
+        std::vector<int> placeInList; // of each row read, its place in the list's order
+        placeInList.reserve(byId.size());
+        for (const auto& [id, place] : byId) {
             m_row->reset();
-            m_row->bind(1, m_ids[m_next]);
-            if (m_row->step())
+            m_row->bind(1, id);
+            if (m_row->step()) {
                 slice.appendRow(*m_row);
+                placeInList.push_back(place);
+            }
         }
+        m_next = end;
+        ++m_slicesRead;
+        std::vector<int> order(placeInList.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::sort(order.begin(), order.end(), [&](int left, int right) {
+            return placeInList[static_cast<size_t>(left)] < placeInList[static_cast<size_t>(right)];
+        });
+        slice.reorder(order);
     }
     if (readsInOrder())
         return slice;

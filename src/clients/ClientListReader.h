@@ -14,7 +14,9 @@
 //
 // The first slice takes the group's identifiers from the group's index, in the index's order
 // (the order the engine lists the group in when unsorted), and reads the first rows; each
-// further slice reads the next rows by identifier. A client that has left the group, been
+// further slice, larger than the first, reads the next rows by identifier. Within a slice the
+// rows are looked up in the order they lie in the table, so that rows sharing a page of the
+// file are read together, and returned in the list's order. A client that has left the group, been
 // made inactive or been deleted by the time its turn comes is left out; one added to the group
 // meanwhile waits for the next listing.
 //
@@ -27,6 +29,9 @@ class ClientListReader
 {
 public:
     static constexpr int DefaultSliceRows = 1000;
+    // Slices after the first hold this many times the first's rows: the larger a slice, the
+    // more of its rows share the pages read for it.
+    static constexpr int LaterSliceFactor = 8;
 
     // Throws StoreError when `sort` orders by a column the list does not show.
     ClientListReader(bool byCompany, const QString& group, const SortClause& sort, int sliceRows = DefaultSliceRows);
@@ -48,6 +53,7 @@ public:
 
 private:
     void readIds();
+    size_t currentSliceRows() const;
     ClientListRows sorted();
     int compare(int left, int right) const;
 
@@ -63,5 +69,6 @@ private:
     bool m_started = false;
     std::vector<qint64> m_ids;
     size_t m_next = 0;
+    int m_slicesRead = 0;
     ClientListRows m_gathered; // the rows read so far when sorting after the last slice
 };
