@@ -61,6 +61,9 @@ void ClientListLoader::readSlice()
     const bool last = m_reader->atEnd();
     if (!m_shown) {
         if (m_reader->readsInOrder() || last) {
+            // Room for the whole list at once: grown as it comes, the storage would at times
+            // hold twice what the list needs.
+            rows.reserve(m_reader->rowsExpected());
             m_model->show(ClientListModel::clientColumns(), std::move(rows));
             m_shown = true;
         }

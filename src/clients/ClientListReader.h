@@ -31,7 +31,7 @@ public:
     static constexpr int DefaultSliceRows = 1000;
     // Slices after the first hold this many times the first's rows: the larger a slice, the
     // more of its rows share the pages read for it.
-    static constexpr int LaterSliceFactor = 8;
+    static constexpr int LaterSliceFactor = 16;
 
     // Throws StoreError when `sort` orders by a column the list does not show.
     ClientListReader(bool byCompany, const QString& group, const SortClause& sort, int sliceRows = DefaultSliceRows);
@@ -42,6 +42,8 @@ public:
     // True when each slice's rows can be shown as they come, after those of the slices before.
     bool readsInOrder() const;
     bool atEnd() const;
+    // The rows the listing holds at most: the group's clients when the first slice was read.
+    qsizetype rowsExpected() const { return static_cast<qsizetype>(m_ids.size()); }
     // Reads the next slice and returns the rows to show now: the slice's rows when reading in
     // order; otherwise none until the last slice, which returns every row in order. Throws
     // StoreError when the database cannot be read.

@@ -22,11 +22,14 @@ void ClientListRows::reserve(qsizetype rows)
     const auto cells = static_cast<size_t>(rows) * static_cast<size_t>(m_width);
     m_ends.reserve(cells);
     m_null.reserve(cells);
-    m_text.reserve(static_cast<qsizetype>(cells) * ExpectedCellBytes);
+    // Rows already read tell how long the others are likely to be, give or take an eighth.
+    const qsizetype text =
+        m_rows > 0 ? m_text.size() / m_rows * rows / 8 * 9 : static_cast<qsizetype>(cells) * ExpectedCellBytes;
+    m_text.reserve(text);
     if (m_tagged)
         m_ids.reserve(static_cast<size_t>(rows));
     if (!m_order.empty())
-        m_order.reserve(m_order.size() + static_cast<size_t>(rows));
+        m_order.reserve(static_cast<size_t>(rows));
 }
 
 void ClientListRows::checkRoom(qsizetype rows, qsizetype bytes) const

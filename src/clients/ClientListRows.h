@@ -21,7 +21,8 @@ public:
     // Rows of `width` cells, preceded in the statement's result by an identifier when `tagged`.
     ClientListRows(int width, bool tagged);
 
-    // Room for `rows` rows, so that a read of a known count does not grow the storage.
+    // Room for `rows` rows in all, so that a read of a known count does not grow the storage;
+    // their text is reckoned from the rows already held, if any.
     void reserve(qsizetype rows);
     // Adds the current row of `statement`, whose result columns are the identifier (when
     // tagged) and then the cells in order. Throws StoreError when the list cannot hold more.
