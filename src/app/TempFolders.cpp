@@ -13,7 +13,9 @@ void makeFolder(const QString& path)
 {
     if (QFileInfo(path).isDir())
         return;
-    if (!QDir().mkpath(path))
+    // Its names tell which documents were opened: for the owner's eyes only.
+    if (!QDir().mkpath(path) ||
+        !QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner))
         throw std::runtime_error(
             QStringLiteral("Cannot create the folder %1").arg(QDir::toNativeSeparators(path)).toStdString());
 }

@@ -241,6 +241,14 @@ void DatabaseSchema::ensure(const QString& path)
         const QString building = path + QStringLiteral(".new");
         QFile::remove(building);
         try {
+            // The clients' documents are readable by their owner only, whatever the umask;
+            // the engine gives its journal the mode of the database.
+            QFile file(building);
+            if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
+                !file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+                throw StoreError(QStringLiteral("Cannot create the database %1: %2")
+                                     .arg(QDir::toNativeSeparators(building), file.errorString()));
+            file.close();
             Database db(building, true);
             install(db);
         } catch (const StoreError&) {

@@ -1,4 +1,5 @@
 #include "AppTestHelpers.h"
+#include "ProcessUmask.h"
 #include "TestSupport.h"
 #include "app/TempFolders.h"
 
@@ -25,6 +26,7 @@ void TestTempFolders::ensure_data()
 void TestTempFolders::ensure()
 {
     QFETCH(bool, tempExists);
+    const ProcessUmask mask(022);
     TestAppFolder folder(false);
     const QString temp = folder.file(QStringLiteral("Temp"));
     if (tempExists) {
@@ -36,6 +38,14 @@ void TestTempFolders::ensure()
 
     QVERIFY(QFileInfo(temp + QStringLiteral("/Search")).isDir());
     QCOMPARE(QFileInfo::exists(temp + QStringLiteral("/kept.doc")), tempExists);
+    // The folders a person's viewed documents go to are theirs alone; one already there is
+    // left as it was.
+    const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                               QFileDevice::ExeOwner | QFileDevice::ReadUser | QFileDevice::WriteUser |
+                                               QFileDevice::ExeUser;
+    QCOMPARE(QFileInfo(temp + QStringLiteral("/Search")).permissions(), ownerOnly);
+    if (!tempExists)
+        QCOMPARE(QFileInfo(temp).permissions(), ownerOnly);
 }
 
 void TestTempFolders::clearDeletesOnlyFilesDirectlyInTemp()

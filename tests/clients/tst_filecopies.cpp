@@ -1,4 +1,5 @@
 #include "FileSizeLimit.h"
+#include "ProcessUmask.h"
 #include "TestDatabaseFolder.h"
 #include "clients/ClientDocuments.h"
 #include "clients/ClientResources.h"
@@ -25,19 +26,6 @@ class TestFileCopies : public QObject
     Q_OBJECT
 
 private:
-    // Sets the process's umask while it lives.
-    class Umask
-    {
-    public:
-        explicit Umask(mode_t mask) : m_saved(::umask(mask)) {}
-        ~Umask() { ::umask(m_saved); }
-        Umask(const Umask&) = delete;
-        Umask& operator=(const Umask&) = delete;
-
-    private:
-        mode_t m_saved;
-    };
-
     static void writeFile(const QString& path, const QByteArray& bytes, mode_t mode = 0644)
     {
         QDir().mkpath(QFileInfo(path).absolutePath());
@@ -217,7 +205,7 @@ private slots:
 
     void savedFileGetsTheUsersMode()
     {
-        const Umask mask(027);
+        const ProcessUmask mask(027);
         TestDatabaseFolder app;
         uploadAttachment(app, QStringLiteral("doc.bin"), "contents");
         const ClientDocuments documents(1);

@@ -1,3 +1,4 @@
+#include "ProcessUmask.h"
 #include "store/ApplicationFolder.h"
 #include "store/CLsDataBaseConnection.h"
 #include "store/Database.h"
@@ -5,6 +6,7 @@
 #include "store/PasswordHash.h"
 #include "store/SchemaCatalog.h"
 #include "store/StoreError.h"
+#include "store/Transaction.h"
 
 #include <QDate>
 #include <QDir>
@@ -12,6 +14,19 @@
 #include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+#include <sys/stat.h>
+
+namespace {
+
+mode_t modeOf(const QString& path)
+{
+    struct stat status = {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return mode_t(-1);
+    return status.st_mode & 07777;
+}
+
+} // namespace
 
 class TestSchema : public QObject
 {
@@ -31,6 +46,29 @@ private slots:
         const QStringList tables = SchemaCatalog(connection.database()).tables();
         for (const QString& table : DatabaseSchema::fixedTables())
             QVERIFY2(tables.contains(table), qPrintable(table));
+    }
+
+    // A new database and its journal are their owner's alone, whatever the umask.
+    void newDatabaseIsOwnerOnly_data()
+    {
+        QTest::addColumn<int>("umask");
+        QTest::newRow("022") << 022;
+        QTest::newRow("000") << 0;
+        QTest::newRow("077") << 077;
+    }
+
+    void newDatabaseIsOwnerOnly()
+    {
+        QFETCH(int, umask);
+        const ProcessUmask mask(static_cast<mode_t>(umask));
+        const QString path = QDir(m_dir->path()).filePath(QStringLiteral("other.mdb"));
+        DatabaseSchema::ensure(path);
+        QCOMPARE(modeOf(path), mode_t(0600));
+
+        Database db(path);
+        Transaction transaction(db);
+        db.execute(QStringLiteral("INSERT INTO NodeInformation (NodeName) VALUES ('Z')"));
+        QCOMPARE(modeOf(path + QStringLiteral("-journal")), mode_t(0600));
     }
 
     void newDatabaseHasLargePages()
