@@ -2,6 +2,21 @@
 
 using namespace ExplorerTest;
 
+namespace {
+
+// The explorer on screen, listing a group SliceRows rows at a turn.
+class SlicedExplorer : public FrmDataBaseExplorer
+{
+public:
+    SlicedExplorer()
+    {
+        setListSliceRows(SliceRows);
+        show();
+    }
+};
+
+} // namespace
+
 // The client list of a large group fills a slice per event-loop turn: the window takes input
 // meanwhile, and whatever the user does during a fill wins over it.
 class TestExplorerFill : public QObject
@@ -38,9 +53,7 @@ void TestExplorerFill::longListShowsFirstRowsAtOnce()
     QFETCH(bool, descending);
     TestAppFolder folder;
     addNumberedClients(QStringLiteral("S"), LongGroup, 1);
-    FrmDataBaseExplorer explorer;
-    explorer.setListSliceRows(SliceRows);
-    explorer.show();
+    SlicedExplorer explorer;
     QAbstractItemModel* model = list(explorer)->model();
     QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     clickGroup(explorer, QStringLiteral("S"));
@@ -67,9 +80,7 @@ void TestExplorerFill::inputIsHandledWhileListFills()
     QFETCH(bool, key);
     TestAppFolder folder;
     addNumberedClients(QStringLiteral("S"), LongGroup, 1);
-    FrmDataBaseExplorer explorer;
-    explorer.setListSliceRows(SliceRows);
-    explorer.show();
+    SlicedExplorer explorer;
     QTreeView* view = list(explorer);
     clickGroup(explorer, QStringLiteral("S"));
 
@@ -111,9 +122,7 @@ void TestExplorerFill::anotherGroupOvertakesFill()
     addNumberedClients(QStringLiteral("S"), LongGroup, 1);
     addNumberedClients(QStringLiteral("T"), 30, 1001);
     addNumberedClients(QStringLiteral("R"), LongGroup, 2001);
-    FrmDataBaseExplorer explorer;
-    explorer.setListSliceRows(SliceRows);
-    explorer.show();
+    SlicedExplorer explorer;
     QAbstractItemModel* model = list(explorer)->model();
     QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     clickGroup(explorer, QStringLiteral("S"));
@@ -140,9 +149,7 @@ void TestExplorerFill::sortOvertakesFill()
     QFETCH(QString, text);
     TestAppFolder folder;
     addNumberedClients(QStringLiteral("S"), LongGroup, 1);
-    FrmDataBaseExplorer explorer;
-    explorer.setListSliceRows(SliceRows);
-    explorer.show();
+    SlicedExplorer explorer;
     QAbstractItemModel* model = list(explorer)->model();
     QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     clickGroup(explorer, QStringLiteral("S"));
@@ -164,9 +171,7 @@ void TestExplorerFill::doubleClickWhileListFills()
 {
     TestAppFolder folder;
     addNumberedClients(QStringLiteral("S"), LongGroup, 500);
-    FrmDataBaseExplorer explorer;
-    explorer.setListSliceRows(SliceRows);
-    explorer.show();
+    SlicedExplorer explorer;
     QTreeView* view = list(explorer);
     int rowsWhenOpened = -1;
     QSignalSpy opened(&explorer, &FrmDataBaseExplorer::clientOpenRequested);
@@ -188,9 +193,7 @@ void TestExplorerFill::writerIsNotBlockedWhileListFills()
 {
     TestAppFolder folder;
     addNumberedClients(QStringLiteral("S"), LongGroup, 1);
-    FrmDataBaseExplorer explorer;
-    explorer.setListSliceRows(SliceRows);
-    explorer.show();
+    SlicedExplorer explorer;
     clickGroup(explorer, QStringLiteral("S"));
     QVERIFY(explorer.isListFilling());
 
@@ -213,9 +216,7 @@ void TestExplorerFill::databaseErrorWhileListFills()
 {
     TestAppFolder folder;
     addNumberedClients(QStringLiteral("S"), LongGroup, 1);
-    FrmDataBaseExplorer explorer;
-    explorer.setListSliceRows(SliceRows);
-    explorer.show();
+    SlicedExplorer explorer;
     QAbstractItemModel* model = list(explorer)->model();
     QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
     clickGroup(explorer, QStringLiteral("S"));
