@@ -2,6 +2,7 @@
 
 #include "store/StoreError.h"
 
+#include <QDir>
 #include <QFile>
 #include <cerrno>
 #include <cstring>
@@ -186,4 +187,9 @@ qint64 BenchFiles::size(const QString& path)
     if (::stat(QFile::encodeName(path).constData(), &info) != 0)
         fail(QStringLiteral("cannot stat"), path);
     return info.st_size;
+}
+
+QString BenchFiles::database(const QString& app)
+{
+    return QDir(app).filePath(QStringLiteral("Dravolin.mdb"));
 }

@@ -24,4 +24,6 @@ public:
     static void syncFileSystem(const QString& folder);
     // The size of one file.
     static qint64 size(const QString& path);
+    // The program's database in the application folder `app`.
+    static QString database(const QString& app);
 };

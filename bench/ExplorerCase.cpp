@@ -7,6 +7,7 @@
 #include "EngineChoice.h"
 #include "ListDigest.h"
 #include "OfficeData.h"
+#include "Require.h"
 #include "ResultTable.h"
 #include "Stopwatch.h"
 #include "UiSession.h"
@@ -36,12 +37,6 @@ const QString SortField = QStringLiteral("City");
 constexpr int ScreenRows = 50;
 // The bare engine maps this much of its file (the engine's own ceiling).
 constexpr qint64 MapBytes = 0x7fff0000;
-
-void require(bool condition, const QString& message)
-{
-    if (!condition)
-        throw StoreError(message);
-}
 
 double since(std::int64_t start, std::int64_t end)
 {

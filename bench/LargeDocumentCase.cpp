@@ -8,6 +8,7 @@
 #include "ExternalCommand.h"
 #include "FindWindow.h"
 #include "RecordWindow.h"
+#include "Require.h"
 #include "ResultTable.h"
 #include "Rounds.h"
 #include "Stopwatch.h"
@@ -30,17 +31,6 @@ namespace {
 // The one client of a new folder, who holds the document.
 constexpr qint64 StoredClient = 1;
 const QString Description = QStringLiteral("Large scanned archive");
-
-void require(bool condition, const QString& message)
-{
-    if (!condition)
-        throw StoreError(message);
-}
-
-QString databaseFile(const QString& app)
-{
-    return QDir(app).filePath(QStringLiteral("Dravolin.mdb"));
-}
 
 // The record window of the client on its Attachments tab, the list filled.
 struct AttachmentsTab
@@ -111,7 +101,7 @@ void LargeDocumentCase::run()
         {QStringLiteral("Orvanta, Upload"), [&](int round, const ChildProcess::Report& report) {
              const qint64 client = DataMaker::createFolderWithClient(app(round));
              require(client == StoredClient, QStringLiteral("the new folder's client is %1").arg(client));
-             engine.prepareFile(databaseFile(app(round)));
+             engine.prepareFile(BenchFiles::database(app(round)));
              engine.applyToProcess();
              const UiSession session;
              ApplicationFolder::setPath(app(round));
@@ -186,7 +176,7 @@ void LargeDocumentCase::run()
         return;
     }
     const auto warmDatabase = [&] {
-        BenchFiles::warm(databaseFile(app(0)));
+        BenchFiles::warm(BenchFiles::database(app(0)));
         BenchFiles::syncFileSystem(base);
     };
     const auto checked = [&](const QString& path) {

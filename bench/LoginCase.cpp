@@ -3,6 +3,7 @@
 #include "BenchOptions.h"
 #include "ChildProcess.h"
 #include "EngineChoice.h"
+#include "Require.h"
 #include "ResultTable.h"
 #include "Stopwatch.h"
 #include "UiSession.h"
@@ -34,12 +35,6 @@ const QString Password = QStringLiteral("Correct Horse 42");
 // A user whose password another tool stored as typed; the first login stores its hash.
 const QString LegacyName = QStringLiteral("legacy");
 const QString LegacyPassword = QStringLiteral("written by hand");
-
-void require(bool condition, const QString& message)
-{
-    if (!condition)
-        throw StoreError(message);
-}
 
 // Every paint of a window, in monotonic nanoseconds.
 class PaintLog : public QObject

@@ -7,6 +7,7 @@
 #include "DataMaker.h"
 #include "EngineChoice.h"
 #include "RecordWindow.h"
+#include "Require.h"
 #include "ResultTable.h"
 #include "Rounds.h"
 #include "Stopwatch.h"
@@ -27,21 +28,10 @@ namespace {
 constexpr qint64 StoredClient = 1;
 const QString Attachments = QStringLiteral("Attachments");
 
-void require(bool condition, const QString& message)
-{
-    if (!condition)
-        throw StoreError(message);
-}
-
 void freshFolder(const QString& folder)
 {
     QDir(folder).removeRecursively();
     QDir().mkpath(folder);
-}
-
-QString databaseFile(const QString& app)
-{
-    return QDir(app).filePath(QStringLiteral("Dravolin.mdb"));
 }
 
 QString speedText(double mib, double seconds)
@@ -136,7 +126,7 @@ void ManyDocumentsCase::runDrop()
                       [&](int round, const ChildProcess::Report& report) {
                           require(DataMaker::createFolderWithClient(app(round)) == StoredClient,
                                   QStringLiteral("the new folder's client is not the first"));
-                          engine.prepareFile(databaseFile(app(round)));
+                          engine.prepareFile(BenchFiles::database(app(round)));
                           engine.applyToProcess();
                           const UiSession session;
                           ApplicationFolder::setPath(app(round));
@@ -177,7 +167,7 @@ void ManyDocumentsCase::runDrop()
 void ManyDocumentsCase::runAttachmentsTab()
 {
     const QString name = QStringLiteral("Attachments tab of a client with %1 documents").arg(m_files.size());
-    const QString file = databaseFile(app(0));
+    const QString file = BenchFiles::database(app(0));
     const QString statement =
         QStringLiteral("SELECT AttachmentsId, AttachmentsName, AttachmentsDate, AttachmentVersion FROM Attachments "
                        "WHERE PersonalInformationId = ? ORDER BY AttachmentsName, AttachmentVersion DESC");
@@ -281,7 +271,7 @@ void ManyDocumentsCase::runSaveAs()
                               QStringLiteral("the list"));
                           const QDir target(folder(QStringLiteral("saved"), round));
                           freshFolder(target.path());
-                          BenchFiles::warm(databaseFile(app(0)));
+                          BenchFiles::warm(BenchFiles::database(app(0)));
                           BenchFiles::syncFileSystem(m_base);
                           // What the person does for each: select the document, SaveAs, pick the file name.
                           const Stopwatch watch;

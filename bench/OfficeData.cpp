@@ -1,6 +1,7 @@
 #include "OfficeData.h"
 
 #include "BareSqlite.h"
+#include "BenchFiles.h"
 #include "BenchOptions.h"
 #include "ChildProcess.h"
 #include "DataMaker.h"
@@ -138,7 +139,7 @@ void OfficeData::remove() const
 
 QString OfficeData::file() const
 {
-    return QDir(m_app).filePath(QStringLiteral("Dravolin.mdb"));
+    return BenchFiles::database(m_app);
 }
 
 QString OfficeData::bareFile() const

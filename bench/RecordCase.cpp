@@ -7,6 +7,7 @@
 #include "EngineChoice.h"
 #include "OfficeData.h"
 #include "RecordWindow.h"
+#include "Require.h"
 #include "ResultTable.h"
 #include "Stopwatch.h"
 #include "UiSession.h"
@@ -32,12 +33,6 @@ constexpr int TypedField = 1;
 
 const QStringList Steps = {QStringLiteral("open"), QStringLiteral("tab"), QStringLiteral("edit"),
                            QStringLiteral("save")};
-
-void require(bool condition, const QString& message)
-{
-    if (!condition)
-        throw StoreError(message);
-}
 
 // Whether a condition on the window holds; false while what it looks at is not on screen.
 bool holds(const std::function<bool()>& condition)

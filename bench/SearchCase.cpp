@@ -7,6 +7,7 @@
 #include "EngineChoice.h"
 #include "ExternalCommand.h"
 #include "FindWindow.h"
+#include "Require.h"
 #include "ResultTable.h"
 #include "Stopwatch.h"
 #include "UiSession.h"
@@ -52,12 +53,6 @@ const Phrase Phrases[] = {
 };
 constexpr int PhraseCount = sizeof Phrases / sizeof Phrases[0];
 const QList<QByteArray> Decoys = {"Muller", "MUELLER", "Mueller", "MULLER"};
-
-void require(bool condition, const QString& message)
-{
-    if (!condition)
-        throw StoreError(message);
-}
 
 QString expectedFile(const QString& base, int phrase)
 {
@@ -136,7 +131,7 @@ void SearchCase::run()
     const ChildProcess::Outcome setup = ChildProcess::run([&](const ChildProcess::Report& report) {
         QDir(m_base).removeRecursively();
         const qint64 clientId = DataMaker::createFolderWithClient(m_app);
-        EngineChoice(m_options).prepareFile(QDir(m_app).filePath(QStringLiteral("Dravolin.mdb")));
+        EngineChoice(m_options).prepareFile(BenchFiles::database(m_app));
         QDir().mkpath(m_files);
         DataMaker maker(3);
         const qint64 total = m_options.searchMiB * 1024 * 1024;
@@ -235,7 +230,7 @@ void SearchCase::measure(int phrase, bool cold)
     QStringList manyPaths;
     for (const QString& file : fileList)
         manyPaths.append(QDir(m_files).filePath(file));
-    const QString database = QDir(m_app).filePath(QStringLiteral("Dravolin.mdb"));
+    const QString database = BenchFiles::database(m_app);
 
     std::fprintf(stderr, "content search: \"%s\", %s\n", qPrintable(searched.typed), cold ? "cold" : "warm");
     const ChildProcess::Outcome program = ChildProcess::run([&](const ChildProcess::Report& report) {

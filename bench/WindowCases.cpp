@@ -1,5 +1,6 @@
 #include "WindowCases.h"
 
+#include "BenchFiles.h"
 #include "BenchOptions.h"
 #include "ExternalCommand.h"
 #include "PaintWatch.h"
@@ -107,7 +108,7 @@ void WindowCases::runStartup()
             {QStringLiteral("QT_QPA_PLATFORM=offscreen")});
         const QList<QByteArray> parts = result.output.trimmed().split(' ');
         const bool ok = result.started && result.exitCode == 0 && parts.size() == 3 && parts.at(0) == "shown" &&
-                        (bare || QFileInfo::exists(QDir(folder).filePath(QStringLiteral("Dravolin.mdb"))));
+                        (bare || QFileInfo::exists(BenchFiles::database(folder)));
         QDir(folder).removeRecursively();
         if (!ok)
             return false;
