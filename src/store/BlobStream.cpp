@@ -1,26 +1,21 @@
 #include "store/BlobStream.h"
 
 #include "store/Database.h"
-#include "store/Identifier.h"
+#include "store/EngineBlob.h"
+#include "store/EngineConnection.h"
 #include "store/StoreError.h"
 
 #include <QIODevice>
 #include <algorithm>
 #include <memory>
-#include <sqlite3.h>
 
 BlobStream::BlobStream(const Database& db, const QString& table, const QString& column, qint64 rowId, bool writable)
-    : m_db(db)
+    : m_blob(db.engine().openBlob(table, column, rowId, writable))
 {
-    const int rc = sqlite3_blob_open(db.handle(), "main", table.toUtf8().constData(), column.toUtf8().constData(),
-                                     rowId, writable ? 1 : 0, &m_blob);
-    if (rc != SQLITE_OK) {
-        const QString message = db.lastErrorMessage();
-        sqlite3_blob_close(m_blob);
-        m_blob = nullptr;
-        throw StoreError(message, StoreError::kindOf(rc));
-    }
 }
+
+BlobStream::BlobStream(BlobStream&&) noexcept = default;
+BlobStream::~BlobStream() = default;
 
 std::optional<BlobStream> BlobStream::openForReading(const Database& db, const QString& table, const QString& column,
                                                      qint64 rowId)
@@ -28,36 +23,26 @@ std::optional<BlobStream> BlobStream::openForReading(const Database& db, const Q
     try {
         return std::optional<BlobStream>(std::in_place, db, table, column, rowId, false);
     } catch (const StoreError&) {
-        // Told apart only after a failure, which is rare: typeof() reads the row, not the value.
-        const QVariant kind = db.scalar(QStringLiteral("SELECT typeof(%1) FROM %2 WHERE rowid = ?")
-                                            .arg(quoteIdentifier(column), quoteIdentifier(table)),
-                                        {rowId});
-        if (kind.isNull() || kind.toString() == QLatin1String("null"))
+        // Told apart only after a failure, which is rare.
+        if (db.engine().blobAbsent(table, column, rowId))
             return std::nullopt;
         throw;
     }
 }
 
-BlobStream::~BlobStream()
-{
-    sqlite3_blob_close(m_blob);
-}
-
 qint64 BlobStream::size() const
 {
-    return sqlite3_blob_bytes(m_blob);
+    return m_blob->size();
 }
 
 void BlobStream::read(char* buffer, int length, qint64 offset) const
 {
-    if (sqlite3_blob_read(m_blob, buffer, length, static_cast<int>(offset)) != SQLITE_OK)
-        throw StoreError(m_db.lastErrorMessage());
+    m_blob->read(buffer, length, offset);
 }
 
 void BlobStream::write(const char* buffer, int length, qint64 offset)
 {
-    if (sqlite3_blob_write(m_blob, buffer, length, static_cast<int>(offset)) != SQLITE_OK)
-        throw StoreError(m_db.lastErrorMessage());
+    m_blob->write(buffer, length, offset);
 }
 
 void BlobStream::copyTo(QIODevice& out) const

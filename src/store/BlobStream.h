@@ -1,13 +1,15 @@
 #pragma once
 
 #include <QString>
+#include <memory>
 #include <optional>
 
-struct sqlite3_blob;
 class Database;
+class EngineBlob;
 class QIODevice;
 
-// A long-binary value of one row, read or written in pieces.
+// A long-binary value of one row, read or written in pieces. The row is named by its
+// table's integer key.
 class BlobStream
 {
 public:
@@ -21,6 +23,8 @@ public:
 
     BlobStream(const BlobStream&) = delete;
     BlobStream& operator=(const BlobStream&) = delete;
+    BlobStream(BlobStream&&) noexcept;
+    BlobStream& operator=(BlobStream&&) = delete;
 
     qint64 size() const;
     void read(char* buffer, int length, qint64 offset) const;
@@ -33,6 +37,5 @@ public:
     static constexpr int PieceSize = 1 << 20;
 
 private:
-    const Database& m_db;
-    sqlite3_blob* m_blob = nullptr;
+    std::unique_ptr<EngineBlob> m_blob;
 };

@@ -1,32 +1,22 @@
 #include "store/Database.h"
 
+#include "store/DatabaseLocation.h"
+#include "store/EngineConnection.h"
+#include "store/EngineStatement.h"
+#include "store/PgConnection.h"
+#include "store/SqliteConnection.h"
 #include "store/Statement.h"
 #include "store/StoreError.h"
 
 #include <atomic>
-#include <sqlite3.h>
 
 namespace {
-// A second copy of the program waits this long for the file before giving up.
+// A second copy of the program waits this long for the database before giving up.
 constexpr int DefaultBusyTimeoutMs = 10000;
 std::atomic<int> busyTimeoutMs{DefaultBusyTimeoutMs};
 // Statements kept prepared; past this many the cache starts again, so one-off statements
 // (the designer's, say) cannot pile up.
 constexpr size_t CacheLimit = 64;
-
-// casefold(text): the text with every letter in lower case. The engine's own lower() and
-// LIKE fold only A to Z, so "müller" would not find "MÜLLER".
-void caseFold(sqlite3_context* context, int, sqlite3_value** values)
-{
-    if (sqlite3_value_type(values[0]) == SQLITE_NULL) {
-        sqlite3_result_null(context);
-        return;
-    }
-    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(values[0]));
-    const QByteArray folded = QString::fromUtf8(text, sqlite3_value_bytes(values[0])).toLower().toUtf8();
-    sqlite3_result_text64(context, folded.constData(), static_cast<sqlite3_uint64>(folded.size()), SQLITE_TRANSIENT,
-                          SQLITE_UTF8);
-}
 } // namespace
 
 // A cached statement in use: reset and its values cleared when the call is done, however it
@@ -37,8 +27,8 @@ public:
     explicit CachedUse(Statement& statement) : m_statement(statement) {}
     ~CachedUse()
     {
-        sqlite3_reset(m_statement.handle());
-        sqlite3_clear_bindings(m_statement.handle());
+        m_statement.reset();
+        m_statement.clearBindings();
     }
     CachedUse(const CachedUse&) = delete;
     CachedUse& operator=(const CachedUse&) = delete;
@@ -47,27 +37,13 @@ private:
     Statement& m_statement;
 };
 
-Database::Database(const QString& path, bool create) : m_path(path)
+Database::Database(const QString& location, bool create)
+    : m_path(location), m_server(DatabaseLocation::isServer(location))
 {
-    const int flags = SQLITE_OPEN_READWRITE | (create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &m_db, flags, nullptr);
-    if (rc != SQLITE_OK) {
-        const QString message = m_db ? QString::fromUtf8(sqlite3_errmsg(m_db)) : QStringLiteral("out of memory");
-        sqlite3_close_v2(m_db);
-        m_db = nullptr;
-        throw StoreError(QStringLiteral("Cannot open the database %1: %2").arg(path, message));
-    }
-    sqlite3_extended_result_codes(m_db, 1);
-    sqlite3_busy_timeout(m_db, busyTimeoutMs.load());
-    const int fold =
-        sqlite3_create_function_v2(m_db, "casefold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
-                                   caseFold, nullptr, nullptr, nullptr);
-    if (fold != SQLITE_OK) {
-        const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
-        sqlite3_close_v2(m_db);
-        m_db = nullptr;
-        throw StoreError(QStringLiteral("Cannot open the database %1: %2").arg(path, message));
-    }
+    if (m_server)
+        m_engine = std::make_shared<PgConnection>(location, busyTimeoutMs.load());
+    else
+        m_engine = std::make_shared<SqliteConnection>(location, create, busyTimeoutMs.load());
 }
 
 void Database::setBusyTimeout(int milliseconds)
@@ -75,16 +51,19 @@ void Database::setBusyTimeout(int milliseconds)
     busyTimeoutMs.store(milliseconds < 0 ? DefaultBusyTimeoutMs : milliseconds);
 }
 
+int Database::busyTimeout()
+{
+    return busyTimeoutMs.load();
+}
+
 Database::~Database()
 {
     m_cache.clear();
-    // close_v2 defers the close until statements still alive are finalized.
-    sqlite3_close_v2(m_db);
 }
 
 Statement Database::prepare(const QString& sql) const
 {
-    return Statement(m_db, sql);
+    return Statement(m_engine->prepare(sql));
 }
 
 Statement& Database::cached(const QString& sql) const
@@ -94,7 +73,7 @@ Statement& Database::cached(const QString& sql) const
         return *found->second;
     if (m_cache.size() >= CacheLimit)
         m_cache.clear();
-    auto statement = std::make_unique<Statement>(m_db, sql);
+    auto statement = std::make_unique<Statement>(m_engine->prepare(sql));
     return *m_cache.emplace(sql, std::move(statement)).first->second;
 }
 
@@ -105,18 +84,12 @@ int Database::execute(const QString& sql, const QVariantList& params) const
     statement.bindAllBorrowed(params);
     while (statement.step()) {
     }
-    return sqlite3_changes(m_db);
+    return m_engine->changes();
 }
 
 void Database::executeScript(const QString& sql) const
 {
-    char* error = nullptr;
-    const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error);
-    if (rc != SQLITE_OK) {
-        const QString message = QString::fromUtf8(error ? error : sqlite3_errmsg(m_db));
-        sqlite3_free(error);
-        throw StoreError(message, StoreError::kindOf(rc));
-    }
+    m_engine->executeScript(sql);
 }
 
 QVariant Database::scalar(const QString& sql, const QVariantList& params) const
@@ -131,26 +104,25 @@ QVariant Database::scalar(const QString& sql, const QVariantList& params) const
 
 qint64 Database::lastInsertRowId() const
 {
-    return sqlite3_last_insert_rowid(m_db);
+    return m_engine->lastInsertRowId();
 }
 
 qint64 Database::maxValueLength() const
 {
-    return sqlite3_limit(m_db, SQLITE_LIMIT_LENGTH, -1);
+    return m_engine->maxValueLength();
 }
 
 bool Database::inTransaction() const
 {
-    return sqlite3_get_autocommit(m_db) == 0;
+    return m_engine->inTransaction();
 }
 
-void Database::check(int resultCode) const
+QString Database::displayName() const
 {
-    if (resultCode != SQLITE_OK && resultCode != SQLITE_ROW && resultCode != SQLITE_DONE)
-        throw StoreError(lastErrorMessage(), StoreError::kindOf(resultCode));
+    return m_engine->displayName();
 }
 
 QString Database::lastErrorMessage() const
 {
-    return QString::fromUtf8(sqlite3_errmsg(m_db));
+    return m_engine->lastErrorMessage();
 }

@@ -6,21 +6,22 @@
 #include <memory>
 #include <unordered_map>
 
-struct sqlite3;
+class EngineConnection;
 class Statement;
 
-// One open database file. Owns the engine handle and closes it on destruction.
-// Statements prepared on it may outlive a close request: the handle is released
-// once the last of them is finalized.
+// One open database: a file (SQLite) or a database on a server (PostgreSQL), told apart by
+// its location (see DatabaseLocation). Owns the connection and closes it on destruction.
+// Statements prepared on it may outlive a close request: the connection is released once the
+// last of them is gone.
 //
 // Besides the engine's own SQL functions every connection knows casefold(text): the text
 // with all its letters in lower case, not only A to Z (Null stays Null).
 class Database
 {
 public:
-    // Opens an existing file (or creates it when `create` is true).
-    // Throws StoreError when the file cannot be opened.
-    explicit Database(const QString& path, bool create = false);
+    // Opens an existing database (or creates a missing file when `create` is true).
+    // Throws StoreError when it cannot be opened.
+    explicit Database(const QString& location, bool create = false);
     ~Database();
 
     Database(const Database&) = delete;
@@ -45,23 +46,28 @@ public:
     // How long connections opened from now on wait for a database another connection holds
     // locked (10 s unless set; tests shorten it). A negative value restores the default.
     static void setBusyTimeout(int milliseconds);
+    static int busyTimeout();
 
     qint64 lastInsertRowId() const;
     bool inTransaction() const;
     // The largest value, in bytes, one column of one row may hold.
     qint64 maxValueLength() const;
+    // The location it was opened with: a file path or a server's connection URI.
     QString path() const { return m_path; }
-    sqlite3* handle() const { return m_db; }
-
-    // Throws StoreError with the engine's message for a failing result code.
-    void check(int resultCode) const;
+    // Where the database is, for messages (never a password).
+    QString displayName() const;
+    bool isServer() const { return m_server; }
     QString lastErrorMessage() const;
+
+    // The engine behind it, for the store's own classes.
+    EngineConnection& engine() const { return *m_engine; }
 
 private:
     class CachedUse;
     Statement& cached(const QString& sql) const;
 
-    sqlite3* m_db = nullptr;
+    std::shared_ptr<EngineConnection> m_engine;
     QString m_path;
+    bool m_server = false;
     mutable std::unordered_map<QString, std::unique_ptr<Statement>> m_cache;
 };

@@ -1,6 +1,8 @@
 #include "store/DatabaseSchema.h"
 
 #include "store/Database.h"
+#include "store/DatabaseLocation.h"
+#include "store/EngineConnection.h"
 #include "store/SchemaCatalog.h"
 #include "store/SchemaUpgrade.h"
 #include "store/StoreError.h"
@@ -19,121 +21,107 @@ namespace {
 constexpr const char* BuiltInPasswordHash =
     "$argon2id$v=19$m=65536,t=2,p=1$Lx0ss5zEDF2X8nVsSEioow$K5P3M0kLgesSwReRp3W1Vj4jAn4N09YIBtcPKunbtnE";
 
-// Columns of the client table in their fixed order: the explorer takes its sort keys
-// from the positions of the first sixteen. The name columns compare without regard to
-// case, so that their indexes serve the explorer's prefix searches.
-constexpr const char* Tables = R"sql(
-CREATE TABLE Security (
-    SecurityId INTEGER PRIMARY KEY AUTOINCREMENT,
-    UserName TEXT,
-    UserPassword TEXT,
-    UserFirstName TEXT,
-    UserMiddleName TEXT,
-    UserLastName TEXT,
-    UserEMailAddress TEXT,
-    UserLevel INTEGER
-);
-CREATE TABLE "Personal Information" (
-    "First Name" TEXT COLLATE NOCASE,
-    "Address One" TEXT,
-    "Address Two" TEXT,
-    City TEXT,
-    State TEXT,
-    "Zip Code" TEXT,
-    "Home Phone Number" TEXT,
-    "Cell Phone Number" TEXT,
-    "Fax Number" TEXT,
-    "Work Phone Number" TEXT,
-    "Email Address" TEXT,
-    Country TEXT,
-    "Middle Name" TEXT COLLATE NOCASE,
-    "Last Name" TEXT COLLATE NOCASE,
-    "Job Title" TEXT,
-    Company TEXT COLLATE NOCASE,
-    PersonalInformationId INTEGER PRIMARY KEY AUTOINCREMENT,
-    Active INTEGER DEFAULT 1
-);
-CREATE INDEX PersonalInformationLastName ON "Personal Information" ("Last Name", Active);
-CREATE INDEX PersonalInformationCompany ON "Personal Information" (Company, Active);
-CREATE TABLE Attachments (
-    AttachmentsId INTEGER PRIMARY KEY AUTOINCREMENT,
-    PersonalInformationId INTEGER,
-    AttachmentsName TEXT,
-    AttachmentVersion INTEGER,
-    AttachmentsDate DATE DEFAULT (date('now', 'localtime')),
-    AttachmentDescription TEXT,
-    AttachmentExtension TEXT,
-    Attachments BLOB
-);
-CREATE INDEX AttachmentsClient ON Attachments (PersonalInformationId, AttachmentsName, AttachmentVersion);
-CREATE INDEX AttachmentsByName ON Attachments (AttachmentsName);
-CREATE TABLE ObjectTbl (
-    ObjectId INTEGER PRIMARY KEY AUTOINCREMENT,
-    ObjectIndex INTEGER,
-    ObjectParentIndex INTEGER,
-    ObjectType TEXT,
-    ObjectText TEXT
-);
-CREATE TABLE Resources (
-    DocumentId INTEGER PRIMARY KEY AUTOINCREMENT,
-    ObjectIndex INTEGER,
-    DocumentName TEXT,
-    DocuemntVersion INTEGER,
-    DocumentDate DATE DEFAULT (date('now', 'localtime')),
-    Document BLOB
-);
-CREATE INDEX ResourcesByName ON Resources (DocumentName);
-CREATE TABLE ReferenceInfo (
-    DocumentId INTEGER,
-    PersonalInformationId INTEGER
-);
-CREATE INDEX ReferenceInfoClient ON ReferenceInfo (PersonalInformationId);
-CREATE TABLE MeetingInfo (
-    PersonalInformationId INTEGER,
-    MeetingDate DATE,
-    MeetingType TEXT,
-    MeetingCatagory TEXT,
-    MeetingSubject TEXT,
-    MeetingStartTime TIME,
-    MeetingEndTime TIME,
-    MeetingNotes TEXT,
-    MeetingEnteredDate DATE DEFAULT (date('now', 'localtime'))
-);
-CREATE INDEX MeetingInfoClient ON MeetingInfo (PersonalInformationId);
-CREATE TABLE EventInfo (
-    EventId INTEGER PRIMARY KEY AUTOINCREMENT,
-    EventName TEXT,
-    EventActive BOOLEAN DEFAULT 1
-);
-CREATE TABLE CategoryInfo (
-    CategoryId INTEGER PRIMARY KEY AUTOINCREMENT,
-    CategoryName TEXT,
-    CategoryActive BOOLEAN DEFAULT 1
-);
-CREATE TABLE TabInfo (
-    TabId INTEGER PRIMARY KEY AUTOINCREMENT,
-    TabNam TEXT,
-    TabDescription TEXT,
-    PersonalInformationId INTEGER,
-    TabEdit INTEGER DEFAULT 1
-);
-CREATE TABLE FieldInfo (
-    TabId INTEGER,
-    FieldName TEXT,
-    FieldDescription TEXT,
-    labelLeft INTEGER,
-    labelTop INTEGER,
-    fieldLeft INTEGER,
-    fieldTop INTEGER,
-    fieldWidth INTEGER,
-    FieldDisplayOrder INTEGER,
-    FieldEdit INTEGER DEFAULT 1
-);
-CREATE TABLE NodeInformation (
-    NodeName TEXT,
-    NodeActive INTEGER DEFAULT 1
-);
-)sql";
+using Column = SchemaCatalog::ColumnInfo;
+
+// The kinds of column the fixed tables use. Every engine renders them its own way.
+Column key(const char* name)
+{
+    Column column;
+    column.name = QString::fromLatin1(name);
+    column.type = QStringLiteral("INTEGER");
+    column.autoIncrement = true;
+    return column;
+}
+
+Column plain(const char* name, const char* type = "TEXT", const char* defaultValue = nullptr)
+{
+    Column column;
+    column.name = QString::fromLatin1(name);
+    column.type = QString::fromLatin1(type);
+    if (defaultValue)
+        column.defaultExpression = QString::fromLatin1(defaultValue);
+    return column;
+}
+
+Column caseless(const char* name)
+{
+    Column column = plain(name);
+    column.caseless = true;
+    return column;
+}
+
+constexpr const char* Today = "(date('now', 'localtime'))";
+
+struct IndexSpec
+{
+    const char* name;
+    QStringList columns;
+};
+
+struct TableSpec
+{
+    const char* name;
+    std::vector<Column> columns;
+    std::vector<IndexSpec> indexes;
+};
+
+// The fixed tables in creation order. The client table's columns keep their fixed order: the
+// explorer takes its sort keys from the positions of the first sixteen. The name columns
+// compare without regard to case, so that their indexes serve the explorer's prefix searches.
+const std::vector<TableSpec>& tableSpecs()
+{
+    static const std::vector<TableSpec> specs = {
+        {"Security",
+         {key("SecurityId"), plain("UserName"), plain("UserPassword"), plain("UserFirstName"), plain("UserMiddleName"),
+          plain("UserLastName"), plain("UserEMailAddress"), plain("UserLevel", "INTEGER")},
+         {}},
+        {"Personal Information",
+         {caseless("First Name"), plain("Address One"), plain("Address Two"), plain("City"), plain("State"),
+          plain("Zip Code"), plain("Home Phone Number"), plain("Cell Phone Number"), plain("Fax Number"),
+          plain("Work Phone Number"), plain("Email Address"), plain("Country"), caseless("Middle Name"),
+          caseless("Last Name"), plain("Job Title"), caseless("Company"), key("PersonalInformationId"),
+          plain("Active", "INTEGER", "1")},
+         {{"PersonalInformationLastName", {QStringLiteral("Last Name"), QStringLiteral("Active")}},
+          {"PersonalInformationCompany", {QStringLiteral("Company"), QStringLiteral("Active")}}}},
+        {"Attachments",
+         {key("AttachmentsId"), plain("PersonalInformationId", "INTEGER"), plain("AttachmentsName"),
+          plain("AttachmentVersion", "INTEGER"), plain("AttachmentsDate", "DATE", Today),
+          plain("AttachmentDescription"), plain("AttachmentExtension"), plain("Attachments", "BLOB")},
+         {{"AttachmentsClient",
+           {QStringLiteral("PersonalInformationId"), QStringLiteral("AttachmentsName"),
+            QStringLiteral("AttachmentVersion")}},
+          {"AttachmentsByName", {QStringLiteral("AttachmentsName")}}}},
+        {"ObjectTbl",
+         {key("ObjectId"), plain("ObjectIndex", "INTEGER"), plain("ObjectParentIndex", "INTEGER"), plain("ObjectType"),
+          plain("ObjectText")},
+         {}},
+        {"Resources",
+         {key("DocumentId"), plain("ObjectIndex", "INTEGER"), plain("DocumentName"),
+          plain("DocuemntVersion", "INTEGER"), plain("DocumentDate", "DATE", Today), plain("Document", "BLOB")},
+         {{"ResourcesByName", {QStringLiteral("DocumentName")}}}},
+        {"ReferenceInfo",
+         {plain("DocumentId", "INTEGER"), plain("PersonalInformationId", "INTEGER")},
+         {{"ReferenceInfoClient", {QStringLiteral("PersonalInformationId")}}}},
+        {"MeetingInfo",
+         {plain("PersonalInformationId", "INTEGER"), plain("MeetingDate", "DATE"), plain("MeetingType"),
+          plain("MeetingCatagory"), plain("MeetingSubject"), plain("MeetingStartTime", "TIME"),
+          plain("MeetingEndTime", "TIME"), plain("MeetingNotes"), plain("MeetingEnteredDate", "DATE", Today)},
+         {{"MeetingInfoClient", {QStringLiteral("PersonalInformationId")}}}},
+        {"EventInfo", {key("EventId"), plain("EventName"), plain("EventActive", "BOOLEAN", "1")}, {}},
+        {"CategoryInfo", {key("CategoryId"), plain("CategoryName"), plain("CategoryActive", "BOOLEAN", "1")}, {}},
+        {"TabInfo",
+         {key("TabId"), plain("TabNam"), plain("TabDescription"), plain("PersonalInformationId", "INTEGER"),
+          plain("TabEdit", "INTEGER", "1")},
+         {}},
+        {"FieldInfo",
+         {plain("TabId", "INTEGER"), plain("FieldName"), plain("FieldDescription"), plain("labelLeft", "INTEGER"),
+          plain("labelTop", "INTEGER"), plain("fieldLeft", "INTEGER"), plain("fieldTop", "INTEGER"),
+          plain("fieldWidth", "INTEGER"), plain("FieldDisplayOrder", "INTEGER"), plain("FieldEdit", "INTEGER", "1")},
+         {}},
+        {"NodeInformation", {plain("NodeName"), plain("NodeActive", "INTEGER", "1")}, {}},
+    };
+    return specs;
+}
 
 struct PlacedField
 {
@@ -208,33 +196,68 @@ void insertInstalledRows(const Database& db)
                {QStringLiteral("Root"), QStringLiteral("Root")});
 }
 
+void createContent(const Database& db)
+{
+    const SchemaCatalog catalog(db);
+    for (const TableSpec& spec : tableSpecs()) {
+        catalog.createTable(QString::fromLatin1(spec.name), spec.columns);
+        for (const IndexSpec& index : spec.indexes)
+            catalog.createIndex(QString::fromLatin1(index.name), QString::fromLatin1(spec.name), index.columns);
+    }
+    insertInstalledRows(db);
+    SchemaUpgrade::setVersion(db, SchemaUpgrade::currentVersion());
+}
+
 } // namespace
 
 const QStringList& DatabaseSchema::fixedTables()
 {
-    static const QStringList tables = {
-        QStringLiteral("Security"),     QStringLiteral("Personal Information"),
-        QStringLiteral("Attachments"),  QStringLiteral("ObjectTbl"),
-        QStringLiteral("Resources"),    QStringLiteral("ReferenceInfo"),
-        QStringLiteral("MeetingInfo"),  QStringLiteral("EventInfo"),
-        QStringLiteral("CategoryInfo"), QStringLiteral("TabInfo"),
-        QStringLiteral("FieldInfo"),    QStringLiteral("NodeInformation"),
-    };
+    static const QStringList tables = [] {
+        QStringList names;
+        for (const TableSpec& spec : tableSpecs())
+            names.append(QString::fromLatin1(spec.name));
+        return names;
+    }();
     return tables;
 }
 
 void DatabaseSchema::install(const Database& db)
 {
-    db.executeScript(QStringLiteral("PRAGMA page_size = 65536"));
+    db.engine().prepareEmptyDatabase();
     Transaction transaction(db);
-    db.executeScript(QString::fromLatin1(Tables));
-    insertInstalledRows(db);
-    SchemaUpgrade::setVersion(db, SchemaUpgrade::currentVersion());
+    createContent(db);
     transaction.commit();
+}
+
+void DatabaseSchema::ensureOnServer(const QString& location)
+{
+    // Connection failures already name the server and the database.
+    Database db(location);
+    const SchemaCatalog catalog(db);
+    if (catalog.tables().isEmpty()) {
+        db.engine().prepareEmptyDatabase();
+        Transaction transaction(db);
+        // Another desk may have set it up while this one waited for the writer's place.
+        if (catalog.tables().isEmpty())
+            createContent(db);
+        transaction.commit();
+    }
+    try {
+        verify(db);
+    } catch (const StoreError& error) {
+        throw StoreError(QStringLiteral("The %1 is not a database of this program.\n\n%2\n\n"
+                                        "It has been left as it is. Name an empty database, or one Orvanta made.")
+                             .arg(db.displayName(), error.message()));
+    }
+    SchemaUpgrade::upgrade(db);
 }
 
 void DatabaseSchema::ensure(const QString& path)
 {
+    if (DatabaseLocation::isServer(path)) {
+        ensureOnServer(path);
+        return;
+    }
     if (!QFileInfo::exists(path)) {
         // Build the file under a temporary name, so that a failed start never leaves
         // a half-made database behind that the next start would take for a real one.

@@ -2,6 +2,7 @@
 
 #include "store/BlobStream.h"
 #include "store/Database.h"
+#include "store/EngineConnection.h"
 #include "store/Identifier.h"
 #include "store/SchemaCatalog.h"
 #include "store/Statement.h"
@@ -267,7 +268,7 @@ void Recordset::update()
         for (const PendingStream& stream : m_pendingStreams) {
             names.append(quoteIdentifier(m_allColumns[static_cast<size_t>(stream.column)].origin));
             if (stream.size <= InlineValueLimit) {
-                marks.append(QStringLiteral("?"));
+                marks.append(m_db->engine().inlineBlobMarker());
                 values.append(readWhole(*stream.source, stream.size));
             } else {
                 marks.append(QStringLiteral("zeroblob(?)"));
@@ -280,31 +281,36 @@ void Recordset::update()
                                 : QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                       .arg(quoteIdentifier(m_table), names.join(QStringLiteral(", ")),
                                            marks.join(QStringLiteral(", ")));
-        // The row and its streamed values land together or not at all.
+        // The row and its streamed values land together or not at all: in a transaction of
+        // its own, or within the caller's up to a savepoint, so that a failed piece takes the
+        // row out again and leaves the caller's transaction usable.
         std::optional<Transaction> transaction;
-        if (!streamed.empty() && !m_db->inTransaction())
+        const bool savepoint = !streamed.empty() && m_db->inTransaction();
+        if (!streamed.empty() && !savepoint)
             transaction.emplace(*m_db);
-        m_db->execute(sql, values);
-        m_newKey = m_db->lastInsertRowId();
+        if (savepoint)
+            m_db->executeScript(QStringLiteral("SAVEPOINT orvanta_streamed_row"));
         try {
+            m_db->execute(sql, values);
+            m_newKey = m_db->lastInsertRowId();
             for (const PendingStream* stream : streamed) {
                 BlobStream blob(*m_db, m_table, m_allColumns[static_cast<size_t>(stream->column)].origin, m_newKey,
                                 true);
                 blob.copyFrom(*stream->source);
             }
         } catch (const StoreError&) {
-            // Within the caller's transaction the half-written row is taken out again here;
-            // otherwise rolling back our own transaction does it.
-            if (!transaction && m_db->inTransaction()) {
+            if (savepoint) {
                 try {
-                    m_db->execute(QStringLiteral("DELETE FROM %1 WHERE rowid = ?").arg(quoteIdentifier(m_table)),
-                                  {m_newKey});
+                    m_db->executeScript(QStringLiteral("ROLLBACK TO orvanta_streamed_row"));
+                    m_db->executeScript(QStringLiteral("RELEASE orvanta_streamed_row"));
                 } catch (const StoreError&) {
                     // The first failure is the one to report.
                 }
             }
             throw;
         }
+        if (savepoint)
+            m_db->executeScript(QStringLiteral("RELEASE orvanta_streamed_row"));
         if (transaction)
             transaction->commit();
         m_adding = false;
@@ -365,12 +371,7 @@ qint64 Recordset::longBinaryLength(const QString& name)
     if (m_keyIndex < 0)
         throw StoreError(QStringLiteral("The value of %1 cannot be read: the query does not include the key of %2")
                              .arg(name, m_table));
-    // length() of a long-binary value is answered from the row header without reading the value.
-    const QVariant length =
-        m_db->scalar(QStringLiteral("SELECT length(%1) FROM %2 WHERE %3 = ?")
-                         .arg(quoteIdentifier(column.origin), quoteIdentifier(m_table), quoteIdentifier(m_keyColumn)),
-                     {currentKey()});
-    return length.isNull() ? -1 : length.toLongLong();
+    return m_db->engine().blobLength(m_table, column.origin, currentKey());
 }
 
 void Recordset::readLongBinary(const QString& name, QIODevice& out)

@@ -13,10 +13,14 @@ public:
     struct ColumnInfo
     {
         QString name;
-        QString type; // declared type: INTEGER, TEXT, DATE, BLOB, ...
+        QString type; // declared type: INTEGER, TEXT, DATE, TIME, BOOLEAN, BLOB
         bool autoIncrement = false;
         bool nullable = true;
-        QString defaultExpression; // SQL text of the default, empty for none
+        // SQL text of the default, empty for none: a number, a quoted text, or the current
+        // date as date('now', 'localtime'), which every engine understands here.
+        QString defaultExpression;
+        // Text compared and sorted without regard to the case of A to Z.
+        bool caseless = false;
     };
 
     explicit SchemaCatalog(const Database& db);
@@ -34,8 +38,11 @@ public:
     void ensureClientIndex(const QString& table) const;
     // The indexes of `table` by name, with their columns in order.
     QList<QStringList> indexColumns(const QString& table) const;
+    void createIndex(const QString& name, const QString& table, const QStringList& columns) const;
+    // After rows were inserted with explicit keys: the keys given next are past them.
+    void syncKeyGenerator(const QString& table) const;
 
-    static QString columnDefinition(const ColumnInfo& column);
+    QString columnDefinition(const ColumnInfo& column) const;
 
 private:
     const Database& m_db;

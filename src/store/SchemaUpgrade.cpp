@@ -1,12 +1,11 @@
 #include "store/SchemaUpgrade.h"
 
 #include "store/Database.h"
+#include "store/EngineConnection.h"
 #include "store/SchemaCatalog.h"
 #include "store/Statement.h"
 #include "store/StoreError.h"
 #include "store/Transaction.h"
-
-#include <QDir>
 
 namespace {
 
@@ -54,13 +53,12 @@ int SchemaUpgrade::currentVersion()
 
 int SchemaUpgrade::version(const Database& db)
 {
-    return db.scalar(QStringLiteral("PRAGMA user_version")).toInt();
+    return db.engine().schemaVersion();
 }
 
 void SchemaUpgrade::setVersion(const Database& db, int version)
 {
-    // A pragma takes no bound values; the number is the program's own.
-    db.executeScript(QStringLiteral("PRAGMA user_version = %1").arg(version));
+    db.engine().setSchemaVersion(version);
 }
 
 int SchemaUpgrade::upgrade(const Database& db, const std::vector<Step>& steps)
@@ -70,7 +68,7 @@ int SchemaUpgrade::upgrade(const Database& db, const std::vector<Step>& steps)
         throw StoreError(QStringLiteral("The database %1 was made by a newer version of Orvanta (schema version %2; "
                                         "this program knows versions up to %3).\n\n"
                                         "It has been left as it is. Start it with a newer version of the program.")
-                             .arg(QDir::toNativeSeparators(db.path()))
+                             .arg(db.displayName())
                              .arg(found)
                              .arg(newest));
     };

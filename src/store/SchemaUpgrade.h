@@ -8,9 +8,8 @@ class Database;
 
 // Brings a database made by an earlier build of the program up to this build's schema.
 //
-// The file records its schema version (SQLite's user_version; 0 in files made before
-// versions were kept). Every change to the schema after the first release is a new step
-// here, numbered one past the last; a new database is created at the newest version.
+// The database records its schema version (0 in files made before versions were kept). Every change to the schema after
+// the first release is a new step here, numbered one past the last; a new database is created at the newest version.
 class SchemaUpgrade
 {
 public:

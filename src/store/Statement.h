@@ -4,15 +4,15 @@
 #include <QByteArrayView>
 #include <QString>
 #include <QVariant>
+#include <memory>
 
-struct sqlite3;
-struct sqlite3_stmt;
+class EngineStatement;
 
-// A prepared statement, finalized when it goes out of scope.
+// A prepared statement, released when it goes out of scope. Made by Database::prepare().
 class Statement
 {
 public:
-    Statement(sqlite3* db, const QString& sql);
+    explicit Statement(std::unique_ptr<EngineStatement> statement);
     ~Statement();
 
     Statement(const Statement&) = delete;
@@ -29,6 +29,7 @@ public:
     void bindAllBorrowed(const QVariantList& values);
     // Binds a zero-filled long-binary value of `size` bytes, to be written in pieces afterwards.
     void bindZeroBlob(int index, qint64 size);
+    void clearBindings();
 
     // Advances to the next row; false when the statement is done.
     bool step();
@@ -51,13 +52,9 @@ public:
     QByteArrayView utf8(int column) const;
 
     QString sql() const;
-    sqlite3_stmt* handle() const { return m_stmt; }
 
 private:
-    void bind(int index, const QVariant& value, bool borrowBytes);
     void bindAll(const QVariantList& values, bool borrowBytes);
 
-    sqlite3* m_db = nullptr;
-    sqlite3_stmt* m_stmt = nullptr;
-    mutable QByteArray m_number; // the text of a floating-point value handed out by utf8()
+    std::unique_ptr<EngineStatement> m_statement;
 };

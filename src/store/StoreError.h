@@ -19,9 +19,6 @@ public:
 
     explicit StoreError(const QString& message, Kind kind = Kind::Failure);
 
-    // The kind of an engine result code (extended codes included).
-    static Kind kindOf(int resultCode);
-
     QString message() const { return m_message; }
     Kind kind() const { return m_kind; }
     bool isBusy() const { return m_kind == Kind::Busy; }

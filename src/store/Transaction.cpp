@@ -1,17 +1,18 @@
 #include "store/Transaction.h"
 
 #include "store/Database.h"
+#include "store/EngineConnection.h"
 
 Transaction::Transaction(const Database& db) : m_db(db)
 {
-    m_db.executeScript(QStringLiteral("BEGIN IMMEDIATE"));
+    m_db.engine().beginWrite();
 }
 
 Transaction::~Transaction()
 {
     if (!m_done) {
         try {
-            m_db.executeScript(QStringLiteral("ROLLBACK"));
+            m_db.engine().rollback();
         } catch (...) {
             // The engine may already have rolled back after an error; nothing is left to undo.
         }
@@ -20,6 +21,6 @@ Transaction::~Transaction()
 
 void Transaction::commit()
 {
-    m_db.executeScript(QStringLiteral("COMMIT"));
+    m_db.engine().commit();
     m_done = true;
 }
