@@ -123,6 +123,13 @@ void SchemaCatalog::ensureClientIndex(const QString& table) const
                      .arg(quoteIdentifier(name), quoteIdentifier(table)));
 }
 
+void SchemaCatalog::syncKeyGenerator(const QString& table) const
+{
+    // Nothing to do on SQLite: an AUTOINCREMENT key follows the largest key inserted,
+    // given or generated, by itself.
+    Q_UNUSED(table);
+}
+
 void SchemaCatalog::addColumn(const QString& table, const ColumnInfo& column) const
 {
     m_db.execute(QStringLiteral("ALTER TABLE %1 ADD COLUMN %2").arg(quoteIdentifier(table), columnDefinition(column)));

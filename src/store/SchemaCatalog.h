@@ -34,6 +34,9 @@ public:
     void ensureClientIndex(const QString& table) const;
     // The indexes of `table` by name, with their columns in order.
     QList<QStringList> indexColumns(const QString& table) const;
+    // Sets the key generator of `table` past the largest key it holds, after rows were
+    // inserted with their keys given, so that the next row inserted without one gets a new key.
+    void syncKeyGenerator(const QString& table) const;
 
     static QString columnDefinition(const ColumnInfo& column);
 
