@@ -1,3 +1,4 @@
+#include "app/CopyDatabaseCommand.h"
 #include "app/MDIBaseForm.h"
 #include "app/OrvantaApplication.h"
 #include "app/StartupDatabase.h"
@@ -6,6 +7,7 @@
 #include "store/CLsDataBaseConnection.h"
 #include "store/StoreError.h"
 
+#include <QCoreApplication>
 #include <exception>
 
 namespace {
@@ -29,6 +31,12 @@ bool ranWithoutError(Step step)
 
 int main(int argc, char** argv)
 {
+    // Copying a database is work for a terminal or a script: no display, no login, no window.
+    if (CopyDatabaseCommand::isRequested(argc, argv)) {
+        const QCoreApplication app(argc, argv);
+        return CopyDatabaseCommand::run(QCoreApplication::arguments());
+    }
+
     OrvantaApplication app(argc, argv);
     if (!ranWithoutError([&app] {
             ApplicationFolder::setPath(ApplicationFolder::resolve(app.arguments(), app.applicationDirPath()));

@@ -196,18 +196,6 @@ void insertInstalledRows(const Database& db)
                {QStringLiteral("Root"), QStringLiteral("Root")});
 }
 
-void createContent(const Database& db)
-{
-    const SchemaCatalog catalog(db);
-    for (const TableSpec& spec : tableSpecs()) {
-        catalog.createTable(QString::fromLatin1(spec.name), spec.columns);
-        for (const IndexSpec& index : spec.indexes)
-            catalog.createIndex(QString::fromLatin1(index.name), QString::fromLatin1(spec.name), index.columns);
-    }
-    insertInstalledRows(db);
-    SchemaUpgrade::setVersion(db, SchemaUpgrade::currentVersion());
-}
-
 } // namespace
 
 const QStringList& DatabaseSchema::fixedTables()
@@ -219,6 +207,18 @@ const QStringList& DatabaseSchema::fixedTables()
         return names;
     }();
     return tables;
+}
+
+void DatabaseSchema::createContent(const Database& db)
+{
+    const SchemaCatalog catalog(db);
+    for (const TableSpec& spec : tableSpecs()) {
+        catalog.createTable(QString::fromLatin1(spec.name), spec.columns);
+        for (const IndexSpec& index : spec.indexes)
+            catalog.createIndex(QString::fromLatin1(index.name), QString::fromLatin1(spec.name), index.columns);
+    }
+    insertInstalledRows(db);
+    SchemaUpgrade::setVersion(db, SchemaUpgrade::currentVersion());
 }
 
 void DatabaseSchema::install(const Database& db)

@@ -13,6 +13,9 @@ public:
 
     // Creates the tables and installed rows in an empty database.
     static void install(const Database& db);
+    // The same within the caller's write transaction, after the engine prepared the database
+    // (EngineConnection::prepareEmptyDatabase()).
+    static void createContent(const Database& db);
 
     // `path` may also name a database on a server (see DatabaseLocation): an empty one gets
     // the installed content, one made by an earlier build is upgraded, any other is refused.

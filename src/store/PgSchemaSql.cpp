@@ -113,6 +113,11 @@ QStringList PgSchemaSql::indexColumnNames(const QString& definition)
         QString name = part.trimmed();
         if (name.startsWith(QLatin1String("lower(")) && name.endsWith(QLatin1Char(')')))
             name = name.mid(6, name.size() - 7).trimmed();
+        // A domain's column inside lower() reads back cast to its base type: ("x")::text.
+        static const QRegularExpression cast(QStringLiteral("^\\((.*)\\)::\\w+$"));
+        const QRegularExpressionMatch match = cast.match(name);
+        if (match.hasMatch())
+            name = match.captured(1);
         if (name.startsWith(QLatin1Char('"')) && name.endsWith(QLatin1Char('"')))
             name = name.mid(1, name.size() - 2).replace(QLatin1String("\"\""), QLatin1String("\""));
         names.append(name);

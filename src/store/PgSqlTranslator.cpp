@@ -176,7 +176,7 @@ public:
                 }
                 continue;
             }
-            if (token.kind == Kind::Word && nextText(i) == QLatin1String("(")) {
+            if (token.kind == Kind::Word && nextText(i) == QLatin1String("(") && !namesTable(i)) {
                 m_out += token.text; // a function's name
                 termStart = false;
                 continue;
@@ -248,6 +248,14 @@ private:
         }
         m_out += written;
         return last;
+    }
+
+    // Whether the word before a "(" is a table's name ("INSERT INTO t (…)"), not a function's.
+    bool namesTable(int i) const
+    {
+        static const QStringList before = {QStringLiteral("INTO"), QStringLiteral("TABLE"), QStringLiteral("ON"),
+                                           QStringLiteral("REFERENCES"), QStringLiteral("EXISTS")};
+        return before.contains(previousWord(i).toUpper());
     }
 
     bool isName(int i) const

@@ -39,7 +39,8 @@ public:
     // The indexes of `table` by name, with their columns in order.
     QList<QStringList> indexColumns(const QString& table) const;
     void createIndex(const QString& name, const QString& table, const QStringList& columns) const;
-    // After rows were inserted with explicit keys: the keys given next are past them.
+    // Sets the key generator of `table` past the largest key it holds, after rows were
+    // inserted with their keys given, so that the next row inserted without one gets a new key.
     void syncKeyGenerator(const QString& table) const;
 
     QString columnDefinition(const ColumnInfo& column) const;
