@@ -22,8 +22,8 @@ QVariant key(const QString& securityId)
 QString UserAccounts::add(const Details& details, const QString& password, bool administrator)
 {
     CLsDataBaseConnection db;
-    db.Execute(QStringLiteral("INSERT INTO [Security] (UserName, UserPassword, UserFirstName, UserMiddleName, "
-                              "UserLastName, UserEmailAddress, UserLevel) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+    db.Execute(QStringLiteral("INSERT INTO Security (UserName, UserPassword, UserFirstName, UserMiddleName, "
+                              "UserLastName, UserEMailAddress, UserLevel) VALUES (?, ?, ?, ?, ?, ?, ?)"),
                {details.userName, PasswordHash::hash(password), details.firstName, details.middleName, details.lastName,
                 details.eMailAddress, administrator ? UserLevels::Administrator : UserLevels::Ordinary});
     const QString id = QString::number(db.database().lastInsertRowId());
@@ -75,8 +75,9 @@ void UserAccounts::update(const QString& securityId, const Details& details, con
 void UserAccounts::forEachListed(const std::function<void(const Listed&)>& visit)
 {
     CLsDataBaseConnection db;
-    Recordset rs = db.CreateRecordset(QStringLiteral("SELECT * FROM Security WHERE UserLastName <> ?"),
-                                      {QStringLiteral("Administrator")});
+    Recordset rs =
+        db.CreateRecordset(QStringLiteral("SELECT * FROM Security WHERE UserLastName <> ? ORDER BY SecurityId"),
+                           {QStringLiteral("Administrator")});
     while (!rs.eof()) {
         visit(Listed{rs.text(QStringLiteral("SecurityId")), rs.text(QStringLiteral("UserFirstName")),
                      rs.text(QStringLiteral("UserMiddleName")), rs.text(QStringLiteral("UserLastName"))});

@@ -43,7 +43,7 @@ public:
     static void update(const QString& securityId, const Details& details, const QString& password);
 
     // Calls `visit` for every user except the built-in account (last name "Administrator"),
-    // in the order the database returns them. Users without a last name are not listed.
+    // in the order they were added. Users without a last name are not listed.
     // A failure part-way through throws after the users read so far were visited.
     static void forEachListed(const std::function<void(const Listed&)>& visit);
 };
