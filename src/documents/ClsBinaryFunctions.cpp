@@ -101,8 +101,9 @@ QList<ClsBinaryFunctions::SearchHit> ClsBinaryFunctions::cmdOpendb(const QString
         const Database& db = connection.database();
         // Only the three columns are asked for, so that the engine may read them from an
         // index and need not visit every document's row.
-        Statement statement = db.prepare(
-            QStringLiteral("SELECT AttachmentsId, AttachmentsName, AttachmentVersion FROM (%1)").arg(SqlString));
+        Statement statement =
+            db.prepare(QStringLiteral("SELECT AttachmentsId, AttachmentsName, AttachmentVersion FROM (%1) AS hits")
+                           .arg(SqlString));
         statement.bindAll(params);
         while (statement.step()) {
             const qint64 id = statement.value(0).toLongLong();
