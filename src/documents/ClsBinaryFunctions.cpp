@@ -10,6 +10,7 @@
 #include "store/CLsDataBaseConnection.h"
 #include "store/Database.h"
 #include "store/Recordset.h"
+#include "store/Savepoint.h"
 #include "store/Statement.h"
 #include "store/StoreError.h"
 #include "store/Transaction.h"
@@ -54,9 +55,13 @@ bool ClsBinaryFunctions::UpLoadBinary(const QString& FileName, const QString& Fi
     try {
         const Database& db = rsUpLoad.database();
         // The version is looked up in the transaction that adds the row, so that an upload of
-        // the same name by another copy of the program waits and then counts this row.
+        // the same name by another copy of the program waits and then counts this row. In the
+        // caller's transaction a failed upload is undone alone, and the caller's work goes on.
         std::optional<Transaction> transaction;
-        if (!db.inTransaction())
+        std::optional<Savepoint> savepoint;
+        if (db.inTransaction())
+            savepoint.emplace(db);
+        else
             transaction.emplace(db);
         const int version = VersionControl ? countPlusOne(db, FileName) : 0;
         rsUpLoad.addNew();
@@ -68,6 +73,8 @@ bool ClsBinaryFunctions::UpLoadBinary(const QString& FileName, const QString& Fi
         storeFile(rsUpLoad, QStringLiteral("Attachments"), FileLocation);
         if (transaction)
             transaction->commit();
+        else
+            savepoint->release();
         return true;
     } catch (const StoreError&) {
         rsUpLoad.cancelUpdate();
