@@ -118,11 +118,14 @@ QString ClientDocuments::listStatement(bool currentVersionOnly)
                      "Max(Attachments.AttachmentVersion) AS AttachmentVersion, "
                      "Max(Attachments.AttachmentsId) AS AttachmentsId FROM Attachments "
                      "WHERE PersonalInformationId = ? GROUP BY Attachments.AttachmentsName "
-                     "ORDER BY Attachments.AttachmentsName DESC")
+                     "ORDER BY Attachments.AttachmentsName DESC NULLS LAST")
                // The list's four columns only: the document itself would pass through the sort.
+               // Rows without a name or version come first among names and last among versions;
+               // equal rows keep the order in which they were stored.
                : QStringLiteral("SELECT AttachmentsId, AttachmentsName, AttachmentsDate, AttachmentVersion "
                                 "FROM Attachments WHERE PersonalInformationId = ? "
-                                "ORDER BY Attachments.AttachmentsName, Attachments.AttachmentVersion DESC");
+                                "ORDER BY Attachments.AttachmentsName NULLS FIRST, "
+                                "Attachments.AttachmentVersion DESC NULLS LAST, Attachments.AttachmentsId");
 }
 
 std::vector<ClientDocuments::Attachment> ClientDocuments::list(bool currentVersionOnly) const
@@ -151,7 +154,7 @@ std::vector<ClientDocuments::Attachment> ClientDocuments::list(bool currentVersi
 qint64 ClientDocuments::upload(const QString& filePath) const
 {
     CLsDataBaseConnection connection;
-    Recordset rs = connection.CreateRecordset(QStringLiteral("SELECT * FROM Attachments WHERE 0"));
+    Recordset rs = connection.CreateRecordset(QStringLiteral("SELECT * FROM Attachments WHERE 1 = 0"));
     // The version lookup and the new row belong together.
     Transaction transaction(connection.database());
     addRow(rs, m_clientId, filePath, ClsBinaryFunctions::highestPlusOne(connection.database(), storedName(filePath)));
@@ -166,7 +169,7 @@ ClientDocuments::DropResult ClientDocuments::storeDropped(const QStringList& fil
 {
     DropResult result;
     CLsDataBaseConnection connection;
-    Recordset rs = connection.CreateRecordset(QStringLiteral("SELECT * FROM Attachments WHERE 0"));
+    Recordset rs = connection.CreateRecordset(QStringLiteral("SELECT * FROM Attachments WHERE 1 = 0"));
     const Database& db = connection.database();
     Transaction transaction(db);
     // The next files are read from the disk while this one goes into the database.
