@@ -7,6 +7,7 @@
 #include "store/BlobStream.h"
 #include "store/CLsDataBaseConnection.h"
 #include "store/Database.h"
+#include "store/Savepoint.h"
 #include "store/StoreError.h"
 #include "store/Transaction.h"
 
@@ -172,6 +173,7 @@ ClientDocuments::DropResult ClientDocuments::storeDropped(const QStringList& fil
     Recordset rs = connection.CreateRecordset(QStringLiteral("SELECT * FROM Attachments WHERE 1 = 0"));
     const Database& db = connection.database();
     Transaction transaction(db);
+    bool givenUp = false;
     // The next files are read from the disk while this one goes into the database.
     BackgroundFileReader files(filePaths);
     for (const QString& path : filePaths) {
@@ -183,7 +185,9 @@ ClientDocuments::DropResult ClientDocuments::storeDropped(const QStringList& fil
             result.tooLarge = true;
             break;
         }
-        // A file that fails halfway takes only its own row with it (the recordset removes it).
+        // A file that fails halfway takes only its own row with it: its work is undone back to
+        // the savepoint, and the files before it stay.
+        Savepoint savepoint(db);
         try {
             if (!file.error.isEmpty())
                 throw StoreError(file.error);
@@ -194,16 +198,19 @@ ClientDocuments::DropResult ClientDocuments::storeDropped(const QStringList& fil
             } else {
                 addRow(rs, m_clientId, path, version); // large: streamed from the file
             }
+            savepoint.release();
         } catch (const StoreError& error) {
             result.error = error.message();
+            if (!savepoint.rollback())
+                givenUp = true; // the engine gave up the whole transaction after the failure
             break;
         }
         ++result.stored;
     }
-    if (db.inTransaction())
-        transaction.commit();
+    if (givenUp)
+        result.stored = 0;
     else
-        result.stored = 0; // the engine gave up the whole transaction after the failure
+        transaction.commit();
     rs.close();
     connection.DbClose();
     return result;
