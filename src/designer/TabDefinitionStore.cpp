@@ -28,7 +28,8 @@ TabDefinitionStore::TabDefinitionStore(const Database& db) : m_db(db) {}
 std::vector<DesignerTabPage> TabDefinitionStore::editableTabs() const
 {
     Statement statement = m_db.prepare(
-        QStringLiteral("SELECT TabNam, TabDescription, PersonalInformationId FROM TabInfo WHERE TabEdit = 1"));
+        QStringLiteral("SELECT TabNam, TabDescription, PersonalInformationId FROM TabInfo WHERE TabEdit = 1 "
+                       "ORDER BY TabId"));
     std::vector<DesignerTabPage> pages;
     while (statement.step())
         pages.push_back({text(statement, 0), text(statement, 1), text(statement, 2)});
@@ -41,7 +42,8 @@ std::vector<DesignerFieldEntry> TabDefinitionStore::editableFields() const
         "SELECT TabInfo.TabNam, TabInfo.TabDescription, FieldInfo.FieldName, FieldInfo.FieldDescription, "
         "FieldInfo.FieldDisplayOrder, FieldInfo.fieldLeft, FieldInfo.fieldTop, FieldInfo.labelLeft, "
         "FieldInfo.labelTop, FieldInfo.fieldWidth FROM FieldInfo INNER JOIN TabInfo ON FieldInfo.TabId = "
-        "TabInfo.TabId WHERE FieldInfo.FieldEdit = 1 ORDER BY FieldInfo.FieldDisplayOrder, FieldInfo.rowid"));
+        "TabInfo.TabId WHERE FieldInfo.FieldEdit = 1 ORDER BY FieldInfo.FieldDisplayOrder NULLS FIRST, "
+        "FieldInfo.TabId, FieldInfo.FieldName NULLS FIRST"));
     std::vector<DesignerFieldEntry> entries;
     while (statement.step()) {
         DesignerFieldEntry entry;

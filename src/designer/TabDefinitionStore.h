@@ -19,9 +19,10 @@ class TabDefinitionStore
 public:
     explicit TabDefinitionStore(const Database& db);
 
-    // The editable tabs, in the order the database returns them.
+    // The editable tabs, in the order they were stored.
     std::vector<DesignerTabPage> editableTabs() const;
-    // The fields of the editable tabs, in display order.
+    // The fields of the editable tabs, in display order. The display orders of one tab differ;
+    // fields of several tabs sharing one come in the order of their tabs.
     std::vector<DesignerFieldEntry> editableFields() const;
     // The names of all defined tabs.
     QStringList tabNames() const;

@@ -53,11 +53,13 @@ void TabDesignWriter::tables(const std::vector<DesignerTabPage>& pages,
             } catch (const StoreError& error) {
                 throw TableError(page.name, error);
             }
-        } else if (!generator.create(page.name, names) && !m_db.inTransaction()) {
-            // A refused name only leaves the table missing; but a failure that made the
-            // engine give up the whole transaction (a full disk, say) must not let the rest
-            // be written outside it.
-            throw TableError(page.name, StoreError(m_db.lastErrorMessage()));
+        } else {
+            // A refused name only leaves the table missing.
+            try {
+                generator.create(page.name, names);
+            } catch (const StoreError& error) {
+                throw TableError(page.name, error);
+            }
         }
     }
 }
