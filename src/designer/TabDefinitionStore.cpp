@@ -10,15 +10,13 @@ QString text(const Statement& statement, int column)
     return statement.isNull(column) ? QString() : statement.value(column).toString();
 }
 
-// A position as the FieldInfo row keeps it: a whole number of twips where the text is one,
-// Null where it is empty, else the text itself.
+// A position as the FieldInfo row keeps it: whole twips where the text is a number (as the
+// designer and the record window read it), else Null, which both windows treat alike: the
+// control keeps its starting place.
 QVariant position(const QString& text)
 {
-    if (text.isEmpty())
-        return {};
-    bool ok = false;
-    const qint64 twips = text.toLongLong(&ok);
-    return ok ? QVariant(twips) : QVariant(text);
+    const std::optional<int> twips = DesignerFieldEntry::twips(text);
+    return twips ? QVariant(qint64{*twips}) : QVariant();
 }
 
 } // namespace
@@ -71,10 +69,17 @@ QStringList TabDefinitionStore::tabNames() const
     return names;
 }
 
+void TabDefinitionStore::checkPages(const std::vector<DesignerTabPage>& pages)
+{
+    for (const DesignerTabPage& page : pages)
+        page.clientValue();
+}
+
 QList<qint64> TabDefinitionStore::write(const std::vector<DesignerTabPage>& pages,
                                         const std::vector<DesignerFieldEntry>& fields, bool editMode,
                                         const QList<qint64>& replacing) const
 {
+    checkPages(pages);
     if (editMode) {
         m_db.execute(QStringLiteral("DELETE FROM FieldInfo WHERE FieldEdit = 1"));
         m_db.execute(QStringLiteral("DELETE FROM TabInfo WHERE TabEdit = 1"));

@@ -31,9 +31,14 @@ public:
     // entry of that page (in list order), inside the caller's transaction (the tab tables
     // are written in the same one, see TabDesignWriter). In edit mode it first removes every
     // editable definition; otherwise it removes the tabs `replacing` (those this window
-    // wrote before) and their fields. Returns the TabId of each page. Throws StoreError.
+    // wrote before) and their fields. Returns the TabId of each page. Throws StoreError, and
+    // writes nothing when checkPages() refuses the pages.
     QList<qint64> write(const std::vector<DesignerTabPage>& pages, const std::vector<DesignerFieldEntry>& fields,
                         bool editMode, const QList<qint64>& replacing) const;
+
+    // Throws StoreError when a page cannot be stored: one meant for a client whose identifier
+    // is not a whole number (see DesignerTabPage::clientValue).
+    static void checkPages(const std::vector<DesignerTabPage>& pages);
 
 private:
     const Database& m_db;

@@ -26,6 +26,7 @@ QList<qint64> TabDesignWriter::write(const std::vector<DesignerTabPage>& pages,
                                      const std::vector<DesignerFieldEntry>& fields, bool editMode,
                                      const QList<qint64>& replacing) const
 {
+    TabDefinitionStore::checkPages(pages); // before anything is written
     Transaction transaction(m_db);
     tables(pages, fields);
     const QList<qint64> written = TabDefinitionStore(m_db).write(pages, fields, editMode, replacing);
