@@ -80,8 +80,9 @@ void ResourceLibrary::deleteFolder(qint64 folderId, bool withSubfolders) const
 QList<ResourceLibrary::Resource> ResourceLibrary::resources(qint64 folderId, bool allVersions) const
 {
     // Versions uploaded on different days show as separate lines of the current-version list.
-    // Rows without a name, version or date come first among names and dates and last among
-    // versions; equal rows keep the order in which they were stored.
+    // Rows without a name come first, rows without a version last. Every version: equal rows
+    // keep the order in which they were stored. Current versions: lines of one name and one
+    // newest version come newest date first, the line without a date last.
     const QString sql =
         allVersions ? QStringLiteral("SELECT DocumentId, DocumentDate, DocumentName, DocuemntVersion FROM Resources "
                                      "WHERE ObjectIndex = ? ORDER BY DocumentName NULLS FIRST, "
@@ -90,7 +91,7 @@ QList<ResourceLibrary::Resource> ResourceLibrary::resources(qint64 folderId, boo
                                      "Max(DocuemntVersion) AS DocuemntVersion FROM Resources "
                                      "WHERE ObjectIndex = ? GROUP BY DocumentName, DocumentDate "
                                      "ORDER BY DocumentName NULLS FIRST, Max(DocuemntVersion) DESC NULLS LAST, "
-                                     "DocumentDate NULLS FIRST");
+                                     "DocumentDate DESC NULLS LAST");
     Statement rows = m_db->prepare(sql);
     rows.bind(1, folderId);
     QList<Resource> result;
