@@ -7,6 +7,7 @@
 #include "store/BlobStream.h"
 #include "store/CLsDataBaseConnection.h"
 #include "store/Database.h"
+#include "store/Savepoint.h"
 #include "store/StoreError.h"
 #include "store/Transaction.h"
 
@@ -118,11 +119,14 @@ QString ClientDocuments::listStatement(bool currentVersionOnly)
                      "Max(Attachments.AttachmentVersion) AS AttachmentVersion, "
                      "Max(Attachments.AttachmentsId) AS AttachmentsId FROM Attachments "
                      "WHERE PersonalInformationId = ? GROUP BY Attachments.AttachmentsName "
-                     "ORDER BY Attachments.AttachmentsName DESC")
+                     "ORDER BY Attachments.AttachmentsName DESC NULLS LAST")
                // The list's four columns only: the document itself would pass through the sort.
+               // Rows without a name or version come first among names and last among versions;
+               // equal rows keep the order in which they were stored.
                : QStringLiteral("SELECT AttachmentsId, AttachmentsName, AttachmentsDate, AttachmentVersion "
                                 "FROM Attachments WHERE PersonalInformationId = ? "
-                                "ORDER BY Attachments.AttachmentsName, Attachments.AttachmentVersion DESC");
+                                "ORDER BY Attachments.AttachmentsName NULLS FIRST, "
+                                "Attachments.AttachmentVersion DESC NULLS LAST, Attachments.AttachmentsId");
 }
 
 std::vector<ClientDocuments::Attachment> ClientDocuments::list(bool currentVersionOnly) const
@@ -151,7 +155,7 @@ std::vector<ClientDocuments::Attachment> ClientDocuments::list(bool currentVersi
 qint64 ClientDocuments::upload(const QString& filePath) const
 {
     CLsDataBaseConnection connection;
-    Recordset rs = connection.CreateRecordset(QStringLiteral("SELECT * FROM Attachments WHERE 0"));
+    Recordset rs = connection.CreateRecordset(QStringLiteral("SELECT * FROM Attachments WHERE 1 = 0"));
     // The version lookup and the new row belong together.
     Transaction transaction(connection.database());
     addRow(rs, m_clientId, filePath, ClsBinaryFunctions::highestPlusOne(connection.database(), storedName(filePath)));
@@ -166,9 +170,10 @@ ClientDocuments::DropResult ClientDocuments::storeDropped(const QStringList& fil
 {
     DropResult result;
     CLsDataBaseConnection connection;
-    Recordset rs = connection.CreateRecordset(QStringLiteral("SELECT * FROM Attachments WHERE 0"));
+    Recordset rs = connection.CreateRecordset(QStringLiteral("SELECT * FROM Attachments WHERE 1 = 0"));
     const Database& db = connection.database();
     Transaction transaction(db);
+    bool givenUp = false;
     // The next files are read from the disk while this one goes into the database.
     BackgroundFileReader files(filePaths);
     for (const QString& path : filePaths) {
@@ -180,7 +185,9 @@ ClientDocuments::DropResult ClientDocuments::storeDropped(const QStringList& fil
             result.tooLarge = true;
             break;
         }
-        // A file that fails halfway takes only its own row with it (the recordset removes it).
+        // A file that fails halfway takes only its own row with it: its work is undone back to
+        // the savepoint, and the files before it stay.
+        Savepoint savepoint(db);
         try {
             if (!file.error.isEmpty())
                 throw StoreError(file.error);
@@ -191,16 +198,19 @@ ClientDocuments::DropResult ClientDocuments::storeDropped(const QStringList& fil
             } else {
                 addRow(rs, m_clientId, path, version); // large: streamed from the file
             }
+            savepoint.release();
         } catch (const StoreError& error) {
             result.error = error.message();
+            if (!savepoint.rollback())
+                givenUp = true; // the engine gave up the whole transaction after the failure
             break;
         }
         ++result.stored;
     }
-    if (db.inTransaction())
-        transaction.commit();
+    if (givenUp)
+        result.stored = 0;
     else
-        result.stored = 0; // the engine gave up the whole transaction after the failure
+        transaction.commit();
     rs.close();
     connection.DbClose();
     return result;

@@ -9,9 +9,9 @@ std::vector<EventEntry> ClientEvents::list(ClientId clientId)
         QStringLiteral("SELECT MeetingInfo.MeetingDate, MeetingInfo.MeetingCatagory, MeetingInfo.MeetingType, "
                        "MeetingInfo.MeetingSubject, MeetingInfo.MeetingNotes, MeetingInfo.MeetingStartTime, "
                        "MeetingInfo.MeetingEndTime, MeetingInfo.MeetingEnteredDate "
-                       "FROM [Personal Information] INNER JOIN MeetingInfo "
-                       "ON [Personal Information].PersonalInformationId = MeetingInfo.PersonalInformationId "
-                       "WHERE [Personal Information].PersonalInformationId = ?"),
+                       "FROM \"Personal Information\" INNER JOIN MeetingInfo "
+                       "ON \"Personal Information\".PersonalInformationId = MeetingInfo.PersonalInformationId "
+                       "WHERE \"Personal Information\".PersonalInformationId = ?"),
         {clientId});
     std::vector<EventEntry> events;
     for (; !rs.eof(); rs.moveNext()) {

@@ -40,7 +40,8 @@ int nameColumn(const Statement& nodes)
 
 QString ClientGroups::groupStatement()
 {
-    return QStringLiteral("select * from NodeInformation Where NodeActive = 1");
+    // The installed groups are the letters A to Z, stored in that order.
+    return QStringLiteral("select * from NodeInformation Where NodeActive = 1 ORDER BY NodeName NULLS FIRST");
 }
 
 QString ClientGroups::countStatement(bool byCompany)
@@ -75,14 +76,17 @@ QString ClientGroups::clientRowStatement(bool byCompany)
 
 QString ClientGroups::userListStatement(const SortClause& sort)
 {
+    // Users of equal values keep the order in which they were added.
     return QStringLiteral("SELECT ") + columnList(ClientListModel::userColumns()) + QStringLiteral(" FROM ") +
-           quoteIdentifier(UserTable) + QStringLiteral(" WHERE UserLastName") + Like + sort.text();
+           quoteIdentifier(UserTable) + QStringLiteral(" WHERE UserLastName") + Like +
+           (sort.isEmpty() ? QStringLiteral(" ORDER BY SecurityId") : sort.text() + QStringLiteral(", SecurityId"));
 }
 
 QString ClientGroups::userNodeStatement()
 {
     return QStringLiteral("SELECT SecurityId, UserLastName, UserFirstName, UserMiddleName FROM ") +
-           quoteIdentifier(UserTable) + QStringLiteral(" WHERE UserLastName") + Like;
+           quoteIdentifier(UserTable) + QStringLiteral(" WHERE UserLastName") + Like +
+           QStringLiteral(" ORDER BY SecurityId");
 }
 
 QString ClientGroups::pattern(const QString& name)

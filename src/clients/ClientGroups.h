@@ -36,7 +36,7 @@ public:
         std::vector<User> users;
     };
 
-    // The active groups in stored order.
+    // The active groups, by name.
     static QString groupStatement();
     // Counts the active clients of one group; the pattern is the one parameter.
     static QString countStatement(bool byCompany);
@@ -48,9 +48,10 @@ public:
     // The identifier and the list columns of one client (first parameter) while it is an
     // active client of the group (second parameter, the pattern).
     static QString clientRowStatement(bool byCompany);
-    // The list columns of the users of one group, in `sort` order.
+    // The list columns of the users of one group, in `sort` order, else in the order they
+    // were added.
     static QString userListStatement(const SortClause& sort);
-    // SecurityId and the name parts of the users of one group.
+    // SecurityId and the name parts of the users of one group, in the order they were added.
     static QString userNodeStatement();
 
     // The LIKE pattern of the names that begin with `name`.

@@ -7,7 +7,7 @@ std::vector<ClientPicker::Client> ClientPicker::activeClients()
     std::vector<Client> clients;
     CLsDataBaseConnection connection;
     Recordset recordset = connection.CreateRecordset(
-        QStringLiteral("select * from [Personal Information] where Active = ? order by PersonalInformationId"), {1});
+        QStringLiteral("select * from \"Personal Information\" where Active = ? order by PersonalInformationId"), {1});
     for (; !recordset.eof(); recordset.moveNext()) {
         clients.push_back(
             Client{recordset.field(QStringLiteral("PersonalInformationId")).toLongLong(),

@@ -66,11 +66,12 @@ std::vector<ClientRecord::Tab> ClientRecord::readTabs(ClientId clientId)
 std::vector<FieldEntry> ClientRecord::readFieldEntries()
 {
     CLsDataBaseConnection connection;
-    Recordset rs = connection.CreateRecordset(
-        QStringLiteral("SELECT FieldInfo.FieldName, FieldInfo.FieldDescription, FieldInfo.labelLeft, "
-                       "FieldInfo.labelTop, FieldInfo.fieldLeft, FieldInfo.fieldTop, FieldInfo.fieldWidth, "
-                       "TabInfo.TabNam, TabInfo.TabDescription FROM FieldInfo INNER JOIN TabInfo ON "
-                       "FieldInfo.TabId = TabInfo.TabId ORDER BY FieldInfo.FieldDisplayOrder, FieldInfo.rowid"));
+    Recordset rs = connection.CreateRecordset(QStringLiteral(
+        "SELECT FieldInfo.FieldName, FieldInfo.FieldDescription, FieldInfo.labelLeft, "
+        "FieldInfo.labelTop, FieldInfo.fieldLeft, FieldInfo.fieldTop, FieldInfo.fieldWidth, "
+        "TabInfo.TabNam, TabInfo.TabDescription FROM FieldInfo INNER JOIN TabInfo ON "
+        "FieldInfo.TabId = TabInfo.TabId ORDER BY FieldInfo.FieldDisplayOrder NULLS FIRST, FieldInfo.TabId, "
+        "FieldInfo.FieldName NULLS FIRST"));
     std::vector<FieldEntry> entries;
     for (; !rs.eof(); rs.moveNext()) {
         FieldEntry entry;

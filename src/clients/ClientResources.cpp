@@ -18,11 +18,11 @@ std::vector<ClientResources::Resource> ClientResources::list() const
         QStringLiteral("SELECT ObjectTbl.ObjectText AS ObjectText, Resources.DocumentId AS DocumentId, "
                        "Resources.DocumentDate AS DocumentDate, Resources.DocumentName AS DocumentName, "
                        "Resources.DocuemntVersion AS DocuemntVersion "
-                       "FROM ([Personal Information] LEFT OUTER JOIN (ReferenceInfo LEFT OUTER JOIN Resources "
+                       "FROM (\"Personal Information\" LEFT OUTER JOIN (ReferenceInfo LEFT OUTER JOIN Resources "
                        "ON ReferenceInfo.DocumentId = Resources.DocumentId) "
-                       "ON [Personal Information].PersonalInformationId = ReferenceInfo.PersonalInformationId) "
+                       "ON \"Personal Information\".PersonalInformationId = ReferenceInfo.PersonalInformationId) "
                        "LEFT OUTER JOIN ObjectTbl ON ObjectTbl.ObjectIndex = Resources.ObjectIndex "
-                       "WHERE [Personal Information].PersonalInformationId = ?"),
+                       "WHERE \"Personal Information\".PersonalInformationId = ?"),
         {m_clientId});
     std::vector<Resource> rows;
     for (; !rs.eof(); rs.moveNext()) {

@@ -70,7 +70,7 @@ void EventEntry::store(ClientId clientId) const
     const QVariant endTime =
         EventEndTime.isEmpty() ? QVariant() : QVariant(DateText::toStored(EventTime::parseTime(EventEndTime)));
     CLsDataBaseConnection connection;
-    Recordset meetings = connection.CreateRecordset(QStringLiteral("select * from MeetingInfo"));
+    Recordset meetings = connection.CreateRecordset(QStringLiteral("select * from MeetingInfo where 1 = 0"));
     meetings.addNew();
     meetings.setField(QStringLiteral("PersonalInformationId"), clientId);
     meetings.setField(QStringLiteral("MeetingDate"), DateText::toStored(EventTime::parseDate(EventDate)));

@@ -28,6 +28,18 @@ SearchStatement SearchStatement::build(const Options& options)
         condition(QStringLiteral("AttachmentExtension = ?"), options.fileType);
     if (options.specifyVersion)
         condition(QStringLiteral("AttachmentVersion = ?"), options.version);
+
+    // One client's hits come by name, then version; every client's in the order they were
+    // stored, except when the contents of every type are searched: then by client, name and
+    // version. Missing values come first; otherwise equal hits keep the order they were stored in.
+    if (options.scope != ClientScope::All)
+        statement.sql += QStringLiteral(" ORDER BY AttachmentsName NULLS FIRST, AttachmentVersion NULLS FIRST, "
+                                        "AttachmentsId");
+    else if (options.content && options.fileType.isEmpty())
+        statement.sql += QStringLiteral(" ORDER BY PersonalInformationId NULLS FIRST, AttachmentsName NULLS FIRST, "
+                                        "AttachmentVersion NULLS FIRST, AttachmentsId");
+    else
+        statement.sql += QStringLiteral(" ORDER BY AttachmentsId");
     return statement;
 }
 

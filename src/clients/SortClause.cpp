@@ -15,8 +15,10 @@ QString SortClause::text() const
 {
     if (m_key.isEmpty())
         return {};
+    // Empty values (Null) come first ascending and last descending, written out so that every
+    // engine places them alike.
     return QStringLiteral(" ORDER BY ") + m_key +
-           (m_order == Order::Ascending ? QStringLiteral(" ASC") : QStringLiteral(" DESC"));
+           (m_order == Order::Ascending ? QStringLiteral(" ASC NULLS FIRST") : QStringLiteral(" DESC NULLS LAST"));
 }
 
 QString SortClause::caption(const QString& header, Order order)

@@ -2,10 +2,10 @@
 
 #include <QString>
 
-// The order of the explorer's list: empty, or " ORDER BY <key> ASC" / " DESC". A click on
-// a column header sorts by that column ascending; each further click on the same column
-// toggles the direction. The clause lives as long as its window and outlasts changes of
-// group and grouping.
+// The order of the explorer's list: empty, or " ORDER BY <key> ASC NULLS FIRST" /
+// " DESC NULLS LAST" (Null counts as the smallest value). A click on a column header sorts by
+// that column ascending; each further click on the same column toggles the direction. The
+// clause lives as long as its window and outlasts changes of group and grouping.
 class SortClause
 {
 public:

@@ -8,6 +8,7 @@
 #include "store/Identifier.h"
 #include "store/SchemaCatalog.h"
 #include "store/StoreError.h"
+#include "store/Transaction.h"
 
 namespace {
 
@@ -37,9 +38,9 @@ QStringList DesignSession::readClients()
     m_clientIds.clear();
     try {
         CLsDataBaseConnection connection;
-        Recordset clients =
-            connection.CreateRecordset(QStringLiteral("SELECT * FROM %1 WHERE Active = 1")
-                                           .arg(quoteIdentifier(QStringLiteral("Personal Information"))));
+        Recordset clients = connection.CreateRecordset(
+            QStringLiteral("SELECT * FROM %1 WHERE Active = 1 ORDER BY PersonalInformationId")
+                .arg(quoteIdentifier(QStringLiteral("Personal Information"))));
         for (; !clients.eof(); clients.moveNext()) {
             lines.append(clients.text(QStringLiteral("Last Name")) + QLatin1Char(' ') +
                          clients.text(QStringLiteral("Middle Name")) + QLatin1Char(' ') +
@@ -205,7 +206,11 @@ void DesignSession::createTable(const QString& name) const
 {
     try {
         CLsDataBaseConnection connection;
-        TabTableGenerator(connection.database()).create(name, TabDesignWriter::fieldNamesOf(m_fields, name));
+        {
+            Transaction transaction(connection.database());
+            TabTableGenerator(connection.database()).create(name, TabDesignWriter::fieldNamesOf(m_fields, name));
+            transaction.commit();
+        }
         connection.DbClose();
     } catch (const StoreError&) {
         // A table that cannot be made is simply missing.

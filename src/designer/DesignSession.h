@@ -38,8 +38,9 @@ public:
     bool editMode() const { return m_editMode; }
     void setEditMode(bool editMode) { m_editMode = editMode; }
 
-    // The active clients, one line per client ("Last Middle First"); their identifiers are
-    // kept beside the lines for addTab. A failure part way keeps the clients read so far.
+    // The active clients in the order they were entered, one line per client ("Last Middle
+    // First"); their identifiers are kept beside the lines for addTab. A failure part way keeps
+    // the clients read so far.
     QStringList readClients();
     // The identifier of the client on line `row`, or empty.
     QString clientId(int row) const { return m_clientIds.value(row); }

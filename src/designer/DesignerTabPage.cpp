@@ -1,5 +1,7 @@
 #include "designer/DesignerTabPage.h"
 
+#include "store/StoreError.h"
+
 QVariant DesignerTabPage::clientValue() const
 {
     const QString trimmed = client.trimmed();
@@ -7,5 +9,8 @@ QVariant DesignerTabPage::clientValue() const
         return {};
     bool ok = false;
     const qint64 id = trimmed.toLongLong(&ok);
-    return ok ? QVariant(id) : QVariant(trimmed);
+    if (!ok)
+        throw StoreError(QStringLiteral("The tab \"%1\" is meant for the client \"%2\", which is not a client number.")
+                             .arg(name, client));
+    return id;
 }

@@ -10,15 +10,13 @@ QString text(const Statement& statement, int column)
     return statement.isNull(column) ? QString() : statement.value(column).toString();
 }
 
-// A position as the FieldInfo row keeps it: a whole number of twips where the text is one,
-// Null where it is empty, else the text itself.
+// A position as the FieldInfo row keeps it: whole twips where the text is a number (as the
+// designer and the record window read it), else Null, which both windows treat alike: the
+// control keeps its starting place.
 QVariant position(const QString& text)
 {
-    if (text.isEmpty())
-        return {};
-    bool ok = false;
-    const qint64 twips = text.toLongLong(&ok);
-    return ok ? QVariant(twips) : QVariant(text);
+    const std::optional<int> twips = DesignerFieldEntry::twips(text);
+    return twips ? QVariant(qint64{*twips}) : QVariant();
 }
 
 } // namespace
@@ -28,7 +26,8 @@ TabDefinitionStore::TabDefinitionStore(const Database& db) : m_db(db) {}
 std::vector<DesignerTabPage> TabDefinitionStore::editableTabs() const
 {
     Statement statement = m_db.prepare(
-        QStringLiteral("SELECT TabNam, TabDescription, PersonalInformationId FROM TabInfo WHERE TabEdit = 1"));
+        QStringLiteral("SELECT TabNam, TabDescription, PersonalInformationId FROM TabInfo WHERE TabEdit = 1 "
+                       "ORDER BY TabId"));
     std::vector<DesignerTabPage> pages;
     while (statement.step())
         pages.push_back({text(statement, 0), text(statement, 1), text(statement, 2)});
@@ -41,7 +40,8 @@ std::vector<DesignerFieldEntry> TabDefinitionStore::editableFields() const
         "SELECT TabInfo.TabNam, TabInfo.TabDescription, FieldInfo.FieldName, FieldInfo.FieldDescription, "
         "FieldInfo.FieldDisplayOrder, FieldInfo.fieldLeft, FieldInfo.fieldTop, FieldInfo.labelLeft, "
         "FieldInfo.labelTop, FieldInfo.fieldWidth FROM FieldInfo INNER JOIN TabInfo ON FieldInfo.TabId = "
-        "TabInfo.TabId WHERE FieldInfo.FieldEdit = 1 ORDER BY FieldInfo.FieldDisplayOrder, FieldInfo.rowid"));
+        "TabInfo.TabId WHERE FieldInfo.FieldEdit = 1 ORDER BY FieldInfo.FieldDisplayOrder NULLS FIRST, "
+        "FieldInfo.TabId, FieldInfo.FieldName NULLS FIRST"));
     std::vector<DesignerFieldEntry> entries;
     while (statement.step()) {
         DesignerFieldEntry entry;
@@ -69,10 +69,17 @@ QStringList TabDefinitionStore::tabNames() const
     return names;
 }
 
+void TabDefinitionStore::checkPages(const std::vector<DesignerTabPage>& pages)
+{
+    for (const DesignerTabPage& page : pages)
+        page.clientValue();
+}
+
 QList<qint64> TabDefinitionStore::write(const std::vector<DesignerTabPage>& pages,
                                         const std::vector<DesignerFieldEntry>& fields, bool editMode,
                                         const QList<qint64>& replacing) const
 {
+    checkPages(pages);
     if (editMode) {
         m_db.execute(QStringLiteral("DELETE FROM FieldInfo WHERE FieldEdit = 1"));
         m_db.execute(QStringLiteral("DELETE FROM TabInfo WHERE TabEdit = 1"));

@@ -19,9 +19,10 @@ class TabDefinitionStore
 public:
     explicit TabDefinitionStore(const Database& db);
 
-    // The editable tabs, in the order the database returns them.
+    // The editable tabs, in the order they were stored.
     std::vector<DesignerTabPage> editableTabs() const;
-    // The fields of the editable tabs, in display order.
+    // The fields of the editable tabs, in display order. The display orders of one tab differ;
+    // fields of several tabs sharing one come in the order of their tabs.
     std::vector<DesignerFieldEntry> editableFields() const;
     // The names of all defined tabs.
     QStringList tabNames() const;
@@ -30,9 +31,14 @@ public:
     // entry of that page (in list order), inside the caller's transaction (the tab tables
     // are written in the same one, see TabDesignWriter). In edit mode it first removes every
     // editable definition; otherwise it removes the tabs `replacing` (those this window
-    // wrote before) and their fields. Returns the TabId of each page. Throws StoreError.
+    // wrote before) and their fields. Returns the TabId of each page. Throws StoreError, and
+    // writes nothing when checkPages() refuses the pages.
     QList<qint64> write(const std::vector<DesignerTabPage>& pages, const std::vector<DesignerFieldEntry>& fields,
                         bool editMode, const QList<qint64>& replacing) const;
+
+    // Throws StoreError when a page cannot be stored: one meant for a client whose identifier
+    // is not a whole number (see DesignerTabPage::clientValue).
+    static void checkPages(const std::vector<DesignerTabPage>& pages);
 
 private:
     const Database& m_db;

@@ -26,6 +26,7 @@ QList<qint64> TabDesignWriter::write(const std::vector<DesignerTabPage>& pages,
                                      const std::vector<DesignerFieldEntry>& fields, bool editMode,
                                      const QList<qint64>& replacing) const
 {
+    TabDefinitionStore::checkPages(pages); // before anything is written
     Transaction transaction(m_db);
     tables(pages, fields);
     const QList<qint64> written = TabDefinitionStore(m_db).write(pages, fields, editMode, replacing);
@@ -53,11 +54,13 @@ void TabDesignWriter::tables(const std::vector<DesignerTabPage>& pages,
             } catch (const StoreError& error) {
                 throw TableError(page.name, error);
             }
-        } else if (!generator.create(page.name, names) && !m_db.inTransaction()) {
-            // A refused name only leaves the table missing; but a failure that made the
-            // engine give up the whole transaction (a full disk, say) must not let the rest
-            // be written outside it.
-            throw TableError(page.name, StoreError(m_db.lastErrorMessage()));
+        } else {
+            // A refused name only leaves the table missing.
+            try {
+                generator.create(page.name, names);
+            } catch (const StoreError& error) {
+                throw TableError(page.name, error);
+            }
         }
     }
 }

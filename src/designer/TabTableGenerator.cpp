@@ -2,6 +2,7 @@
 
 #include "designer/DesignerNameRules.h"
 #include "store/Database.h"
+#include "store/Savepoint.h"
 #include "store/StoreError.h"
 
 TabTableGenerator::TabTableGenerator(const Database& db) : m_db(db) {}
@@ -54,14 +55,21 @@ std::optional<QString> TabTableGenerator::existingTable(const QString& name) con
 
 bool TabTableGenerator::create(const QString& tabName, const QStringList& fieldNames) const
 {
+    // A refusal is undone back to here, table and index together, and the transaction goes on.
+    Savepoint savepoint(m_db);
     try {
         if (existingTable(tabName))
             return false;
         const SchemaCatalog catalog(m_db);
         catalog.createTable(tabName, columnsFor(tabName, fieldNames));
         catalog.ensureClientIndex(tabName);
+        savepoint.release();
         return true;
     } catch (const StoreError&) {
+        // A failure that made the engine give up the whole transaction (a full disk, say) must
+        // not let the rest be written outside it.
+        if (!savepoint.rollback())
+            throw;
         return false;
     }
 }

@@ -29,8 +29,9 @@ public:
 
     // The name of the table called `name` as stored, or nothing when there is none.
     std::optional<QString> existingTable(const QString& name) const;
-    // Creates the table unless one of that name exists. Returns whether it was created;
-    // a table the engine refuses is simply not created.
+    // Creates the table unless one of that name exists, inside the caller's transaction.
+    // Returns whether it was created; a table the engine refuses is simply not created. Throws
+    // StoreError only when the failure ended the whole transaction.
     bool create(const QString& tabName, const QStringList& fieldNames) const;
     // Adds to the existing table `table` a column for every field it lacks, in the order
     // given; rows already there get Null. Returns the names added. Throws StoreError.

@@ -10,6 +10,7 @@
 #include "store/CLsDataBaseConnection.h"
 #include "store/Database.h"
 #include "store/Recordset.h"
+#include "store/Savepoint.h"
 #include "store/Statement.h"
 #include "store/StoreError.h"
 #include "store/Transaction.h"
@@ -54,9 +55,13 @@ bool ClsBinaryFunctions::UpLoadBinary(const QString& FileName, const QString& Fi
     try {
         const Database& db = rsUpLoad.database();
         // The version is looked up in the transaction that adds the row, so that an upload of
-        // the same name by another copy of the program waits and then counts this row.
+        // the same name by another copy of the program waits and then counts this row. In the
+        // caller's transaction a failed upload is undone alone, and the caller's work goes on.
         std::optional<Transaction> transaction;
-        if (!db.inTransaction())
+        std::optional<Savepoint> savepoint;
+        if (db.inTransaction())
+            savepoint.emplace(db);
+        else
             transaction.emplace(db);
         const int version = VersionControl ? countPlusOne(db, FileName) : 0;
         rsUpLoad.addNew();
@@ -68,6 +73,8 @@ bool ClsBinaryFunctions::UpLoadBinary(const QString& FileName, const QString& Fi
         storeFile(rsUpLoad, QStringLiteral("Attachments"), FileLocation);
         if (transaction)
             transaction->commit();
+        else
+            savepoint->release();
         return true;
     } catch (const StoreError&) {
         rsUpLoad.cancelUpdate();
@@ -101,8 +108,9 @@ QList<ClsBinaryFunctions::SearchHit> ClsBinaryFunctions::cmdOpendb(const QString
         const Database& db = connection.database();
         // Only the three columns are asked for, so that the engine may read them from an
         // index and need not visit every document's row.
-        Statement statement = db.prepare(
-            QStringLiteral("SELECT AttachmentsId, AttachmentsName, AttachmentVersion FROM (%1)").arg(SqlString));
+        Statement statement =
+            db.prepare(QStringLiteral("SELECT AttachmentsId, AttachmentsName, AttachmentVersion FROM (%1) AS hits")
+                           .arg(SqlString));
         statement.bindAll(params);
         while (statement.step()) {
             const qint64 id = statement.value(0).toLongLong();

@@ -33,7 +33,8 @@ QList<ResourceLibrary::Folder> ResourceLibrary::folders(bool withCounts) const
         withCounts ? QStringLiteral("(SELECT count(*) FROM Resources WHERE Resources.ObjectIndex = o.ObjectId)")
                    : QStringLiteral("0");
     Statement rows = m_db->prepare(QStringLiteral("SELECT o.ObjectId, o.ObjectText, o.ObjectType, %1 FROM ObjectTbl o "
-                                                  "WHERE o.ObjectType <> ? ORDER BY o.ObjectIndex, o.ObjectParentIndex")
+                                                  "WHERE o.ObjectType <> ? ORDER BY o.ObjectIndex NULLS FIRST, "
+                                                  "o.ObjectParentIndex NULLS FIRST, o.ObjectId")
                                        .arg(count));
     rows.bind(1, RootType);
     QList<Folder> result;
@@ -56,7 +57,7 @@ QString ResourceLibrary::nodeKey(int nodesBefore, const QString& type)
 
 qint64 ResourceLibrary::addFolder(const QString& text, int position) const
 {
-    Recordset rs(m_db, QStringLiteral("select * from ObjectTbl"));
+    Recordset rs(m_db, QStringLiteral("select * from ObjectTbl where 1 = 0"));
     rs.addNew();
     rs.setField(QStringLiteral("ObjectText"), text);
     rs.setField(QStringLiteral("ObjectIndex"), position);
@@ -79,13 +80,18 @@ void ResourceLibrary::deleteFolder(qint64 folderId, bool withSubfolders) const
 QList<ResourceLibrary::Resource> ResourceLibrary::resources(qint64 folderId, bool allVersions) const
 {
     // Versions uploaded on different days show as separate lines of the current-version list.
+    // Rows without a name come first, rows without a version last. Every version: equal rows
+    // keep the order in which they were stored. Current versions: lines of one name and one
+    // newest version come newest date first, the line without a date last.
     const QString sql =
         allVersions ? QStringLiteral("SELECT DocumentId, DocumentDate, DocumentName, DocuemntVersion FROM Resources "
-                                     "WHERE ObjectIndex = ? ORDER BY DocumentName, DocuemntVersion DESC")
+                                     "WHERE ObjectIndex = ? ORDER BY DocumentName NULLS FIRST, "
+                                     "DocuemntVersion DESC NULLS LAST, DocumentId")
                     : QStringLiteral("SELECT Max(DocumentId) AS DocumentId, DocumentDate, DocumentName, "
                                      "Max(DocuemntVersion) AS DocuemntVersion FROM Resources "
                                      "WHERE ObjectIndex = ? GROUP BY DocumentName, DocumentDate "
-                                     "ORDER BY DocumentName, Max(DocuemntVersion) DESC");
+                                     "ORDER BY DocumentName NULLS FIRST, Max(DocuemntVersion) DESC NULLS LAST, "
+                                     "DocumentDate DESC NULLS LAST");
     Statement rows = m_db->prepare(sql);
     rows.bind(1, folderId);
     QList<Resource> result;
@@ -96,9 +102,8 @@ QList<ResourceLibrary::Resource> ResourceLibrary::resources(qint64 folderId, boo
 
 int ResourceLibrary::nextVersion(const QString& name) const
 {
-    const QVariant newest = m_db->scalar(QStringLiteral("SELECT DocuemntVersion FROM Resources WHERE DocumentName = ? "
-                                                        "ORDER BY DocuemntVersion DESC LIMIT 1"),
-                                         {name});
+    const QVariant newest =
+        m_db->scalar(QStringLiteral("SELECT max(DocuemntVersion) FROM Resources WHERE DocumentName = ?"), {name});
     return newest.toInt() + 1;
 }
 
@@ -109,7 +114,7 @@ qint64 ResourceLibrary::upload(qint64 folderId, const QString& filePath) const
     // name by another copy of the program waits for this one and then counts its row.
     Transaction transaction(*m_db);
     const int version = nextVersion(name);
-    Recordset rs(m_db, QStringLiteral("select * from Resources where 0"));
+    Recordset rs(m_db, QStringLiteral("select * from Resources where 1 = 0"));
     rs.addNew();
     rs.setField(QStringLiteral("ObjectIndex"), folderId);
     rs.setField(QStringLiteral("DocumentName"), name);

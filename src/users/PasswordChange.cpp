@@ -2,6 +2,7 @@
 
 #include "store/CLsDataBaseConnection.h"
 #include "store/PasswordHash.h"
+#include "users/UserAccounts.h"
 
 PasswordChange::Outcome PasswordChange::check(const QString& oldPassword, const QString& newPassword,
                                               const QString& retyped)
@@ -22,12 +23,13 @@ PasswordChange::Outcome PasswordChange::apply(const QString& securityId, const Q
     if (checked != Outcome::Changed)
         return checked;
 
-    bool numeric = false;
-    const qlonglong id = securityId.trimmed().toLongLong(&numeric);
-    const QVariant key = numeric ? QVariant(id) : QVariant(securityId);
+    // An identifier that is not a whole number names no user.
+    const std::optional<qint64> key = UserAccounts::idOf(securityId);
+    if (!key)
+        return Outcome::WrongOldPassword;
 
     CLsDataBaseConnection db;
-    Recordset rs = db.CreateRecordset(QStringLiteral("SELECT * FROM Security WHERE SecurityId = ?"), {key});
+    Recordset rs = db.CreateRecordset(QStringLiteral("SELECT * FROM Security WHERE SecurityId = ?"), {*key});
     const bool found = !rs.eof();
     const QString stored = found ? rs.text(QStringLiteral("UserPassword")) : QString();
     rs.close();
@@ -37,7 +39,7 @@ PasswordChange::Outcome PasswordChange::apply(const QString& securityId, const Q
         // Stored already (by another tool or session): nothing to write.
         if (!PasswordHash::verify(stored, newPassword))
             db.Execute(QStringLiteral("UPDATE Security SET UserPassword = ? WHERE SecurityId = ?"),
-                       {PasswordHash::hash(newPassword), key});
+                       {PasswordHash::hash(newPassword), *key});
         outcome = Outcome::Changed;
     }
     db.DbClose();

@@ -7,23 +7,20 @@
 
 #include <QVariant>
 
-namespace {
-
-// SecurityId is an integer column; a numeric text is bound as a number.
-QVariant key(const QString& securityId)
+std::optional<qint64> UserAccounts::idOf(const QString& securityId)
 {
     bool numeric = false;
-    const qlonglong id = securityId.trimmed().toLongLong(&numeric);
-    return numeric ? QVariant(id) : QVariant(securityId);
+    const qint64 id = securityId.trimmed().toLongLong(&numeric);
+    if (!numeric)
+        return std::nullopt;
+    return id;
 }
-
-} // namespace
 
 QString UserAccounts::add(const Details& details, const QString& password, bool administrator)
 {
     CLsDataBaseConnection db;
-    db.Execute(QStringLiteral("INSERT INTO [Security] (UserName, UserPassword, UserFirstName, UserMiddleName, "
-                              "UserLastName, UserEmailAddress, UserLevel) VALUES (?, ?, ?, ?, ?, ?, ?)"),
+    db.Execute(QStringLiteral("INSERT INTO Security (UserName, UserPassword, UserFirstName, UserMiddleName, "
+                              "UserLastName, UserEMailAddress, UserLevel) VALUES (?, ?, ?, ?, ?, ?, ?)"),
                {details.userName, PasswordHash::hash(password), details.firstName, details.middleName, details.lastName,
                 details.eMailAddress, administrator ? UserLevels::Administrator : UserLevels::Ordinary});
     const QString id = QString::number(db.database().lastInsertRowId());
@@ -33,8 +30,11 @@ QString UserAccounts::add(const Details& details, const QString& password, bool 
 
 std::optional<UserAccounts::Details> UserAccounts::find(const QString& securityId)
 {
+    const std::optional<qint64> id = idOf(securityId);
+    if (!id)
+        return std::nullopt;
     CLsDataBaseConnection db;
-    Recordset rs = db.CreateRecordset(QStringLiteral("SELECT * FROM Security WHERE SecurityId = ?"), {key(securityId)});
+    Recordset rs = db.CreateRecordset(QStringLiteral("SELECT * FROM Security WHERE SecurityId = ?"), {*id});
     std::optional<Details> found;
     if (!rs.eof()) {
         found = Details{rs.text(QStringLiteral("UserName")), rs.text(QStringLiteral("UserFirstName")),
@@ -48,26 +48,32 @@ std::optional<UserAccounts::Details> UserAccounts::find(const QString& securityI
 
 void UserAccounts::updateNames(const QString& securityId, const Details& details)
 {
+    const std::optional<qint64> id = idOf(securityId);
+    if (!id)
+        return;
     CLsDataBaseConnection db;
     db.Execute(QStringLiteral("UPDATE Security SET UserFirstName = ?, UserMiddleName = ?, UserLastName = ?, "
                               "UserEMailAddress = ? WHERE SecurityId = ?"),
-               {details.firstName, details.middleName, details.lastName, details.eMailAddress, key(securityId)});
+               {details.firstName, details.middleName, details.lastName, details.eMailAddress, *id});
     db.DbClose();
 }
 
 void UserAccounts::update(const QString& securityId, const Details& details, const QString& password)
 {
+    const std::optional<qint64> id = idOf(securityId);
+    if (!id)
+        return;
     CLsDataBaseConnection db;
     if (password.isEmpty()) {
-        db.Execute(QStringLiteral("UPDATE Security SET UserName = ?, UserFirstName = ?, UserMiddleName = ?, "
-                                  "UserLastName = ?, UserEMailAddress = ? WHERE SecurityId = ?"),
-                   {details.userName, details.firstName, details.middleName, details.lastName, details.eMailAddress,
-                    key(securityId)});
+        db.Execute(
+            QStringLiteral("UPDATE Security SET UserName = ?, UserFirstName = ?, UserMiddleName = ?, "
+                           "UserLastName = ?, UserEMailAddress = ? WHERE SecurityId = ?"),
+            {details.userName, details.firstName, details.middleName, details.lastName, details.eMailAddress, *id});
     } else {
         db.Execute(QStringLiteral("UPDATE Security SET UserName = ?, UserPassword = ?, UserFirstName = ?, "
                                   "UserMiddleName = ?, UserLastName = ?, UserEMailAddress = ? WHERE SecurityId = ?"),
                    {details.userName, PasswordHash::hash(password), details.firstName, details.middleName,
-                    details.lastName, details.eMailAddress, key(securityId)});
+                    details.lastName, details.eMailAddress, *id});
     }
     db.DbClose();
 }
@@ -75,8 +81,9 @@ void UserAccounts::update(const QString& securityId, const Details& details, con
 void UserAccounts::forEachListed(const std::function<void(const Listed&)>& visit)
 {
     CLsDataBaseConnection db;
-    Recordset rs = db.CreateRecordset(QStringLiteral("SELECT * FROM Security WHERE UserLastName <> ?"),
-                                      {QStringLiteral("Administrator")});
+    Recordset rs =
+        db.CreateRecordset(QStringLiteral("SELECT * FROM Security WHERE UserLastName <> ? ORDER BY SecurityId"),
+                           {QStringLiteral("Administrator")});
     while (!rs.eof()) {
         visit(Listed{rs.text(QStringLiteral("SecurityId")), rs.text(QStringLiteral("UserFirstName")),
                      rs.text(QStringLiteral("UserMiddleName")), rs.text(QStringLiteral("UserLastName"))});

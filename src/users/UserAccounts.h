@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QtGlobal>
 #include <functional>
 #include <optional>
 
@@ -29,21 +30,27 @@ public:
         QString lastName;
     };
 
+    // The SecurityId written in `securityId`: a whole number, blanks around it allowed. Nothing
+    // for any other text, which names no user.
+    static std::optional<qint64> idOf(const QString& securityId);
+
     // Adds an administrator or an ordinary user; returns the new SecurityId.
     static QString add(const Details& details, const QString& password, bool administrator);
 
     // The user with this SecurityId, or nothing when there is none. Null columns read as "".
     static std::optional<Details> find(const QString& securityId);
 
-    // Writes the names and e-mail address to the user's row; nothing else changes.
+    // Writes the names and e-mail address to the user's row; nothing else changes. An
+    // identifier that names no user changes nothing.
     static void updateNames(const QString& securityId, const Details& details);
 
     // Writes user name, names and e-mail address to the user's row, and the password too
-    // unless it is empty, in which case the stored one stays.
+    // unless it is empty, in which case the stored one stays. An identifier that names no user
+    // changes nothing.
     static void update(const QString& securityId, const Details& details, const QString& password);
 
     // Calls `visit` for every user except the built-in account (last name "Administrator"),
-    // in the order the database returns them. Users without a last name are not listed.
+    // in the order they were added. Users without a last name are not listed.
     // A failure part-way through throws after the users read so far were visited.
     static void forEachListed(const std::function<void(const Listed&)>& visit);
 };

@@ -47,7 +47,8 @@ std::optional<UserSession> UserAuthenticator::authenticate(const QString& userNa
     const QString& standIn = standInHash();
 
     CLsDataBaseConnection db;
-    Recordset rs = db.CreateRecordset(QStringLiteral("SELECT * FROM Security WHERE UserName = ?"), {userName});
+    Recordset rs =
+        db.CreateRecordset(QStringLiteral("SELECT * FROM Security WHERE UserName = ? ORDER BY SecurityId"), {userName});
     std::optional<UserSession> user;
     QString storedPassword;
     bool hashChecked = false;

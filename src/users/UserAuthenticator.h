@@ -11,7 +11,8 @@
 class UserAuthenticator
 {
 public:
-    // The first row with exactly this user name whose stored password is `password`.
+    // The first row, in the order the users were added, with exactly this user name whose
+    // stored password is `password`.
     // A row without a stored password (Null) matches nothing. A matching password that
     // was stored as typed (a row written by another tool) is replaced by its hash.
     // Every attempt checks the typed password against at least one hash, whether or not

@@ -76,7 +76,7 @@ private slots:
             const ResourceLibrary library(connection.sharedDatabase());
             library.upload(1, path);
             return true;
-        }) << QStringLiteral("ORDER BY DocuemntVersion DESC LIMIT 1")
+        }) << QStringLiteral("max(DocuemntVersion)")
                                  << QStringLiteral("SELECT DocuemntVersion FROM Resources WHERE DocumentName = ?");
         QTest::newRow("UpLoadBinary") << Upload([](const QString& path) {
             CLsDataBaseConnection connection;

@@ -69,6 +69,8 @@ private slots:
     void failureBeforeDefinitionsLeavesNoTable();
     void nothingToEdit();
     void tabForOneClient();
+    void clientThatIsNoNumberIsRefused();
+    void positionsThatAreNoNumbersAreStoredAsNull();
     void tablesWithoutDefinitions();
     void alignmentNeedsSelection();
 };
@@ -455,6 +457,53 @@ void TestDesignSession::tabForOneClient()
     QCOMPARE(tabs[0][1].toLongLong(), baker);
     QCOMPARE(tabs[1][0].toString(), QStringLiteral("Public"));
     QVERIFY(tabs[1][1].isNull());
+}
+
+// A definition read back for a client that no identifier can name (left by an older version or
+// another tool) is not stored again; the message says which tab and client.
+void TestDesignSession::clientThatIsNoNumberIsRefused()
+{
+    TestDatabaseFolder folder;
+    createTab(QStringLiteral("Private"), {QStringLiteral("Notes")});
+    execute(QStringLiteral("UPDATE TabInfo SET PersonalInformationId = 'Baker' WHERE TabNam = 'Private'"));
+    const auto tabsBefore = rows(QStringLiteral("SELECT * FROM TabInfo"));
+    const auto fieldsBefore = rows(QStringLiteral("SELECT * FROM FieldInfo"));
+
+    DesignSession session(true);
+    QCOMPARE(said(session.loadEditableTabs()), QString());
+    QCOMPARE(said(session.save()),
+             said(Notice{QStringLiteral("The tab definitions could not be saved; the previous ones are kept.\r\n"
+                                        "The tab \"Private\" is meant for the client \"Baker\", which is not a "
+                                        "client number."),
+                         Kind::Critical}));
+    QCOMPARE(rows(QStringLiteral("SELECT * FROM TabInfo")), tabsBefore);
+    QCOMPARE(rows(QStringLiteral("SELECT * FROM FieldInfo")), fieldsBefore);
+}
+
+// Positions are whole twips: a stored position that is no number at all is written back as
+// Null, which the canvas and the record window treat as they treat the text (the control
+// keeps its starting place); a fraction becomes the nearest whole twip, where the canvas puts it.
+void TestDesignSession::positionsThatAreNoNumbersAreStoredAsNull()
+{
+    TestDatabaseFolder folder;
+    createTab(QStringLiteral("First Tab"), {QStringLiteral("A")});
+    createTab(QStringLiteral("Second Tab"), {QStringLiteral("B")});
+    execute(QStringLiteral("UPDATE FieldInfo SET labelLeft = 'left', labelTop = 240.5, fieldLeft = '', "
+                           "fieldWidth = 'wide' WHERE FieldName = 'B'"));
+
+    // The second tab is not on the canvas: its fields are written as the field list holds them.
+    DesignSession session(true);
+    QCOMPARE(said(session.loadEditableTabs()), QString());
+    QCOMPARE(session.shownPage(), 0);
+    QCOMPARE(said(session.save()), QString());
+
+    const auto fields = storedFields(QStringLiteral("Second Tab"));
+    QCOMPARE(fields.size(), 1);
+    QVERIFY(fields[0][1].isNull());                           // labelLeft
+    QCOMPARE(fields[0][2].toString(), QStringLiteral("241")); // labelTop
+    QVERIFY(fields[0][3].isNull());                           // fieldLeft
+    QCOMPARE(fields[0][4].toInt(), 830);                      // fieldTop, as it was
+    QVERIFY(fields[0][5].isNull());                           // fieldWidth
 }
 
 // Creating the tables alone (the window's CreateAccessTable and Cdcd) writes no definitions.

@@ -1,5 +1,6 @@
 #include "clients/ui/frmFindInfo.h"
 
+#include "clients/SearchChoices.h"
 #include "documents/ClsBinaryFunctions.h"
 #include "platform/FileOpener.h"
 #include "platform/MessageBox.h"
@@ -211,29 +212,14 @@ void frmFindInfo::load()
         m_allClients->setChecked(true);
     }
     try {
-        CLsDataBaseConnection connection;
-        Recordset clients = connection.CreateRecordset(QStringLiteral(
-            "SELECT [Personal Information].[First Name] AS [first], [Personal Information].[Middle Name] AS Middle, "
-            "[Personal Information].[Last Name] AS [last], [Personal Information].PersonalInformationId AS id FROM "
-            "[Personal Information];"));
-        for (; !clients.eof(); clients.moveNext()) {
-            m_clientList->addItem(clients.text(QStringLiteral("first")) + QStringLiteral("  ") +
-                                  clients.text(QStringLiteral("Middle")) + QStringLiteral("  ") +
-                                  clients.text(QStringLiteral("last")));
-            m_clientIds.append(clients.field(QStringLiteral("id")).toLongLong());
+        for (const SearchChoices::Client& client : SearchChoices::clients()) {
+            m_clientList->addItem(client.text);
+            m_clientIds.append(client.id);
         }
-        clients.close();
-        connection.DbClose();
         m_clientList->setCurrentIndex(-1);
 
         m_fileType->addItem(QStringLiteral("All"));
-        Recordset types = connection.CreateRecordset(
-            QStringLiteral("SELECT distinct Attachments.AttachmentExtension FROM Attachments;"));
-        for (; !types.eof(); types.moveNext()) {
-            const QVariant type = types.field(QStringLiteral("AttachmentExtension"));
-            if (!type.isNull())
-                m_fileType->addItem(type.toString());
-        }
+        m_fileType->addItems(SearchChoices::fileTypes());
         m_fileType->setCurrentIndex(0);
     } catch (const StoreError& error) {
         MessageBox::inform(this, QStringLiteral("Orvanta"), error.message(), MessageBox::Critical);

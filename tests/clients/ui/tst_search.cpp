@@ -100,19 +100,28 @@ private slots:
         QTest::addColumn<QString>("sql");
         QTest::addColumn<int>("params");
         QTest::newRow("content, everything")
-            << true << false << int(Scope::All) << QString() << false << "SELECT * FROM Attachments" << 0;
-        QTest::newRow("content, file type") << true << false << int(Scope::All) << "pdf" << false
-                                            << "SELECT * FROM Attachments WHERE AttachmentExtension = ?" << 1;
+            << true << false << int(Scope::All) << QString() << false
+            << "SELECT * FROM Attachments ORDER BY PersonalInformationId NULLS FIRST, AttachmentsName NULLS FIRST, "
+               "AttachmentVersion NULLS FIRST, AttachmentsId"
+            << 0;
+        QTest::newRow("content, file type")
+            << true << false << int(Scope::All) << "pdf" << false
+            << "SELECT * FROM Attachments WHERE AttachmentExtension = ? ORDER BY AttachmentsId" << 1;
         QTest::newRow("content, client and version")
             << true << false << int(Scope::Current) << QString() << true
-            << "SELECT * FROM Attachments WHERE PersonalInformationId = ? AND AttachmentVersion = ?" << 2;
+            << "SELECT * FROM Attachments WHERE PersonalInformationId = ? AND AttachmentVersion = ? ORDER BY "
+               "AttachmentsName NULLS FIRST, AttachmentVersion NULLS FIRST, AttachmentsId"
+            << 2;
         QTest::newRow("summary exact")
             << false << true << int(Scope::All) << QString() << false
-            << "SELECT * FROM Attachments WHERE casefold(AttachmentDescription) = casefold(?)" << 1;
+            << "SELECT * FROM Attachments WHERE casefold(AttachmentDescription) = casefold(?) ORDER BY AttachmentsId"
+            << 1;
         QTest::newRow("summary contains, all filters")
             << false << false << int(Scope::Specified) << "doc" << true
             << "SELECT * FROM Attachments WHERE casefold(AttachmentDescription) like casefold(?) ESCAPE '\\' AND "
-               "PersonalInformationId = ? AND AttachmentExtension = ? AND AttachmentVersion = ?"
+               "PersonalInformationId = ? AND AttachmentExtension = ? AND AttachmentVersion = ? ORDER BY "
+               "AttachmentsName "
+               "NULLS FIRST, AttachmentVersion NULLS FIRST, AttachmentsId"
             << 4;
     }
 
