@@ -18,11 +18,7 @@
 class TestDatabaseFolder
 {
 public:
-    // Whether the store opens PostgreSQL locations yet. Until it does, a PostgreSQL run is
-    // skipped rather than testing the SQLite file under another name.
-    static constexpr bool StoreOpensPostgreSql = false;
-
-    explicit TestDatabaseFolder(bool createDatabase = true) : m_pg(postgreSqlDatabase())
+    explicit TestDatabaseFolder(bool createDatabase = true) : m_pg(createDatabase ? postgreSqlDatabase() : nullptr)
     {
         ApplicationFolder::setPath(m_dir.path());
         if (m_pg) {
@@ -48,8 +44,6 @@ private:
         if (!PgTestDatabase::wanted())
             return {};
         // A run without its server has ended before its first test (PgTestRunCheck.cpp).
-        if (!StoreOpensPostgreSql)
-            PgTestDatabase::skipRun(QStringLiteral("PostgreSQL engine not built yet"));
         return std::make_unique<PgTestDatabase>();
     }
 

@@ -2,6 +2,7 @@
 
 #include "platform/MessageBox.h"
 #include "store/CLsDataBaseConnection.h"
+#include "store/DatabaseLocation.h"
 #include "store/StoreError.h"
 
 #include <QDir>
@@ -49,5 +50,5 @@ QString OrvantaApplication::describe(const StoreError& error)
         return error.message();
     return QStringLiteral("Another program is using the database %1, so this could not be done and nothing was "
                           "saved.\n\nPlease try again in a moment.")
-        .arg(QDir::toNativeSeparators(CLsDataBaseConnection::databasePath()));
+        .arg(DatabaseLocation::describe(CLsDataBaseConnection::databasePath()));
 }

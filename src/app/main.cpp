@@ -5,6 +5,7 @@
 #include "app/frmLogin.h"
 #include "store/ApplicationFolder.h"
 #include "store/CLsDataBaseConnection.h"
+#include "store/DatabaseLocation.h"
 #include "store/StoreError.h"
 
 #include <QCoreApplication>
@@ -40,6 +41,8 @@ int main(int argc, char** argv)
     OrvantaApplication app(argc, argv);
     if (!ranWithoutError([&app] {
             ApplicationFolder::setPath(ApplicationFolder::resolve(app.arguments(), app.applicationDirPath()));
+            DatabaseLocation::setCommandLine(DatabaseLocation::fromArguments(app.arguments()));
+            CLsDataBaseConnection::databasePath(); // a Database.conf that names nothing is reported now
         }))
         return 1;
     // A file that is not our database is reported and left as it is; one that another

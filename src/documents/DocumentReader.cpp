@@ -2,6 +2,7 @@
 
 #include "store/CLsDataBaseConnection.h"
 #include "store/Database.h"
+#include "store/DatabaseLocation.h"
 #include "store/ReadTransaction.h"
 
 #include <QFile>
@@ -21,6 +22,9 @@ struct FileIdentity
 
 FileIdentity identityOf(const QString& path)
 {
+    // A database on a server stays the one its name says.
+    if (DatabaseLocation::isServer(path))
+        return {true, 0, 0};
     struct stat status = {};
     if (::stat(QFile::encodeName(path).constData(), &status) != 0)
         return {};

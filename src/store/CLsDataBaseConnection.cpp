@@ -2,6 +2,7 @@
 
 #include "store/ApplicationFolder.h"
 #include "store/Database.h"
+#include "store/DatabaseLocation.h"
 #include "store/StoreError.h"
 
 CLsDataBaseConnection::CLsDataBaseConnection() : m_path(databasePath()) {}
@@ -12,7 +13,7 @@ CLsDataBaseConnection::~CLsDataBaseConnection() = default;
 
 QString CLsDataBaseConnection::databasePath()
 {
-    return ApplicationFolder::filePath(QStringLiteral("Dravolin.mdb"));
+    return DatabaseLocation::current();
 }
 
 void CLsDataBaseConnection::open()

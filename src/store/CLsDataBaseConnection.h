@@ -37,7 +37,9 @@ public:
     Database& database();
     std::shared_ptr<Database> sharedDatabase();
 
-    static QString databasePath(); // Dravolin.mdb in the application folder
+    // The database the program works on (DatabaseLocation::current()): Dravolin.mdb in the
+    // application folder unless a server is chosen.
+    static QString databasePath();
 
 private:
     void open();
