@@ -15,7 +15,8 @@ class Statement;
 // last of them is gone.
 //
 // Besides the engine's own SQL functions every connection knows casefold(text): the text
-// with all its letters in lower case, not only A to Z (Null stays Null).
+// with all its letters in lower case, not only A to Z (Null stays Null); and longbinary(x):
+// the bytes of x stored as a long-binary value, which SQL for both engines writes.
 class Database
 {
 public:

@@ -268,7 +268,7 @@ BEGIN
 END
 $$;
 -- zeroblob(n): a new large object of n zero bytes, to be written in pieces.
-CREATE OR REPLACE FUNCTION orvanta_store.zeroblob(size bigint) RETURNS oid LANGUAGE plpgsql AS $$
+CREATE OR REPLACE FUNCTION orvanta_store.zeroblob(size bigint) RETURNS oid LANGUAGE plpgsql STRICT AS $$
 DECLARE
     object oid := lo_create(0);
     fd integer;
@@ -280,6 +280,10 @@ BEGIN
     END IF;
     RETURN object;
 END
+$$;
+-- longbinary(bytes): a new large object holding them, as SQLite's longbinary() stores bytes.
+CREATE OR REPLACE FUNCTION orvanta_store.longbinary(bytes bytea) RETURNS oid LANGUAGE sql STRICT AS $$
+    SELECT lo_from_bytea(0, bytes)
 $$;
 CREATE OR REPLACE FUNCTION orvanta_store.blob_size(object oid) RETURNS bigint LANGUAGE plpgsql AS $$
 DECLARE

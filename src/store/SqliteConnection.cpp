@@ -23,6 +23,19 @@ void caseFold(sqlite3_context* context, int, sqlite3_value** values)
                           SQLITE_UTF8);
 }
 
+// longbinary(value): the value's bytes as a long-binary value, so that SQL both engines read
+// can store bytes given as text or as bytes (on a server it makes a large object).
+void longBinary(sqlite3_context* context, int, sqlite3_value** values)
+{
+    if (sqlite3_value_type(values[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const void* bytes = sqlite3_value_blob(values[0]);
+    sqlite3_result_blob64(context, bytes ? bytes : "", static_cast<sqlite3_uint64>(sqlite3_value_bytes(values[0])),
+                          SQLITE_TRANSIENT);
+}
+
 } // namespace
 
 SqliteConnection::SqliteConnection(const QString& path, bool create, int busyTimeoutMs) : m_path(path)
@@ -40,7 +53,12 @@ SqliteConnection::SqliteConnection(const QString& path, bool create, int busyTim
     const int fold =
         sqlite3_create_function_v2(m_db, "casefold", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
                                    caseFold, nullptr, nullptr, nullptr);
-    if (fold != SQLITE_OK) {
+    const int binary =
+        fold != SQLITE_OK
+            ? fold
+            : sqlite3_create_function_v2(m_db, "longbinary", 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS,
+                                         nullptr, longBinary, nullptr, nullptr, nullptr);
+    if (binary != SQLITE_OK) {
         const QString message = QString::fromUtf8(sqlite3_errmsg(m_db));
         sqlite3_close_v2(m_db);
         m_db = nullptr;

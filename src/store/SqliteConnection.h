@@ -8,7 +8,8 @@ struct sqlite3;
 // A database file opened through SQLite.
 //
 // Besides the engine's own SQL functions the connection knows casefold(text): the text with
-// all its letters in lower case, not only A to Z (Null stays Null).
+// all its letters in lower case, not only A to Z (Null stays Null); and longbinary(x): the
+// bytes of x stored as a long-binary value.
 class SqliteConnection final : public EngineConnection
 {
 public:
