@@ -9,6 +9,31 @@ bool isBlank(const QString& name)
     return name.trimmed().isEmpty();
 }
 
+// A database server keeps names to 63 bytes and cuts longer ones short, so that two long
+// names could end up the same. A tab's name also names its client index ("<tab> by client
+// NN"), which needs 13 bytes more. Both engines refuse the same names.
+constexpr int LongestFieldName = 63;
+constexpr int LongestTabName = 50;
+
+std::optional<QString> tooLong(const QString& name, int longest, const QString& another)
+{
+    if (name.toUtf8().size() <= longest)
+        return std::nullopt;
+    return QStringLiteral("The name \"%1\" is too long for the database: a name may have %2 characters at most "
+                          "(letters other than A to Z count as two or more).")
+               .arg(name)
+               .arg(longest) +
+           another;
+}
+
+// Columns every table on a database server has already.
+bool isServerColumn(const QString& name)
+{
+    static const QStringList system = {QStringLiteral("tableoid"), QStringLiteral("xmin"), QStringLiteral("cmin"),
+                                       QStringLiteral("xmax"),     QStringLiteral("cmax"), QStringLiteral("ctid")};
+    return system.contains(name, Qt::CaseInsensitive);
+}
+
 } // namespace
 
 QString DesignerNameRules::withoutBlanks(const QString& name)
@@ -49,7 +74,7 @@ std::optional<QString> DesignerNameRules::tabNameProblem(const QString& name, co
     const bool clashes = idColumn(name).compare(QStringLiteral("PersonalInformationId"), Qt::CaseInsensitive) == 0;
     if (engineName || clashes)
         return QStringLiteral("The name \"%1\" is reserved by the database.").arg(name) + another;
-    return std::nullopt;
+    return tooLong(name, LongestTabName, another);
 }
 
 std::optional<QString> DesignerNameRules::fieldNameProblem(const QString& name, const QString& tabName,
@@ -62,5 +87,7 @@ std::optional<QString> DesignerNameRules::fieldNameProblem(const QString& name, 
         return QStringLiteral("\"%1\" is one of the columns the tab's table keeps for itself.").arg(name) + another;
     if (fields.contains(name, Qt::CaseInsensitive))
         return QStringLiteral("The tab already has a field named \"%1\".").arg(name) + another;
-    return std::nullopt;
+    if (isServerColumn(name))
+        return QStringLiteral("The name \"%1\" is reserved by the database.").arg(name) + another;
+    return tooLong(name, LongestFieldName, another);
 }

@@ -216,6 +216,9 @@ void TestDesignerRules::tabNames_data()
                                       << "The name \"Personal Information \" is reserved";
     QTest::newRow("key column clash, no blank") << "PersonalInformation"
                                                 << "The name \"PersonalInformation\" is reserved";
+    QTest::newRow("longest") << QString(50, QLatin1Char('t')) << "";
+    QTest::newRow("too long for a server") << QString(51, QLatin1Char('t')) << "The name \"ttt";
+    QTest::newRow("too long in bytes") << QString(26, QChar(0x00FC)) << "The name \"\u00FC";
 }
 
 void TestDesignerRules::tabNames()
@@ -254,6 +257,10 @@ void TestDesignerRules::fieldNames_data()
                                              << "\"clientnotesdate\" is one of the columns";
     QTest::newRow("twice") << "notes"
                            << "The tab already has a field named \"notes\"";
+    QTest::newRow("a server's own column") << "CTID"
+                                           << "The name \"CTID\" is reserved";
+    QTest::newRow("longest") << QString(63, QLatin1Char('f')) << "";
+    QTest::newRow("too long") << QString(64, QLatin1Char('f')) << "The name \"fff";
 }
 
 void TestDesignerRules::fieldNames()
