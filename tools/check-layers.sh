@@ -2,7 +2,7 @@
 # Checks that the sources include only the folders below them:
 #   store <- each subsystem's rules <- its windows (+ widgets, platform) <- app.
 # The libraries' links catch most breaches; this catches an include that compiles only
-# because every library sees the whole source tree.
+# because every library sees the whole source tree, and an engine's header outside the store.
 set -euo pipefail
 src="${1:-$(dirname "$0")/../src}"
 
@@ -40,5 +40,11 @@ while IFS= read -r file; do
             status=1
         fi
     done < <(sed -n 's/^#include "\(.*\)"$/\1/p' "$file")
+    # The engines' own interfaces stay inside the store: windows and rules never know which
+    # engine they talk to.
+    if [[ "$folder" != store ]] && grep -qE '^#include <(sqlite3|libpq-fe)\.h>' "$file"; then
+        echo "$file: includes an engine's interface, which only the store may use" >&2
+        status=1
+    fi
 done < <(find "$src" -mindepth 2 \( -name '*.cpp' -o -name '*.h' \) | sort)
 exit $status

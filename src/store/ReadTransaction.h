@@ -2,9 +2,10 @@
 
 class Database;
 
-// Holds one read lock on the database file across several statements, so that the file is
-// locked and checked for changes by other processes once instead of once per statement.
-// Writers elsewhere wait while it lasts: keep it short. Ends when destroyed.
+// Several statements that see one consistent state of the database. On a file it holds one
+// read lock across them, so that the file is locked and checked for changes by other
+// processes once instead of once per statement, and writers elsewhere wait while it lasts:
+// keep it short. On a server it is a read-only snapshot. Ends when destroyed.
 class ReadTransaction
 {
 public:
