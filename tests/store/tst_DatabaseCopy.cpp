@@ -10,9 +10,11 @@
 #include "store/Statement.h"
 #include "store/StoreError.h"
 
+#include "PgTestDatabase.h"
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
@@ -413,6 +415,42 @@ private slots:
         QVERIFY(!QFile::exists(target));
         QCOMPARE(QDir(m_dir->path()).entryList(QDir::Files | QDir::Hidden), filesBefore);
         QCOMPARE(fileHash(source), sourceBefore);
+    }
+
+    void copiesThroughAServerAndBack()
+    {
+        if (!PgTestDatabase::wanted())
+            QSKIP("Copies to and from a database server.");
+        const PgTestDatabase server;
+        DatabaseCopy(m_source, server.uri()).run();
+        const QString back = m_dir->filePath(QStringLiteral("Back.mdb"));
+        DatabaseCopy(server.uri(), back).run();
+
+        const Database source(m_source);
+        const Database copy(back);
+        const QStringList tables = SchemaCatalog(source).tables();
+        QCOMPARE(SchemaCatalog(copy).tables(), tables);
+        for (const QString& table : tables)
+            QCOMPARE(rowsOf(copy, table), rowsOf(source, table));
+        QCOMPARE(SchemaUpgrade::version(copy), SchemaUpgrade::currentVersion());
+        // The server now holds a database: it is no target any more.
+        QVERIFY_THROWS_EXCEPTION(StoreError, DatabaseCopy(m_source, server.uri()).run());
+    }
+
+    void failureLeavesTheServerEmpty()
+    {
+        if (!PgTestDatabase::wanted())
+            QSKIP("Copies to a database server.");
+        const PgTestDatabase server;
+        RecordedProgress progress;
+        progress.failAtTable = QStringLiteral("Resources");
+        DatabaseCopy copy(m_source, server.uri());
+        copy.setProgress(&progress);
+        QVERIFY_THROWS_EXCEPTION(StoreError, copy.run());
+        QCOMPARE(SchemaCatalog(Database(server.uri())).tables(), QStringList());
+        // Nothing stands in the way of trying again.
+        DatabaseCopy(m_source, server.uri()).run();
+        QCOMPARE(rowsOf(Database(server.uri()), Tab), rowsOf(Database(m_source), Tab));
     }
 
 private:
