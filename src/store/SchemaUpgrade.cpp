@@ -13,9 +13,9 @@ namespace {
 // attachment list and the next version number are read from the index alone.
 void indexAttachmentsByClientNameAndVersion(const Database& db)
 {
-    db.execute(QStringLiteral("DROP INDEX IF EXISTS AttachmentsClient"));
-    db.execute(QStringLiteral(
-        "CREATE INDEX AttachmentsClient ON Attachments (PersonalInformationId, AttachmentsName, AttachmentVersion)"));
+    db.execute(QStringLiteral("DROP INDEX IF EXISTS \"AttachmentsClient\""));
+    db.execute(QStringLiteral("CREATE INDEX \"AttachmentsClient\" ON Attachments (PersonalInformationId, "
+                              "AttachmentsName, AttachmentVersion)"));
 }
 
 // Version 2: every designed tab's table is read and written one client at a time (a tab

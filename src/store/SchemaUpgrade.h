@@ -8,8 +8,11 @@ class Database;
 
 // Brings a database made by an earlier build of the program up to this build's schema.
 //
-// The database records its schema version (0 in files made before versions were kept). Every change to the schema after
-// the first release is a new step here, numbered one past the last; a new database is created at the newest version.
+// The database records its schema version (0 in files made before versions were kept).
+// Every change to the schema after the first release is a new step here, numbered one past
+// the last; a new database is created at the newest version. Steps run on both engines: they
+// change the schema through SchemaCatalog, or in SQL that quotes the names of indexes (a
+// server matches an unquoted index name only in lower case).
 class SchemaUpgrade
 {
 public:
