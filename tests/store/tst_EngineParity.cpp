@@ -6,6 +6,7 @@
 #include "store/DatabaseSchema.h"
 #include "store/Recordset.h"
 #include "store/SchemaCatalog.h"
+#include "store/SchemaUpgrade.h"
 #include "store/Statement.h"
 #include "store/StoreError.h"
 #include "store/Transaction.h"
@@ -229,6 +230,25 @@ private slots:
         Transaction after(*second);
         QCOMPARE(second->scalar(QStringLiteral("SELECT UserLevel FROM Security")).toInt(), 1);
         after.commit();
+    }
+
+    void stepsUpgradeAnEarlierVersion()
+    {
+        const TestDatabaseFolder folder;
+        {
+            const auto db = open(folder);
+            Transaction transaction(*db);
+            SchemaUpgrade::setVersion(*db, 0);
+            transaction.commit();
+        }
+        DatabaseSchema::ensure(folder.location());
+        const auto db = open(folder);
+        QCOMPARE(SchemaUpgrade::version(*db), SchemaUpgrade::currentVersion());
+        const QList<QStringList> indexes = SchemaCatalog(*db).indexColumns(QStringLiteral("Attachments"));
+        QCOMPARE(indexes.count(QStringList{QStringLiteral("PersonalInformationId"), QStringLiteral("AttachmentsName"),
+                                           QStringLiteral("AttachmentVersion")}),
+                 1);
+        QCOMPARE(indexes.size(), 2);
     }
 
     void serverProblemsAreNamedAndNothingIsWritten()
