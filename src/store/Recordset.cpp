@@ -4,6 +4,7 @@
 #include "store/Database.h"
 #include "store/EngineConnection.h"
 #include "store/Identifier.h"
+#include "store/Savepoint.h"
 #include "store/SchemaCatalog.h"
 #include "store/Statement.h"
 #include "store/StoreError.h"
@@ -285,32 +286,21 @@ void Recordset::update()
         // its own, or within the caller's up to a savepoint, so that a failed piece takes the
         // row out again and leaves the caller's transaction usable.
         std::optional<Transaction> transaction;
-        const bool savepoint = !streamed.empty() && m_db->inTransaction();
-        if (!streamed.empty() && !savepoint)
-            transaction.emplace(*m_db);
-        if (savepoint)
-            m_db->executeScript(QStringLiteral("SAVEPOINT orvanta_streamed_row"));
-        try {
-            m_db->execute(sql, values);
-            m_newKey = m_db->lastInsertRowId();
-            for (const PendingStream* stream : streamed) {
-                BlobStream blob(*m_db, m_table, m_allColumns[static_cast<size_t>(stream->column)].origin, m_newKey,
-                                true);
-                blob.copyFrom(*stream->source);
-            }
-        } catch (const StoreError&) {
-            if (savepoint) {
-                try {
-                    m_db->executeScript(QStringLiteral("ROLLBACK TO orvanta_streamed_row"));
-                    m_db->executeScript(QStringLiteral("RELEASE orvanta_streamed_row"));
-                } catch (const StoreError&) {
-                    // The first failure is the one to report.
-                }
-            }
-            throw;
+        std::optional<Savepoint> savepoint;
+        if (!streamed.empty()) {
+            if (m_db->inTransaction())
+                savepoint.emplace(*m_db);
+            else
+                transaction.emplace(*m_db);
+        }
+        m_db->execute(sql, values);
+        m_newKey = m_db->lastInsertRowId();
+        for (const PendingStream* stream : streamed) {
+            BlobStream blob(*m_db, m_table, m_allColumns[static_cast<size_t>(stream->column)].origin, m_newKey, true);
+            blob.copyFrom(*stream->source);
         }
         if (savepoint)
-            m_db->executeScript(QStringLiteral("RELEASE orvanta_streamed_row"));
+            savepoint->release();
         if (transaction)
             transaction->commit();
         m_adding = false;
