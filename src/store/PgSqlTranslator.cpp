@@ -131,7 +131,9 @@ public:
         PgSqlTranslator::Result result;
         int depth = 0;
         int orderDepth = -1; // paren depth of the ORDER BY being read, -1 outside one
+        int setDepth = -1;   // paren depth of the SET list being read, -1 outside one
         bool termStart = false;
+        bool assignment = false; // the next name is a column SET assigns to, not compares
         const int count = static_cast<int>(m_tokens.size());
         for (int i = 0; i < count; ++i) {
             const Token& token = m_tokens[static_cast<size_t>(i)];
@@ -151,9 +153,10 @@ public:
                     if (--depth < orderDepth)
                         orderDepth = -1;
                 } else if (token.text == QLatin1String(";"))
-                    orderDepth = -1;
+                    orderDepth = setDepth = -1;
                 m_out += token.text == QLatin1String("==") ? QStringLiteral("=") : token.text;
                 termStart = orderDepth == depth && token.text == QLatin1String(",");
+                assignment = setDepth == depth && token.text == QLatin1String(",");
                 continue;
             case Kind::Word:
             case Kind::Quoted:
@@ -174,15 +177,24 @@ public:
                         orderDepth = -1;
                     termStart = false;
                 }
+                if (upper == QLatin1String("SET")) {
+                    setDepth = depth;
+                    assignment = true;
+                } else {
+                    if (depth == setDepth && (upper == QLatin1String("WHERE") || upper == QLatin1String("FROM") ||
+                                              upper == QLatin1String("RETURNING")))
+                        setDepth = -1;
+                    assignment = false;
+                }
                 continue;
             }
             if (token.kind == Kind::Word && nextText(i) == QLatin1String("(") && !namesTable(i)) {
                 m_out += token.text; // a function's name
-                termStart = false;
+                termStart = assignment = false;
                 continue;
             }
-            i = column(i, termStart);
-            termStart = false;
+            i = column(i, termStart, assignment);
+            termStart = assignment = false;
         }
         result.sql = m_out;
         result.parameters = m_parameters;
@@ -194,8 +206,8 @@ public:
 private:
     // A name, or a qualified name, starting at `i`: written in its stored spelling, through
     // lower() when it is a caseless column that is compared or sorted here. Returns the index
-    // of the last token used.
-    int column(int i, bool orderTerm)
+    // of the last token used. A column SET assigns to is written as it is.
+    int column(int i, bool orderTerm, bool assigned)
     {
         int last = i;
         QString written = spelled(i);
@@ -209,7 +221,7 @@ private:
                 last = second;
             }
         }
-        if (!m_names.caselessColumns.contains(key)) {
+        if (assigned || !m_names.caselessColumns.contains(key)) {
             m_out += written;
             return last;
         }
