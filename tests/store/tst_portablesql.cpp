@@ -1,7 +1,9 @@
 // Statements the program writes in SQLite's SQL give the same answers on either engine.
 
 #include "TestDatabaseFolder.h"
+#include "store/CLsDataBaseConnection.h"
 #include "store/Database.h"
+#include "store/Recordset.h"
 
 #include <QTest>
 
@@ -36,6 +38,44 @@ private slots:
         QCOMPARE(db.execute(update, params), 1);
         QCOMPARE(db.scalar(QStringLiteral("SELECT \"Last Name\" FROM \"Personal Information\"")).toString(),
                  QStringLiteral("Td"));
+    }
+
+    // Bytes bound to a long-binary column are stored as its value, written by INSERT or SET;
+    // no value stays none.
+    void bytesBoundToALongBinaryColumnAreStored_data()
+    {
+        QTest::addColumn<QString>("write");
+        QTest::addColumn<QVariantList>("params");
+        QTest::addColumn<QVariant>("stored");
+        const QByteArray bytes("\0bytes\xff", 7);
+        QTest::newRow("insert") << "INSERT INTO Attachments (PersonalInformationId, Attachments, AttachmentsName) "
+                                   "VALUES (?, ?, 'b')"
+                                << QVariantList{2, bytes} << QVariant(bytes);
+        QTest::newRow("insert, none") << "INSERT INTO Attachments (Attachments, PersonalInformationId) VALUES (?, 2)"
+                                      << QVariantList{QVariant()} << QVariant();
+        QTest::newRow("set") << "UPDATE Attachments SET AttachmentsName = 'b', Attachments = ? WHERE "
+                                "PersonalInformationId = ?"
+                             << QVariantList{bytes, 1} << QVariant(bytes);
+        QTest::newRow("set, none") << "UPDATE Attachments SET Attachments = ?" << QVariantList{QVariant()}
+                                   << QVariant();
+    }
+
+    void bytesBoundToALongBinaryColumnAreStored()
+    {
+        QFETCH(QString, write);
+        QFETCH(QVariantList, params);
+        QFETCH(QVariant, stored);
+        TestDatabaseFolder folder;
+        {
+            Database db(folder.location());
+            db.execute(QStringLiteral("INSERT INTO Attachments (PersonalInformationId, Attachments) VALUES (1, "
+                                      "longbinary('old'))"));
+            db.execute(write, params);
+        }
+        CLsDataBaseConnection connection;
+        Recordset rs =
+            connection.CreateRecordset(QStringLiteral("SELECT * FROM Attachments ORDER BY PersonalInformationId DESC"));
+        QCOMPARE(rs.field(QStringLiteral("Attachments")), stored);
     }
 };
 
