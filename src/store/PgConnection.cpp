@@ -163,6 +163,10 @@ void PgConnection::loadNames()
                 m_names.caselessColumns.insert(column.name.toLower());
                 m_names.caselessColumns.insert(table.name.toLower() + QLatin1Char('.') + column.name.toLower());
             }
+            if (PgSchemaSql::isLongBinary(column)) {
+                m_names.longBinaryColumns.insert(column.name.toLower());
+                m_names.longBinaryColumns.insert(table.name.toLower() + QLatin1Char('.') + column.name.toLower());
+            }
         }
     }
     m_namesLoaded = true;

@@ -131,7 +131,9 @@ public:
         PgSqlTranslator::Result result;
         int depth = 0;
         int orderDepth = -1; // paren depth of the ORDER BY being read, -1 outside one
+        int setDepth = -1;   // paren depth of the SET list being read, -1 outside one
         bool termStart = false;
+        bool assignment = false; // the next name is a column SET assigns to, not compares
         const int count = static_cast<int>(m_tokens.size());
         for (int i = 0; i < count; ++i) {
             const Token& token = m_tokens[static_cast<size_t>(i)];
@@ -141,19 +143,29 @@ public:
                 m_out += token.text;
                 continue;
             case Kind::Param:
-                m_out += QLatin1Char('$') + QString::number(++m_parameters);
+                m_out += valueParameter(i, depth);
                 termStart = false;
                 continue;
             case Kind::Other:
-                if (token.text == QLatin1String("("))
+                if (token.text == QLatin1String("(")) {
                     ++depth;
-                else if (token.text == QLatin1String(")")) {
+                    if (depth == 1 && m_insertColumnsOpen == 0 && m_insertTableIndex >= 0 &&
+                        nextIndex(m_insertTableIndex) == i)
+                        m_insertColumnsOpen = 1;
+                    else if (m_valuesDepth >= 0 && depth == m_valuesDepth + 1)
+                        m_valuePosition = 0;
+                } else if (token.text == QLatin1String(",") && m_valuesDepth >= 0 && depth == m_valuesDepth + 1) {
+                    ++m_valuePosition;
+                } else if (token.text == QLatin1String(")")) {
+                    if (depth == 1 && m_insertColumnsOpen == 1)
+                        m_insertColumnsOpen = 2;
                     if (--depth < orderDepth)
                         orderDepth = -1;
                 } else if (token.text == QLatin1String(";"))
-                    orderDepth = -1;
+                    orderDepth = setDepth = -1;
                 m_out += token.text == QLatin1String("==") ? QStringLiteral("=") : token.text;
                 termStart = orderDepth == depth && token.text == QLatin1String(",");
+                assignment = setDepth == depth && token.text == QLatin1String(",");
                 continue;
             case Kind::Word:
             case Kind::Quoted:
@@ -174,15 +186,36 @@ public:
                         orderDepth = -1;
                     termStart = false;
                 }
+                if (upper == QLatin1String("VALUES") && m_insertColumnsOpen == 2)
+                    m_valuesDepth = depth;
+                else if (upper == QLatin1String("INTO") &&
+                         previousWord(i).compare(QLatin1String("INSERT"), Qt::CaseInsensitive) == 0) {
+                    const int table = nextIndex(i);
+                    if (table >= 0 && isName(table)) {
+                        m_insertTable = m_tokens[static_cast<size_t>(table)].name.toLower();
+                        m_insertTableIndex = table;
+                    }
+                }
+                if (upper == QLatin1String("SET")) {
+                    setDepth = depth;
+                    assignment = true;
+                } else {
+                    if (depth == setDepth && (upper == QLatin1String("WHERE") || upper == QLatin1String("FROM") ||
+                                              upper == QLatin1String("RETURNING")))
+                        setDepth = -1;
+                    assignment = false;
+                }
                 continue;
             }
             if (token.kind == Kind::Word && nextText(i) == QLatin1String("(") && !namesTable(i)) {
                 m_out += token.text; // a function's name
-                termStart = false;
+                termStart = assignment = false;
                 continue;
             }
-            i = column(i, termStart);
-            termStart = false;
+            if (m_insertColumnsOpen == 1 && depth == 1)
+                m_insertColumns.append(m_tokens[static_cast<size_t>(i)].name.toLower());
+            i = column(i, termStart, assignment);
+            termStart = assignment = false;
         }
         result.sql = m_out;
         result.parameters = m_parameters;
@@ -194,8 +227,8 @@ public:
 private:
     // A name, or a qualified name, starting at `i`: written in its stored spelling, through
     // lower() when it is a caseless column that is compared or sorted here. Returns the index
-    // of the last token used.
-    int column(int i, bool orderTerm)
+    // of the last token used. A column SET assigns to is written as it is.
+    int column(int i, bool orderTerm, bool assigned)
     {
         int last = i;
         QString written = spelled(i);
@@ -209,7 +242,16 @@ private:
                 last = second;
             }
         }
-        if (!m_names.caselessColumns.contains(key)) {
+        if (assigned && m_names.longBinaryColumns.contains(key)) {
+            const int equals = nextIndex(last);
+            const int operand = equals < 0 ? -1 : nextIndex(equals);
+            if (operand >= 0 && m_tokens[static_cast<size_t>(equals)].text == QLatin1String("=") &&
+                m_tokens[static_cast<size_t>(operand)].kind == Kind::Param && isLoneValue(operand)) {
+                m_out += written + QStringLiteral(" = ") + longBinaryParameter();
+                return operand;
+            }
+        }
+        if (assigned || !m_names.caselessColumns.contains(key)) {
             m_out += written;
             return last;
         }
@@ -248,6 +290,31 @@ private:
         }
         m_out += written;
         return last;
+    }
+
+    QString longBinaryParameter() { return QStringLiteral("lo_from_bytea(0, $%1)").arg(++m_parameters); }
+
+    // Whether the parameter at `i` is a whole value: between "(" or "," and "," or ")".
+    bool isLoneValue(int i) const
+    {
+        const QString after = nextText(i);
+        return after.isEmpty() || after == QLatin1String(",") || after == QLatin1String(")") ||
+               after == QLatin1String(";") || after.compare(QLatin1String("WHERE"), Qt::CaseInsensitive) == 0;
+    }
+
+    // A parameter: written into a long-binary column by INSERT … VALUES, it makes a large object.
+    QString valueParameter(int i, int depth)
+    {
+        if (m_valuesDepth >= 0 && depth == m_valuesDepth + 1 && m_valuePosition < m_insertColumns.size()) {
+            const QString before = previousWord(i);
+            const QString after = nextText(i);
+            if ((before == QLatin1String("(") || before == QLatin1String(",")) &&
+                (after == QLatin1String(",") || after == QLatin1String(")")) &&
+                m_names.longBinaryColumns.contains(m_insertTable + QLatin1Char('.') +
+                                                   m_insertColumns.at(m_valuePosition)))
+                return longBinaryParameter();
+        }
+        return QLatin1Char('$') + QString::number(++m_parameters);
     }
 
     // Whether the word before a "(" is a table's name ("INSERT INTO t (…)"), not a function's.
@@ -330,6 +397,13 @@ private:
     const PgSqlTranslator::Names& m_names;
     QString m_out;
     int m_parameters = 0;
+    // INSERT INTO table (columns) VALUES (…): the table and columns, and where VALUES is read.
+    QString m_insertTable;
+    int m_insertTableIndex = -1;
+    QStringList m_insertColumns;
+    int m_insertColumnsOpen = 0; // 1 while the column list is read, 2 after it
+    int m_valuesDepth = -1;
+    qsizetype m_valuePosition = 0;
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 // The user management window driven through its tree and form, by control name.
 
 #include "AccessibleTextCheck.h"
+#include "RefusingTrigger.h"
 #include "UsersTestHelpers.h"
 #include "WindowChecks.h"
 #include "app/MDIBaseForm.h"
@@ -154,8 +155,8 @@ void tst_FrmManageUsers::passwordInvalidThenSaveKeepingTheHash()
 void tst_FrmManageUsers::failedSaveReportsTheDatabaseMessage()
 {
     Fixture f;
-    CLsDataBaseConnection().Execute(QStringLiteral(
-        "CREATE TRIGGER refuse BEFORE UPDATE ON Security BEGIN SELECT RAISE(ABORT, 'The user table is locked'); END"));
+    RefusingTrigger::add(QStringLiteral("refuse"), QStringLiteral("UPDATE"), QStringLiteral("Security"),
+                         QStringLiteral("The user table is locked"));
     f.doubleClick(2);
     QTRY_COMPARE(f.window.editedUserId(), f.ids.at(2));
     type(f.window, "txtPassword", QStringLiteral("N3w"));

@@ -95,6 +95,37 @@ void addMixedClients()
     transaction.commit();
 }
 
+// The values the rows are in order of, row by row: the column's cells, A to Z folded for a
+// column that compares without regard to case, no value before any text.
+QStringList orderKeys(const Listed& listed, int column)
+{
+    const auto width = ClientListModel::clientColumns().size();
+    const bool caseless = column <= 3; // Company and the three names
+    QStringList keys;
+    for (qsizetype cell = column; cell < listed.cells.size(); cell += width) {
+        const QString& text = listed.cells.at(cell);
+        QString key = text == QLatin1String("null") ? QString() : QLatin1Char(' ') + text.mid(1).chopped(1);
+        for (QChar& c : key) {
+            if (caseless && c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+                c = QChar(c.unicode() + 32);
+        }
+        keys.append(key);
+    }
+    return keys;
+}
+
+// The rows, each with its identifier, in no particular order.
+QStringList rowSet(const Listed& listed)
+{
+    const auto width = ClientListModel::clientColumns().size();
+    QStringList rows;
+    for (qsizetype row = 0; row < listed.ids.size(); ++row)
+        rows.append(QString::number(listed.ids.at(row)) + QLatin1Char(' ') +
+                    listed.cells.mid(row * width, width).join(QLatin1Char(' ')));
+    rows.sort();
+    return rows;
+}
+
 SortClause sortedBy(int column, bool descending)
 {
     SortClause sort;
@@ -153,8 +184,24 @@ private slots:
 
         ClientListReader reader(byCompany, group, sort, sliceRows);
         const Listed expected = engineList(byCompany, group, sort);
-        QCOMPARE(readAll(reader), expected);
         QCOMPARE(expected.ids.isEmpty(), group == QLatin1String("q"));
+        if (!PgTestDatabase::wanted()) {
+            QCOMPARE(readAll(reader), expected);
+            return;
+        }
+        // PostgreSQL's sort leaves rows of equal values in no particular order, and without a
+        // sort its rows come in no particular order at all: the same rows, in order of the
+        // sorted column, or of the grouping column unsorted.
+        const Listed listed = readAll(reader);
+        QCOMPARE(rowSet(listed), rowSet(expected));
+        if (column >= 0) {
+            QCOMPARE(orderKeys(listed, column), orderKeys(expected, column));
+        } else {
+            const QStringList keys = orderKeys(listed, byCompany ? 0 : 3);
+            QStringList sorted = keys;
+            sorted.sort();
+            QCOMPARE(keys, sorted);
+        }
     }
 
     void rowsComeInOrderUnlessSortedByAnotherColumn_data()

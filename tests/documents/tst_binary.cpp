@@ -53,7 +53,7 @@ private:
         QList<qint64> ids;
         for (qsizetype i = 0; i < documents.size(); ++i) {
             db.execute(QStringLiteral("insert into Attachments (PersonalInformationId, AttachmentsName, "
-                                      "AttachmentVersion, Attachments) values (1, ?, 1, ?)"),
+                                      "AttachmentVersion, Attachments) values (1, ?, 1, longbinary(?))"),
                        {QStringLiteral("doc%1").arg(i), documents.at(i)});
             ids.append(db.lastInsertRowId());
         }

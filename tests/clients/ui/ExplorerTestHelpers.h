@@ -34,10 +34,16 @@ namespace ExplorerTest {
 inline void addClient(const QString& first, const QString& middle, const QString& last, const QString& company,
                       int active = 1, qint64 id = 0)
 {
+    // A key is written only when one is wanted: PostgreSQL gives no key for an explicit null.
     CLsDataBaseConnection connection;
-    connection.Execute(QStringLiteral("INSERT INTO \"Personal Information\" (PersonalInformationId, \"First Name\", "
-                                      "\"Middle Name\", \"Last Name\", Company, Active) VALUES (?, ?, ?, ?, ?, ?)"),
-                       {id > 0 ? QVariant(id) : QVariant(), first, middle, last, company, active});
+    QVariantList values{first, middle, last, company, active};
+    if (id > 0)
+        values.append(id);
+    connection.Execute(QStringLiteral("INSERT INTO \"Personal Information\" (\"First Name\", \"Middle Name\", "
+                                      "\"Last Name\", Company, Active%1) VALUES (?, ?, ?, ?, ?%2)")
+                           .arg(id > 0 ? QStringLiteral(", PersonalInformationId") : QString(),
+                                id > 0 ? QStringLiteral(", ?") : QString()),
+                       values);
 }
 
 inline void addGroup(const QString& name)

@@ -62,11 +62,12 @@ qint64 addClient(QList<Stored>& stored)
         const QVariant version = row.version ? QVariant(*row.version) : QVariant();
         const QByteArray contents = (row.name + QLatin1Char(' ') + version.toString()).toUtf8();
         db.execute(QStringLiteral("INSERT INTO Attachments (PersonalInformationId, AttachmentsName, AttachmentsDate, "
-                                  "AttachmentVersion, Attachments) VALUES (?, ?, ?, ?, ?)"),
+                                  "AttachmentVersion, Attachments) VALUES (?, ?, ?, ?, longbinary(?))"),
                    {client, name, date, version, contents});
         row.id = db.lastInsertRowId();
     }
-    db.execute(QStringLiteral("INSERT INTO Resources (ObjectIndex, DocumentName, Document) VALUES (0, 'r.pdf', 'x')"));
+    db.execute(QStringLiteral(
+        "INSERT INTO Resources (ObjectIndex, DocumentName, Document) VALUES (0, 'r.pdf', longbinary('x'))"));
     db.execute(QStringLiteral("INSERT INTO ReferenceInfo (DocumentId, PersonalInformationId) VALUES (?, ?)"),
                {db.lastInsertRowId(), client});
     db.execute(QStringLiteral("INSERT INTO MeetingInfo (PersonalInformationId, MeetingType, MeetingSubject) "

@@ -1,4 +1,5 @@
 #include "DatabaseRows.h"
+#include "RefusingTrigger.h"
 #include "TestSupport.h"
 #include "WindowChecks.h"
 #include "clients/ClientRecord.h"
@@ -282,8 +283,8 @@ void TestDatabaseGenerator::failureBeforeDefinitionsLeavesNoTable()
 {
     QFETCH(QString, button);
     TestAppFolder app;
-    execute(QStringLiteral("CREATE TRIGGER StopHere BEFORE INSERT ON FieldInfo "
-                           "BEGIN SELECT RAISE(ABORT, 'stopped before the fields'); END"));
+    RefusingTrigger::add(QStringLiteral("StopHere"), QStringLiteral("INSERT"), QStringLiteral("FieldInfo"),
+                         QStringLiteral("stopped before the fields"));
     auto window = openDesigner(false);
     addTab(window.get(), QStringLiteral("Client Notes"));
     addField(window.get(), QStringLiteral("Notes"));
