@@ -52,25 +52,25 @@ Column caseless(const char* name)
 
 constexpr const char* Today = "(date('now', 'localtime'))";
 
-struct IndexSpec
+struct IndexDefinition
 {
     const char* name;
     QStringList columns;
 };
 
-struct TableSpec
+struct TableDefinition
 {
     const char* name;
     std::vector<Column> columns;
-    std::vector<IndexSpec> indexes;
+    std::vector<IndexDefinition> indexes;
 };
 
 // The fixed tables in creation order. The client table's columns keep their fixed order: the
 // explorer takes its sort keys from the positions of the first sixteen. The name columns
 // compare without regard to case, so that their indexes serve the explorer's prefix searches.
-const std::vector<TableSpec>& tableSpecs()
+const std::vector<TableDefinition>& fixedTableDefinitions()
 {
-    static const std::vector<TableSpec> specs = {
+    static const std::vector<TableDefinition> tables = {
         {"Security",
          {key("SecurityId"), plain("UserName"), plain("UserPassword"), plain("UserFirstName"), plain("UserMiddleName"),
           plain("UserLastName"), plain("UserEMailAddress"), plain("UserLevel", "INTEGER")},
@@ -120,7 +120,7 @@ const std::vector<TableSpec>& tableSpecs()
          {}},
         {"NodeInformation", {plain("NodeName"), plain("NodeActive", "INTEGER", "1")}, {}},
     };
-    return specs;
+    return tables;
 }
 
 struct PlacedField
@@ -202,8 +202,8 @@ const QStringList& DatabaseSchema::fixedTables()
 {
     static const QStringList tables = [] {
         QStringList names;
-        for (const TableSpec& spec : tableSpecs())
-            names.append(QString::fromLatin1(spec.name));
+        for (const TableDefinition& table : fixedTableDefinitions())
+            names.append(QString::fromLatin1(table.name));
         return names;
     }();
     return tables;
@@ -212,10 +212,10 @@ const QStringList& DatabaseSchema::fixedTables()
 void DatabaseSchema::createContent(const Database& db)
 {
     const SchemaCatalog catalog(db);
-    for (const TableSpec& spec : tableSpecs()) {
-        catalog.createTable(QString::fromLatin1(spec.name), spec.columns);
-        for (const IndexSpec& index : spec.indexes)
-            catalog.createIndex(QString::fromLatin1(index.name), QString::fromLatin1(spec.name), index.columns);
+    for (const TableDefinition& table : fixedTableDefinitions()) {
+        catalog.createTable(QString::fromLatin1(table.name), table.columns);
+        for (const IndexDefinition& index : table.indexes)
+            catalog.createIndex(QString::fromLatin1(index.name), QString::fromLatin1(table.name), index.columns);
     }
     insertInstalledRows(db);
     SchemaUpgrade::setVersion(db, SchemaUpgrade::currentVersion());

@@ -225,9 +225,8 @@ private slots:
             QSKIP("Only SQLite keeps a text in an integer column; PostgreSQL refuses it");
         TestAppFolder app;
         addTab(QStringLiteral("Extra"), {QStringLiteral("Note")}, {QStringLiteral("Note")});
-        CLsDataBaseConnection connection;
-        connection.Execute(QStringLiteral("UPDATE FieldInfo SET fieldWidth = 'wide' WHERE FieldName = 'Note'"));
-        connection.DbClose();
+        CLsDataBaseConnection().Execute(
+            QStringLiteral("UPDATE FieldInfo SET fieldWidth = 'wide' WHERE FieldName = 'Note'"));
         auto window = open(addClient(QStringLiteral("Ann")));
         selectTab(*window, QStringLiteral("Extra"));
         QCOMPARE(box(*window, QStringLiteral("Note"))->width(), Twips::toPixelsX(8775));
