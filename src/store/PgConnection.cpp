@@ -288,11 +288,17 @@ bool PgConnection::blobAbsent(const QString& table, const QString& column, qint6
 
 qint64 PgConnection::blobLength(const QString& table, const QString& column, qint64 key)
 {
-    bool found = false;
-    const QString oid = oidOfBlob(table, column, key, found);
-    if (!found)
+    const QString keyColumn = keyOf(table);
+    if (keyColumn.isEmpty())
+        throw StoreError(QStringLiteral("The table %1 has no integer key to find its values by").arg(table));
+    // One statement: the row's value and its size together.
+    const PgResult result =
+        run(QStringLiteral("SELECT orvanta_store.blob_size(%1) FROM %2 WHERE %3 = $1 AND %1 IS NOT NULL")
+                .arg(PgSqlTranslator::quote(column), PgSqlTranslator::quote(table), PgSqlTranslator::quote(keyColumn)),
+            {{QByteArray::number(key)}});
+    if (PQntuples(result.get()) == 0 || PQgetisnull(result.get(), 0, 0))
         return -1;
-    return PgBlob(*this, oid.toUInt()).size();
+    return QByteArray(PQgetvalue(result.get(), 0, 0)).toLongLong();
 }
 
 QString PgConnection::inlineBlobMarker() const
