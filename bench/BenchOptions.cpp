@@ -38,7 +38,7 @@ QString BenchOptions::usage()
         "                     [--repeats N] [--rounds N] [--page-kib 4|16|32|64] [--mmap-mib N]\n"
         "                     [--dir FOLDER]\n"
         "                     [--cases big,many,search,explorer,record,login,startup]\n"
-        "                     [--program PATH] [--keep]\n"
+        "                     [--program PATH] [--keep] [--postgresql]\n"
         "  --scale F     every size times F (0.01 gives a 9 MiB document, 100 documents, 5 MiB of text,\n"
         "                10,000 clients); sizes given after it are taken as given\n"
         "  --quick       the same as --scale 0.05 --repeats 3\n"
@@ -47,7 +47,10 @@ QString BenchOptions::usage()
         "  --mmap-mib    the program's connections read the file through memory maps up to this size\n"
         "  --dir         where the temporary application folders are made (default: the system's temp folder)\n"
         "  --program     the orvanta executable for the start-up case (default: next to this program)\n"
-        "  --keep        leave the generated data behind\n");
+        "  --keep        leave the generated data behind\n"
+        "  --postgresql  the cases big, many, search, explorer and record also run on a PostgreSQL server\n"
+        "                the run starts for itself (Unix socket, a new cluster's settings), each\n"
+        "                compared with the same case on SQLite and with psql doing the same work\n");
 }
 
 void BenchOptions::scale(double factor)
@@ -124,6 +127,8 @@ bool BenchOptions::parse(const QStringList& arguments, QString& error)
             }
         } else if (argument == QLatin1String("--keep")) {
             keep = true;
+        } else if (argument == QLatin1String("--postgresql")) {
+            postgresql = true;
         } else if (argument == QLatin1String("--startup-probe") && at + 1 < arguments.size()) {
             startupProbeFolder = arguments.at(++at);
         } else if (argument == QLatin1String("--startup-probe-bare") && at + 1 < arguments.size()) {

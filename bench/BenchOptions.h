@@ -18,6 +18,7 @@ public:
     QString folder;                // where the temporary application folders go
     QStringList cases;             // the cases to run; all when empty
     bool keep = false;             // leave the data behind (for looking into a failure)
+    bool postgresql = false;       // the document, search, explorer and record cases also on a server
     QString startupProbeFolder;    // set in the child process that times the start-up
     bool startupProbeBare = false; // that child shows an empty window of the login's size instead
     QString programPath;           // the program to start for the start-up case

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <cerrno>
 #include <exception>
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -52,7 +53,9 @@ ChildProcess::Outcome ChildProcess::run(const std::function<void(const Report&)>
 {
     Outcome outcome;
     int fds[2];
-    if (::pipe(fds) != 0) {
+    // Close-on-exec: a program the measurement starts (a server it restarts) must not hold the
+    // pipe open after the measurement ends.
+    if (::pipe2(fds, O_CLOEXEC) != 0) {
         outcome.error = QStringLiteral("cannot create a pipe");
         return outcome;
     }

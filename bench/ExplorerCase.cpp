@@ -3,6 +3,7 @@
 #include "BareSqlite.h"
 #include "BenchFiles.h"
 #include "BenchOptions.h"
+#include "BenchServer.h"
 #include "ChildProcess.h"
 #include "EngineChoice.h"
 #include "ListDigest.h"
@@ -186,6 +187,25 @@ void putWaits(const ChildProcess::Report& report, const QString& prefix, const s
     report.put(prefix + QStringLiteral("Whole"), Stopwatch::median(whole));
 }
 
+// The rows shown must be the bare engine's: every row and text, in order; sorted, the sort
+// key's values in order and the same rows. Empty when they are.
+QString wrongList(const ChildProcess::Outcome& bare, const ChildProcess::Outcome& window)
+{
+    QString wrong;
+    if (static_cast<qint64>(bare.value(QStringLiteral("counted"))) <= 0)
+        wrong = QStringLiteral("the bare engine counted no clients");
+    for (const QString& key : {QStringLiteral("listRows"), QStringLiteral("listOrdered")}) {
+        if (wrong.isEmpty() && bare.value(key) != window.value(key))
+            wrong = QStringLiteral("the largest group's list differs from the bare engine's (%1)").arg(key);
+    }
+    for (const QString& key :
+         {QStringLiteral("sortedListRows"), QStringLiteral("sortedListUnordered"), QStringLiteral("sortedListKeys")}) {
+        if (wrong.isEmpty() && bare.value(key) != window.value(key))
+            wrong = QStringLiteral("the sorted list differs from the bare engine's (%1)").arg(key);
+    }
+    return wrong;
+}
+
 QString ms(double seconds)
 {
     return ResultTable::duration(seconds);
@@ -271,10 +291,69 @@ void ExplorerCase::run()
     }
 
     std::fprintf(stderr, "explorer: the window\n");
-    const ChildProcess::Outcome window = ChildProcess::run([&](const ChildProcess::Report& report) {
+    const ChildProcess::Outcome window = measureWindow(
+        m_office.app(), [this] { BenchFiles::evict(m_office.file()); }, bare);
+    if (!window.ok) {
+        m_table.addError(coldName, window.error);
+        return;
+    }
+
+    const QString wrong = wrongList(bare, window);
+    if (!wrong.isEmpty()) {
+        m_table.addError(coldName, wrong);
+        return;
+    }
+
+    const double peak = window.peakMiB;
+    const QString peakText = ResultTable::mebibytes(peak);
+    const double coldTotal = window.value(QStringLiteral("coldTree")) + window.value(QStringLiteral("coldFirst"));
+    m_table.add({coldName,
+                 ms(coldTotal) + QStringLiteral(" (tree ") + ms(window.value(QStringLiteral("coldTree"))) +
+                     QStringLiteral(", first screen ") + ms(window.value(QStringLiteral("coldFirst"))) +
+                     QStringLiteral(" after the click)"),
+                 QStringLiteral("bare SQLite, cold, counts + %1 rows: ").arg(ScreenRows) +
+                     ms(bare.value(QStringLiteral("cold"))),
+                 ResultTable::times(coldTotal / bare.value(QStringLiteral("cold"))), QStringLiteral("< 0.3 s"),
+                 coldTotal < 0.3 ? ResultTable::Verdict::Pass : ResultTable::Verdict::Fail, peakText});
+
+    const QString idle = QStringLiteral("idle window: ") + ms(window.value(QStringLiteral("idle")));
+    const auto addInput = [&](const QString& name, double seconds) {
+        m_table.add({name, ms(seconds), idle, QStringLiteral("—"), QStringLiteral("< 100 ms"),
+                     seconds < 0.1 ? ResultTable::Verdict::Pass : ResultTable::Verdict::Fail, QString()});
+    };
+    addInput(QStringLiteral("input taken again after that click (cold)"), window.value(QStringLiteral("coldAccepted")));
+
+    const auto addWhole = [&](const QString& name, double seconds, double baseline, const QString& first) {
+        const double ratio = seconds / baseline;
+        m_table.add({name, ms(seconds) + QStringLiteral(" (first screen ") + first + QLatin1Char(')'),
+                     QStringLiteral("bare SQLite, mmap: ") + ms(baseline), ResultTable::times(ratio),
+                     QStringLiteral("≤ 1.5× the time"),
+                     ratio <= 1.5 ? ResultTable::Verdict::Pass : ResultTable::Verdict::Fail, QString()});
+    };
+    addWhole(QStringLiteral("\"%1\": the whole list of %2 rows, warm").arg(largest).arg(largestRows),
+             window.value(QStringLiteral("groupWhole")), bare.value(QStringLiteral("whole")),
+             ms(window.value(QStringLiteral("groupFirst"))));
+    addInput(QStringLiteral("input taken again after the click on \"%1\", warm").arg(largest),
+             window.value(QStringLiteral("groupAccepted")));
+    addWhole(QStringLiteral("\"%1\" sorted by a click on \"%2\": the whole list").arg(largest, SortField),
+             window.value(QStringLiteral("sortedWhole")), bare.value(QStringLiteral("sorted")),
+             ms(window.value(QStringLiteral("sortedFirst"))));
+    addInput(QStringLiteral("input taken again after the click on \"%1\"").arg(SortField),
+             window.value(QStringLiteral("sortedAccepted")));
+    if (m_office.server())
+        addServerRows(bare, window);
+}
+
+ChildProcess::Outcome ExplorerCase::measureWindow(const QString& app, const std::function<void()>& makeCold,
+                                                  const ChildProcess::Outcome& bare) const
+{
+    const QString largest = m_office.largestGroup();
+    const qint64 largestRows = m_office.active()[static_cast<size_t>(largest.at(0).toLatin1() - 'A')];
+    const int keyColumn = sortColumn();
+    return ChildProcess::run([&](const ChildProcess::Report& report) {
         EngineChoice(m_options).applyToProcess();
         const UiSession session;
-        ApplicationFolder::setPath(m_office.app());
+        ApplicationFolder::setPath(app);
         InputProbe probe;
         // How soon a probe is taken when nothing else happens: the resolution of the waits.
         std::vector<double> idle;
@@ -286,8 +365,8 @@ void ExplorerCase::run()
         }
         report.put(QStringLiteral("idle"), Stopwatch::median(idle));
 
-        // Cold: the file's pages dropped from the page cache, the window opened, the group clicked.
-        BenchFiles::evict(m_office.file());
+        // Cold: the database's pages dropped from the page cache, the window opened, the group clicked.
+        makeCold();
         const std::int64_t opened = Stopwatch::now();
         auto cold = std::make_unique<Explorer>();
         report.put(QStringLiteral("coldTree"), since(opened, cold->showAndWait()));
@@ -335,64 +414,97 @@ void ExplorerCase::run()
         putWaits(report, QStringLiteral("group"), group);
         putWaits(report, QStringLiteral("sorted"), sorted);
     });
+}
+
+void ExplorerCase::addServerRows(const ChildProcess::Outcome& bare, const ChildProcess::Outcome& sqlite)
+{
+    const BenchServer* server = m_office.server();
+    const QString largest = m_office.largestGroup();
+    const qint64 largestRows = m_office.active()[static_cast<size_t>(largest.at(0).toLatin1() - 'A')];
+    const QString coldName = QStringLiteral("explorer on PostgreSQL, %1 clients, cold (server restarted): tree, "
+                                            "click on \"%2\", first screen")
+                                 .arg(m_office.clients())
+                                 .arg(largest);
+    std::fprintf(stderr, "explorer: the window on PostgreSQL\n");
+    const ChildProcess::Outcome window = measureWindow(
+        m_office.serverApp(), [server] { server->makeCold(); }, bare);
     if (!window.ok) {
         m_table.addError(coldName, window.error);
         return;
     }
-
-    // The rows shown must be the bare engine's: every row and text, in order; sorted, the
-    // sort key's values in order and the same rows.
-    QString wrong;
-    if (static_cast<qint64>(bare.value(QStringLiteral("counted"))) <= 0)
-        wrong = QStringLiteral("the bare engine counted no clients");
-    for (const QString& key : {QStringLiteral("listRows"), QStringLiteral("listOrdered")}) {
-        if (wrong.isEmpty() && bare.value(key) != window.value(key))
-            wrong = QStringLiteral("the largest group's list differs from the bare engine's (%1)").arg(key);
-    }
-    for (const QString& key :
-         {QStringLiteral("sortedListRows"), QStringLiteral("sortedListUnordered"), QStringLiteral("sortedListKeys")}) {
-        if (wrong.isEmpty() && bare.value(key) != window.value(key))
-            wrong = QStringLiteral("the sorted list differs from the bare engine's (%1)").arg(key);
-    }
+    const QString wrong = wrongList(bare, window);
     if (!wrong.isEmpty()) {
         m_table.addError(coldName, wrong);
         return;
     }
 
-    const double peak = window.peakMiB;
-    const QString peakText = ResultTable::mebibytes(peak);
+    // psql reading the same rows of the group, in the window's order and sorted, each time a
+    // new psql process with its own connection (as the window's list opens one).
+    QStringList columns{QStringLiteral("\"PersonalInformationId\"")};
+    for (const ClientListModel::Column& column : ClientListModel::clientColumns())
+        columns.append(QLatin1Char('"') + column.field + QLatin1Char('"'));
+    const QString select = QStringLiteral("SELECT %1 FROM \"Personal Information\" WHERE lower(\"Last Name\") "
+                                          "LIKE '%2%' AND \"Active\" = 1 ORDER BY ")
+                               .arg(columns.join(QStringLiteral(", ")), largest.toLower());
+    const auto psqlList = [&](const QString& order) {
+        std::vector<double> times;
+        for (int r = 0; r < m_options.repeats; ++r) {
+            const Stopwatch watch;
+            const ExternalCommand::Result copied =
+                server->psql(server->uriOf(QStringLiteral("office")),
+                             {QStringLiteral("-c"), QStringLiteral("COPY (%1%2) TO STDOUT").arg(select, order)});
+            times.push_back(watch.seconds());
+            require(copied.output.count('\n') == largestRows, QStringLiteral("psql listed %1 rows, the group has %2")
+                                                                  .arg(copied.output.count('\n'))
+                                                                  .arg(largestRows));
+        }
+        return Stopwatch::median(times);
+    };
+    double psqlWhole = 0;
+    double psqlSorted = 0;
+    try {
+        psqlWhole = psqlList(QStringLiteral("lower(\"Last Name\"), \"Active\", \"PersonalInformationId\""));
+        psqlSorted = psqlList(QStringLiteral("\"%1\" ASC NULLS FIRST").arg(SortField));
+    } catch (const StoreError& error) {
+        m_table.addNote(QStringLiteral("psql could not read the explorer's lists: %1").arg(error.message()));
+    }
+
+    const auto within = [](double seconds, double sqlite) {
+        return seconds <= 2 * sqlite ? ResultTable::Verdict::Pass : ResultTable::Verdict::Fail;
+    };
     const double coldTotal = window.value(QStringLiteral("coldTree")) + window.value(QStringLiteral("coldFirst"));
+    const double sqliteCold = sqlite.value(QStringLiteral("coldTree")) + sqlite.value(QStringLiteral("coldFirst"));
     m_table.add({coldName,
                  ms(coldTotal) + QStringLiteral(" (tree ") + ms(window.value(QStringLiteral("coldTree"))) +
                      QStringLiteral(", first screen ") + ms(window.value(QStringLiteral("coldFirst"))) +
                      QStringLiteral(" after the click)"),
-                 QStringLiteral("bare SQLite, cold, counts + %1 rows: ").arg(ScreenRows) +
-                     ms(bare.value(QStringLiteral("cold"))),
-                 ResultTable::times(coldTotal / bare.value(QStringLiteral("cold"))), QStringLiteral("< 0.3 s"),
-                 coldTotal < 0.3 ? ResultTable::Verdict::Pass : ResultTable::Verdict::Fail, peakText});
-
+                 QStringLiteral("SQLite, cold file: ") + ms(sqliteCold), ResultTable::times(coldTotal / sqliteCold),
+                 QStringLiteral("≤ 2× SQLite's"), within(coldTotal, sqliteCold),
+                 ResultTable::mebibytes(window.peakMiB)});
     const QString idle = QStringLiteral("idle window: ") + ms(window.value(QStringLiteral("idle")));
     const auto addInput = [&](const QString& name, double seconds) {
         m_table.add({name, ms(seconds), idle, QStringLiteral("—"), QStringLiteral("< 100 ms"),
                      seconds < 0.1 ? ResultTable::Verdict::Pass : ResultTable::Verdict::Fail, QString()});
     };
-    addInput(QStringLiteral("input taken again after that click (cold)"), window.value(QStringLiteral("coldAccepted")));
-
-    const auto addWhole = [&](const QString& name, double seconds, double baseline, const QString& first) {
-        const double ratio = seconds / baseline;
-        m_table.add({name, ms(seconds) + QStringLiteral(" (first screen ") + first + QLatin1Char(')'),
-                     QStringLiteral("bare SQLite, mmap: ") + ms(baseline), ResultTable::times(ratio),
-                     QStringLiteral("≤ 1.5× the time"),
-                     ratio <= 1.5 ? ResultTable::Verdict::Pass : ResultTable::Verdict::Fail, QString()});
+    addInput(QStringLiteral("input taken again after that click (cold, PostgreSQL)"),
+             window.value(QStringLiteral("coldAccepted")));
+    const auto addWhole = [&](const QString& name, const QString& key, double psql) {
+        const double seconds = window.value(key + QStringLiteral("Whole"));
+        const double onSqlite = sqlite.value(key + QStringLiteral("Whole"));
+        m_table.add({name,
+                     ms(seconds) + QStringLiteral(" (first screen ") + ms(window.value(key + QStringLiteral("First"))) +
+                         QLatin1Char(')'),
+                     QStringLiteral("SQLite: ") + ms(onSqlite) +
+                         (psql > 0 ? QStringLiteral("; psql COPY to stdout: ") + ms(psql) : QString()),
+                     ResultTable::times(seconds / onSqlite), QStringLiteral("≤ 2× SQLite's"), within(seconds, onSqlite),
+                     QString()});
     };
-    addWhole(QStringLiteral("\"%1\": the whole list of %2 rows, warm").arg(largest).arg(largestRows),
-             window.value(QStringLiteral("groupWhole")), bare.value(QStringLiteral("whole")),
-             ms(window.value(QStringLiteral("groupFirst"))));
-    addInput(QStringLiteral("input taken again after the click on \"%1\", warm").arg(largest),
+    addWhole(QStringLiteral("\"%1\" on PostgreSQL: the whole list of %2 rows, warm").arg(largest).arg(largestRows),
+             QStringLiteral("group"), psqlWhole);
+    addInput(QStringLiteral("input taken again after the click on \"%1\", warm (PostgreSQL)").arg(largest),
              window.value(QStringLiteral("groupAccepted")));
-    addWhole(QStringLiteral("\"%1\" sorted by a click on \"%2\": the whole list").arg(largest, SortField),
-             window.value(QStringLiteral("sortedWhole")), bare.value(QStringLiteral("sorted")),
-             ms(window.value(QStringLiteral("sortedFirst"))));
-    addInput(QStringLiteral("input taken again after the click on \"%1\"").arg(SortField),
+    addWhole(QStringLiteral("\"%1\" on PostgreSQL sorted by a click on \"%2\": the whole list").arg(largest, SortField),
+             QStringLiteral("sorted"), psqlSorted);
+    addInput(QStringLiteral("input taken again after the click on \"%1\" (PostgreSQL)").arg(SortField),
              window.value(QStringLiteral("sortedAccepted")));
 }

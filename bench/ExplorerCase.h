@@ -1,5 +1,10 @@
 #pragma once
 
+#include "ChildProcess.h"
+
+#include <QString>
+#include <functional>
+
 class BenchOptions;
 class OfficeData;
 class ResultTable;
@@ -9,7 +14,8 @@ class ResultTable;
 // screen is painted, until the window takes input again and until the whole list is there,
 // and a click on a column header the same. The rows shown are checked against the bare
 // engine's, which runs the same statements on a file it built with its default settings and
-// reads through memory maps: that is the baseline of each list.
+// reads through memory maps: that is the baseline of each list. With a server, the same on
+// the office's copy there, compared with the window on SQLite and with psql reading the lists.
 class ExplorerCase
 {
 public:
@@ -17,6 +23,11 @@ public:
     void run();
 
 private:
+    // The window in the application folder `app`, `makeCold` run before it opens.
+    ChildProcess::Outcome measureWindow(const QString& app, const std::function<void()>& makeCold,
+                                        const ChildProcess::Outcome& bare) const;
+    void addServerRows(const ChildProcess::Outcome& bare, const ChildProcess::Outcome& sqlite);
+
     const BenchOptions& m_options;
     const OfficeData& m_office;
     ResultTable& m_table;

@@ -2,6 +2,7 @@
 
 #include "BenchFiles.h"
 #include "BenchOptions.h"
+#include "BenchServer.h"
 #include "ChildProcess.h"
 #include "DataMaker.h"
 #include "EngineChoice.h"
@@ -52,33 +53,75 @@ QString speedText(double mib, double seconds)
 
 } // namespace
 
-LargeDocumentCase::LargeDocumentCase(const BenchOptions& options, const QString& root, ResultTable& table)
-    : m_options(options), m_root(root), m_table(table)
+LargeDocumentCase::LargeDocumentCase(const BenchOptions& options, const QString& root, ResultTable& table,
+                                     const BenchServer* server)
+    : m_options(options), m_root(root), m_table(table), m_server(server),
+      m_base(QDir(root).filePath(QStringLiteral("large"))),
+      m_source(QDir(m_base).filePath(QStringLiteral("large-document.bin")))
 {
 }
 
 void LargeDocumentCase::run()
 {
-    const QString base = QDir(m_root).filePath(QStringLiteral("large"));
-    const QString source = QDir(base).filePath(QStringLiteral("large-document.bin"));
+    std::fprintf(stderr, "large document: making a %lld MiB file\n", static_cast<long long>(m_options.bigMiB));
+    const ChildProcess::Outcome setup = ChildProcess::run([&](const ChildProcess::Report&) {
+        QDir(m_base).removeRecursively();
+        QDir().mkpath(m_base);
+        BenchFiles::writeRandom(m_source, m_options.bigMiB * 1024 * 1024, 1);
+    });
+    if (!setup.ok) {
+        m_table.addError(QStringLiteral("a %1 MiB document").arg(m_options.bigMiB), setup.error);
+        return;
+    }
+    runOn(nullptr);
+    if (m_server)
+        runOn(m_server);
+    if (!m_options.keep)
+        QDir(m_base).removeRecursively();
+}
+
+void LargeDocumentCase::addServerRows(const QString& name, double seconds, int sqliteSide, double psql,
+                                      const QString& psqlWork)
+{
+    const double sqlite = m_sqlite.at(static_cast<size_t>(sqliteSide));
+    if (sqlite > 0)
+        m_table.add({QStringLiteral("%1: against the same on SQLite").arg(name), QStringLiteral("(as above)"),
+                     QStringLiteral("SQLite: ") + ResultTable::duration(sqlite), ResultTable::times(sqlite / seconds),
+                     QStringLiteral("—"), ResultTable::Verdict::Report, QString()});
+    if (psql > 0)
+        m_table.add({QStringLiteral("%1: against psql").arg(name), QStringLiteral("(as above)"),
+                     QStringLiteral("psql %1: ").arg(psqlWork) + ResultTable::duration(psql),
+                     ResultTable::times(psql / seconds), QStringLiteral("—"), ResultTable::Verdict::Report, QString()});
+}
+
+void LargeDocumentCase::runOn(const BenchServer* server)
+{
+    const QString& base = m_base;
+    const QString& source = m_source;
     const double mib = static_cast<double>(m_options.bigMiB);
+    const QString on = server ? QStringLiteral(" on PostgreSQL") : QString();
+    const double target = server ? 0.3 : 0.8;
+    const QString targetText = server ? QStringLiteral("≥ 0.3×") : QStringLiteral("≥ 0.8×");
     const QString storeName =
-        QStringLiteral("store a %1 MiB document (Upload on the Attachments tab)").arg(m_options.bigMiB);
-    const auto app = [&](int round) { return QDir(base).filePath(QStringLiteral("app-%1").arg(round)); };
+        QStringLiteral("store a %1 MiB document (Upload on the Attachments tab)%2").arg(m_options.bigMiB).arg(on);
+    const QString folderPrefix = server ? QStringLiteral("pg-app") : QStringLiteral("app");
+    const auto app = [&](int round) {
+        return QDir(base).filePath(QStringLiteral("%1-%2").arg(folderPrefix).arg(round));
+    };
+    const auto databaseName = [](int round) { return QStringLiteral("large_%1").arg(round); };
     const auto copy = [&](const QString& side, int round) {
         return QDir(base).filePath(QStringLiteral("%1-%2.bin").arg(side).arg(round));
     };
     const EngineChoice engine(m_options);
-
-    std::fprintf(stderr, "large document: making a %lld MiB file\n", static_cast<long long>(m_options.bigMiB));
-    const ChildProcess::Outcome setup = ChildProcess::run([&](const ChildProcess::Report&) {
-        QDir(base).removeRecursively();
-        QDir().mkpath(base);
-        BenchFiles::writeRandom(source, m_options.bigMiB * 1024 * 1024, 1);
-    });
-    if (!setup.ok) {
-        m_table.addError(storeName, setup.error);
-        return;
+    // psql's own large-object import and export of the same file, into a database of its own.
+    QString psqlDatabase;
+    if (server) {
+        try {
+            psqlDatabase = server->createDatabase(QStringLiteral("large_psql"));
+        } catch (const StoreError& error) {
+            m_table.addError(storeName, error.message());
+            return;
+        }
     }
 
     // Storing: every round into a file or a database of its own, which goes afterwards
@@ -99,9 +142,12 @@ void LargeDocumentCase::run()
              QFile::remove(target);
          }},
         {QStringLiteral("Orvanta, Upload"), [&](int round, const ChildProcess::Report& report) {
+             if (server)
+                 server->prepareFolder(app(round), databaseName(round));
              const qint64 client = DataMaker::createFolderWithClient(app(round));
              require(client == StoredClient, QStringLiteral("the new folder's client is %1").arg(client));
-             engine.prepareFile(BenchFiles::database(app(round)));
+             if (!server)
+                 engine.prepareFile(BenchFiles::database(app(round)));
              engine.applyToProcess();
              const UiSession session;
              ApplicationFolder::setPath(app(round));
@@ -119,10 +165,26 @@ void LargeDocumentCase::run()
              report.put(Rounds::Seconds, waits.all());
              require(session.messageBox().last().text == QLatin1String("Attachment successfully uploaded"),
                      QStringLiteral("the upload said: %1").arg(session.messageBox().last().text));
-             if (round > 0)
+             if (round > 0) {
                  QDir(app(round)).removeRecursively();
+                 if (server)
+                     server->dropDatabase(databaseName(round));
+             }
          }}};
-    if (haveDirect)
+    if (server) {
+        stores.push_back(
+            {QStringLiteral("psql \\lo_import"), [&](int round, const ChildProcess::Report& report) {
+                 BenchFiles::warm(source);
+                 BenchFiles::syncFileSystem(base);
+                 const Stopwatch watch;
+                 server->psql(psqlDatabase, {QStringLiteral("-c"), QStringLiteral("\\lo_import '%1'").arg(source)});
+                 report.put(Rounds::Seconds, watch.seconds());
+                 // The first round's stays for the export.
+                 if (round > 0)
+                     server->psql(psqlDatabase, {QStringLiteral("-c"), QStringLiteral("SELECT lo_unlink(max(oid)) "
+                                                                                      "FROM pg_largeobject_metadata")});
+             }});
+    } else if (haveDirect) {
         stores.push_back(
             {QStringLiteral("dd oflag=direct conv=fsync"), [&](int round, const ChildProcess::Report& report) {
                  const QString target = copy(QStringLiteral("dd"), round);
@@ -139,7 +201,8 @@ void LargeDocumentCase::run()
                          QStringLiteral("dd oflag=direct failed (a file system without O_DIRECT?)"));
                  QFile::remove(target);
              }});
-    std::fprintf(stderr, "large document: storing\n");
+    }
+    std::fprintf(stderr, "large document: storing%s\n", qPrintable(on));
     const std::vector<Rounds::Result> stored = Rounds::run(stores, m_options.rounds);
     const Rounds::Result& cpSync = stored.at(0);
     const Rounds::Result& upload = stored.at(1);
@@ -150,8 +213,13 @@ void LargeDocumentCase::run()
     const double cpRatio = cpSync.seconds / upload.seconds;
     m_table.add({storeName, speedText(mib, upload.seconds),
                  QStringLiteral("cp + fsync: ") + speedText(mib, cpSync.seconds), ResultTable::times(cpRatio),
-                 QStringLiteral("≥ 0.8×"), ResultTable::atLeast(cpRatio, 0.8), ResultTable::mebibytes(upload.peakMiB)});
-    if (haveDirect && stored.at(2).ok) {
+                 targetText, ResultTable::atLeast(cpRatio, target), ResultTable::mebibytes(upload.peakMiB)});
+    if (!server)
+        m_sqlite[0] = upload.seconds;
+    if (server) {
+        addServerRows(storeName, upload.seconds, 0, stored.at(2).ok ? stored.at(2).seconds : 0,
+                      QStringLiteral("\\lo_import"));
+    } else if (haveDirect && stored.at(2).ok) {
         const double ddRatio = stored.at(2).seconds / upload.seconds;
         m_table.add({QStringLiteral("the same against the disk written past the page cache"),
                      QStringLiteral("(as above)"),
@@ -175,8 +243,10 @@ void LargeDocumentCase::run()
         m_table.addError(QStringLiteral("fetch it"), described.error);
         return;
     }
+    // The server's files stay as the store left them.
     const auto warmDatabase = [&] {
-        BenchFiles::warm(BenchFiles::database(app(0)));
+        if (!server)
+            BenchFiles::warm(BenchFiles::database(app(0)));
         BenchFiles::syncFileSystem(base);
     };
     const auto checked = [&](const QString& path) {
@@ -198,7 +268,7 @@ void LargeDocumentCase::run()
             checked(written);
         };
     };
-    const std::vector<Rounds::Side> fetches = {
+    std::vector<Rounds::Side> fetches = {
         {QStringLiteral("cp, page cache"),
          [&](int round, const ChildProcess::Report& report) {
              const QString target = copy(QStringLiteral("cp-fetch"), round);
@@ -253,24 +323,44 @@ void LargeDocumentCase::run()
                      .all();
              return session.fileOpener().opened().value(0);
          })}};
-    std::fprintf(stderr, "large document: fetching\n");
+    if (server)
+        fetches.push_back(
+            {QStringLiteral("psql \\lo_export"), [&](int round, const ChildProcess::Report& report) {
+                 const QString target = copy(QStringLiteral("psql-fetch"), round);
+                 const QString oid = QString::fromUtf8(
+                     server
+                         ->psql(psqlDatabase, {QStringLiteral("-Atc"),
+                                               QStringLiteral("SELECT min(oid) FROM pg_largeobject_metadata")})
+                         .output.trimmed());
+                 BenchFiles::syncFileSystem(base);
+                 const Stopwatch watch;
+                 server->psql(psqlDatabase,
+                              {QStringLiteral("-c"), QStringLiteral("\\lo_export %1 '%2'").arg(oid, target)});
+                 report.put(Rounds::Seconds, watch.seconds());
+                 checked(target);
+             }});
+    std::fprintf(stderr, "large document: fetching%s\n", qPrintable(on));
     const std::vector<Rounds::Result> fetched = Rounds::run(fetches, m_options.rounds);
     const Rounds::Result& cp = fetched.at(0);
     const QStringList names = {QString(), QStringLiteral("fetch it: Save As from the record window"),
                                QStringLiteral("fetch it: View from the record window"),
                                QStringLiteral("fetch it: View from the search results")};
-    for (size_t side = 1; side < fetched.size(); ++side) {
+    for (size_t side = 1; side < 4; ++side) {
         const Rounds::Result& result = fetched.at(side);
         if (!cp.ok || !result.ok) {
             m_table.addError(names.at(static_cast<qsizetype>(side)), result.ok ? cp.error : result.error);
             continue;
         }
         const double ratio = cp.seconds / result.seconds;
-        m_table.add({names.at(static_cast<qsizetype>(side)), speedText(mib, result.seconds),
+        const QString name = names.at(static_cast<qsizetype>(side)) + on;
+        m_table.add({name, speedText(mib, result.seconds),
                      QStringLiteral("cp, page cache: ") + speedText(mib, cp.seconds), ResultTable::times(ratio),
-                     QStringLiteral("≥ 0.8×"), ResultTable::atLeast(ratio, 0.8),
-                     ResultTable::mebibytes(result.peakMiB)});
+                     targetText, ResultTable::atLeast(ratio, target), ResultTable::mebibytes(result.peakMiB)});
+        if (!server)
+            m_sqlite.at(side) = result.seconds;
+        else
+            addServerRows(name, result.seconds, static_cast<int>(side),
+                          fetched.size() > 4 && fetched.at(4).ok ? fetched.at(4).seconds : 0,
+                          QStringLiteral("\\lo_export"));
     }
-    if (!m_options.keep)
-        QDir(base).removeRecursively();
 }

@@ -3,6 +3,7 @@
 #include "BareSqlite.h"
 #include "BenchFiles.h"
 #include "BenchOptions.h"
+#include "BenchServer.h"
 #include "ChildProcess.h"
 #include "EngineChoice.h"
 #include "OfficeData.h"
@@ -15,6 +16,8 @@
 #include "clients/ui/DisplayExtendedInformation.h"
 #include "platform/ScriptedMessageBox.h"
 #include "store/ApplicationFolder.h"
+#include "store/CLsDataBaseConnection.h"
+#include "store/Database.h"
 #include "store/Identifier.h"
 #include "store/StoreError.h"
 
@@ -42,6 +45,13 @@ bool holds(const std::function<bool()>& condition)
     } catch (const StoreError&) {
         return false;
     }
+}
+
+QStringList captions(const QString& name)
+{
+    return {QStringLiteral("%1: first open, cold").arg(name),
+            QStringLiteral("click on the tab \"%1\"").arg(OfficeData::tabName(ClickedTab)), QStringLiteral("Edit"),
+            QStringLiteral("a field typed, then Save")};
 }
 
 QString typedValue(int round)
@@ -98,8 +108,6 @@ RecordCase::RecordCase(const BenchOptions& options, const OfficeData& office, Re
 void RecordCase::run()
 {
     const qint64 client = m_office.recordClient();
-    const QString tab = OfficeData::tabName(ClickedTab);
-    const QString field = OfficeData::fieldName(TypedField);
     const QString name = QStringLiteral("record window, %1 clients, %2 designed tabs with a row per client")
                              .arg(m_office.clients())
                              .arg(OfficeData::Tabs);
@@ -128,12 +136,77 @@ void RecordCase::run()
         }
     });
 
-    const ChildProcess::Outcome program = ChildProcess::run([&](const ChildProcess::Report& report) {
+    const ChildProcess::Outcome program =
+        measureProgram(m_office.app(), [this] { BenchFiles::evict(m_office.file()); });
+    if (!bare.ok || !program.ok) {
+        m_table.addError(name, !program.ok ? program.error : QStringLiteral("the bare engine: ") + bare.error);
+        return;
+    }
+
+    const QStringList bareSteps = {QStringLiteral("definitions + client row"), QStringLiteral("the tab's row"),
+                                   QStringLiteral("%1 rows").arg(OfficeData::Tabs + 1),
+                                   QStringLiteral("update + commit")};
+    const double targets[] = {0.2, 0.05, 0.1, 0.2};
+    const QStringList targetTexts = {QStringLiteral("< 200 ms"), QStringLiteral("< 50 ms"), QStringLiteral("< 100 ms"),
+                                     QStringLiteral("< 200 ms")};
+    for (qsizetype s = 0; s < Steps.size(); ++s) {
+        const double first = program.value(Steps.at(s));
+        const double baseline = bare.value(Steps.at(s));
+        const double target = targets[s];
+        m_table.add({captions(name).at(s),
+                     ResultTable::duration(first) + QStringLiteral(" (warm ") +
+                         ResultTable::duration(program.value(Steps.at(s) + QStringLiteral("Warm"))) + QLatin1Char(')'),
+                     QStringLiteral("bare SQLite, %1: ").arg(bareSteps.at(s)) + ResultTable::duration(baseline) +
+                         QStringLiteral(" (warm ") +
+                         ResultTable::duration(bare.value(Steps.at(s) + QStringLiteral("Warm"))) + QLatin1Char(')'),
+                     ResultTable::times(first / baseline), targetTexts.at(s) + QStringLiteral(", the first time"),
+                     first < target ? ResultTable::Verdict::Pass : ResultTable::Verdict::Fail,
+                     s == 0 ? ResultTable::mebibytes(program.peakMiB) : QString()});
+    }
+    if (m_office.server())
+        addServerRows(program);
+}
+
+void RecordCase::addServerRows(const ChildProcess::Outcome& sqlite)
+{
+    const QString name = QStringLiteral("record window on PostgreSQL, %1 clients").arg(m_office.clients());
+    std::fprintf(stderr, "record window on PostgreSQL\n");
+    const BenchServer* server = m_office.server();
+    const ChildProcess::Outcome program = measureProgram(m_office.serverApp(), [server] { server->makeCold(); });
+    if (!program.ok) {
+        m_table.addError(name, program.error);
+        return;
+    }
+    for (qsizetype s = 0; s < Steps.size(); ++s) {
+        const double first = program.value(Steps.at(s));
+        const double warm = program.value(Steps.at(s) + QStringLiteral("Warm"));
+        const double sqliteFirst = sqlite.value(Steps.at(s));
+        const double sqliteWarm = sqlite.value(Steps.at(s) + QStringLiteral("Warm"));
+        const double ratio = std::max(first / sqliteFirst, warm / sqliteWarm);
+        m_table.add(
+            {captions(name).at(s),
+             ResultTable::duration(first) + QStringLiteral(" (warm ") + ResultTable::duration(warm) + QLatin1Char(')'),
+             QStringLiteral("SQLite: ") + ResultTable::duration(sqliteFirst) + QStringLiteral(" (warm ") +
+                 ResultTable::duration(sqliteWarm) + QLatin1Char(')'),
+             ResultTable::times(first / sqliteFirst) + QStringLiteral(" (warm ") +
+                 ResultTable::times(warm / sqliteWarm) + QLatin1Char(')'),
+             QStringLiteral("≤ 2× SQLite's, first and warm"),
+             ratio <= 2 ? ResultTable::Verdict::Pass : ResultTable::Verdict::Fail,
+             s == 0 ? ResultTable::mebibytes(program.peakMiB) : QString()});
+    }
+}
+
+ChildProcess::Outcome RecordCase::measureProgram(const QString& app, const std::function<void()>& makeCold) const
+{
+    const qint64 client = m_office.recordClient();
+    const QString tab = OfficeData::tabName(ClickedTab);
+    const QString field = OfficeData::fieldName(TypedField);
+    return ChildProcess::run([&](const ChildProcess::Report& report) {
         EngineChoice(m_options).applyToProcess();
         const UiSession session;
-        ApplicationFolder::setPath(m_office.app());
+        ApplicationFolder::setPath(app);
         InputProbe probe;
-        BenchFiles::evict(m_office.file());
+        makeCold();
         std::vector<std::vector<double>> times(Steps.size());
         for (int r = 0; r <= m_options.repeats; ++r) {
             const std::int64_t start = Stopwatch::now();
@@ -180,11 +253,12 @@ void RecordCase::run()
                                    .all());
             require(session.messageBox().shown().isEmpty(),
                     QStringLiteral("Save said: %1").arg(session.messageBox().last().text));
-            const BareSqlite check(m_office.file());
-            BareSqlite::Query stored(check, QStringLiteral("SELECT %1 FROM %2 WHERE PersonalInformationId = ?")
-                                                .arg(quoteIdentifier(field), quoteIdentifier(tab)));
-            stored.bind(1, client);
-            require(stored.step() && QString::fromUtf8(stored.text(0)) == typedValue(r),
+            CLsDataBaseConnection check;
+            require(check.database()
+                            .scalar(QStringLiteral("SELECT %1 FROM %2 WHERE PersonalInformationId = ?")
+                                        .arg(quoteIdentifier(field), quoteIdentifier(tab)),
+                                    {client})
+                            .toString() == typedValue(r),
                     QStringLiteral("Save did not store what was typed"));
         }
         for (qsizetype s = 0; s < Steps.size(); ++s) {
@@ -194,32 +268,4 @@ void RecordCase::run()
             report.put(Steps.at(s) + QStringLiteral("Warm"), Stopwatch::median(step));
         }
     });
-    if (!bare.ok || !program.ok) {
-        m_table.addError(name, !program.ok ? program.error : QStringLiteral("the bare engine: ") + bare.error);
-        return;
-    }
-
-    const QStringList captions = {QStringLiteral("%1: first open, cold file").arg(name),
-                                  QStringLiteral("click on the tab \"%1\"").arg(tab), QStringLiteral("Edit"),
-                                  QStringLiteral("a field typed, then Save")};
-    const QStringList bareSteps = {QStringLiteral("definitions + client row"), QStringLiteral("the tab's row"),
-                                   QStringLiteral("%1 rows").arg(OfficeData::Tabs + 1),
-                                   QStringLiteral("update + commit")};
-    const double targets[] = {0.2, 0.05, 0.1, 0.2};
-    const QStringList targetTexts = {QStringLiteral("< 200 ms"), QStringLiteral("< 50 ms"), QStringLiteral("< 100 ms"),
-                                     QStringLiteral("< 200 ms")};
-    for (qsizetype s = 0; s < Steps.size(); ++s) {
-        const double first = program.value(Steps.at(s));
-        const double baseline = bare.value(Steps.at(s));
-        const double target = targets[s];
-        m_table.add({captions.at(s),
-                     ResultTable::duration(first) + QStringLiteral(" (warm ") +
-                         ResultTable::duration(program.value(Steps.at(s) + QStringLiteral("Warm"))) + QLatin1Char(')'),
-                     QStringLiteral("bare SQLite, %1: ").arg(bareSteps.at(s)) + ResultTable::duration(baseline) +
-                         QStringLiteral(" (warm ") +
-                         ResultTable::duration(bare.value(Steps.at(s) + QStringLiteral("Warm"))) + QLatin1Char(')'),
-                     ResultTable::times(first / baseline), targetTexts.at(s) + QStringLiteral(", the first time"),
-                     first < target ? ResultTable::Verdict::Pass : ResultTable::Verdict::Fail,
-                     s == 0 ? ResultTable::mebibytes(program.peakMiB) : QString()});
-    }
 }

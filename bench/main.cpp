@@ -2,6 +2,7 @@
 // its baseline or physical limit in the same run. See bench/README.md.
 
 #include "BenchOptions.h"
+#include "BenchServer.h"
 #include "EngineChoice.h"
 #include "ExplorerCase.h"
 #include "LargeDocumentCase.h"
@@ -20,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
+#include <memory>
 
 int main(int argc, char** argv)
 {
@@ -49,14 +51,25 @@ int main(int argc, char** argv)
 
     ResultTable table;
     table.addNote(QStringLiteral("Engine: %1.").arg(EngineChoice(options).describe()));
+    std::unique_ptr<BenchServer> server;
+    if (options.postgresql) {
+        std::fprintf(stderr, "orvanta-bench: starting a PostgreSQL server\n");
+        server = std::make_unique<BenchServer>(QDir(root.path()).filePath(QStringLiteral("pg")));
+        if (server->available()) {
+            table.addNote(QStringLiteral("Server: %1.").arg(server->describe()));
+        } else {
+            table.addError(QStringLiteral("the PostgreSQL server"), server->reason());
+            server.reset();
+        }
+    }
     if (options.runs(QStringLiteral("big")))
-        LargeDocumentCase(options, root.path(), table).run();
+        LargeDocumentCase(options, root.path(), table, server.get()).run();
     if (options.runs(QStringLiteral("many")))
         ManyDocumentsCase(options, root.path(), table).run();
     if (options.runs(QStringLiteral("search")))
         SearchCase(options, root.path(), table).run();
     if (options.runs(QStringLiteral("explorer")) || options.runs(QStringLiteral("record"))) {
-        OfficeData office(options, root.path());
+        OfficeData office(options, root.path(), server.get());
         if (!office.build(error)) {
             table.addError(QStringLiteral("the office of %1 clients").arg(options.clients), error);
         } else {

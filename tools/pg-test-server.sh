@@ -6,7 +6,11 @@
 #                                 maintenance database) when it runs, or DIR/unavailable (the
 #                                 reason) when it cannot run; exits 0 either way, so that the
 #                                 tests that need it skip instead of failing.
+#   pg-test-server.sh restart DIR restarts it (its caches start empty).
 #   pg-test-server.sh stop DIR    stops that server and removes DIR.
+#
+# With ORVANTA_PG_DURABLE=1 the server keeps the durability and memory settings a new cluster
+# has (for measuring); otherwise it trades them for speed (for testing).
 #
 # ORVANTA_PG_BINDIR names the folder of the server programs (initdb, pg_ctl, postgres) instead
 # of looking for them. initdb and postgres refuse to run as root: as root the server runs as
@@ -145,17 +149,22 @@ start() {
     local quoted="${dir//\'/\'\'}"
     as_owner tee -a "$dir/data/postgresql.conf" >/dev/null <<EOF
 
-# Settings of the throw-away test server: only a socket in its own folder, no durability.
+# Settings of the throw-away server: only a socket in its own folder.
 listen_addresses = ''
 unix_socket_directories = '"$quoted"'
 port = $port
 max_connections = 200
+EOF
+    if [ "${ORVANTA_PG_DURABLE:-}" != 1 ]; then
+        as_owner tee -a "$dir/data/postgresql.conf" >/dev/null <<EOF
+# For tests: no durability, little memory.
 shared_buffers = 32MB
 fsync = off
 synchronous_commit = off
 full_page_writes = off
 max_parallel_workers_per_gather = 0
 EOF
+    fi
 
     if ! as_owner "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -w -t 60 -s start; then
         unavailable "the server did not start: $(tail -n 5 "$dir/server.log" 2>/dev/null | tr '\n' ' ')"
@@ -167,8 +176,15 @@ EOF
     echo "PostgreSQL test server ($("$bindir/postgres" --version)) running: $uri"
 }
 
+restart_server() {
+    local bindir
+    bindir="$(cat "$dir/bindir" 2>/dev/null)" || exit 1
+    cd "$dir" && as_owner "$bindir/pg_ctl" -D "$dir/data" -l "$dir/server.log" -m fast -w -t 60 -s restart
+}
+
 case "$command" in
 start) start ;;
+restart) restart_server || exit 1 ;;
 stop)
     stop_server
     rm -rf -- "$dir"

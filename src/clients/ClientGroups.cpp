@@ -66,12 +66,15 @@ QString ClientGroups::clientIdStatement(bool byCompany)
            groupColumn(byCompany) + QStringLiteral(", Active, PersonalInformationId");
 }
 
-QString ClientGroups::clientRowStatement(bool byCompany)
+QString ClientGroups::clientRowsStatement(bool byCompany, int count)
 {
+    QStringList marks;
+    for (int i = 0; i < count; ++i)
+        marks.append(QStringLiteral("?"));
     return QStringLiteral("SELECT PersonalInformationId, ") + columnList(ClientListModel::clientColumns()) +
            QStringLiteral(" FROM ") + quoteIdentifier(ClientTable) +
-           QStringLiteral(" WHERE PersonalInformationId = ? AND ") + groupColumn(byCompany) + Like +
-           QStringLiteral(" AND Active = 1");
+           QStringLiteral(" WHERE PersonalInformationId IN (") + marks.join(QStringLiteral(", ")) +
+           QStringLiteral(") AND ") + groupColumn(byCompany) + Like + QStringLiteral(" AND Active = 1");
 }
 
 QString ClientGroups::userListStatement(const SortClause& sort)

@@ -45,9 +45,10 @@ public:
     // The identifiers of the active clients of one group in the order of the group's index
     // (name, then identifier), read from the index alone; the pattern is the one parameter.
     static QString clientIdStatement(bool byCompany);
-    // The identifier and the list columns of one client (first parameter) while it is an
-    // active client of the group (second parameter, the pattern).
-    static QString clientRowStatement(bool byCompany);
+    // The identifier and the list columns of the clients whose identifiers are the first
+    // `count` parameters while they are active clients of the group (the next parameter, the
+    // pattern). Several at once: on a server each statement costs a round trip.
+    static QString clientRowsStatement(bool byCompany, int count);
     // The list columns of the users of one group, in `sort` order, else in the order they
     // were added.
     static QString userListStatement(const SortClause& sort);

@@ -15,6 +15,9 @@
 namespace {
 
 // Column positions in ClientListModel::clientColumns().
+// Clients looked up by one statement on a server, where each statement is a round trip; a
+// file answers one identifier at a time faster than a list of them.
+constexpr int ServerLookupBatch = 64;
 constexpr int CompanyColumn = 0;
 constexpr int LastNameColumn = 3;
 
@@ -126,8 +129,9 @@ ClientListRows ClientListReader::next()
         const ReadTransaction lock(db); // the identifiers and the first rows agree; released at the slice's end
         if (!m_started) {
             readIds();
-            m_row.emplace(db.prepare(ClientGroups::clientRowStatement(m_byCompany)));
-            m_row->bind(2, m_pattern);
+            m_lookupBatch = db.isServer() ? ServerLookupBatch : 1;
+            m_row.emplace(db.prepare(ClientGroups::clientRowsStatement(m_byCompany, m_lookupBatch)));
+            m_row->bind(m_lookupBatch + 1, m_pattern);
             m_started = true;
         }
         const ResetAtEnd reset(*m_row);
@@ -141,12 +145,24 @@ ClientListRows ClientListReader::next()
         slice.reserve(static_cast<qsizetype>(byId.size()));
         std::vector<int> placeInList; // of each row read, its place in the list's order
         placeInList.reserve(byId.size());
-        for (const auto& [id, place] : byId) {
+        const auto batch = static_cast<size_t>(m_lookupBatch);
+        for (size_t from = 0; from < byId.size(); from += batch) {
+            const auto first = byId.begin() + static_cast<std::ptrdiff_t>(from);
+            const auto last = byId.begin() + static_cast<std::ptrdiff_t>(std::min(byId.size(), from + batch));
             m_row->reset();
-            m_row->bind(1, id);
-            if (m_row->step()) {
+            // A short batch repeats its last identifier: one statement serves every batch.
+            for (int k = 0; k < m_lookupBatch; ++k)
+                m_row->bind(k + 1, (first + std::min<std::ptrdiff_t>(k, last - first - 1))->first);
+            while (m_row->step()) {
+                const qint64 id = m_row->value(0).toLongLong();
+                const auto found =
+                    std::lower_bound(first, last, id, [](const std::pair<qint64, int>& entry, qint64 wanted) {
+                        return entry.first < wanted;
+                    });
+                if (found == last || found->first != id)
+                    continue;
                 slice.appendRow(*m_row);
-                placeInList.push_back(place);
+                placeInList.push_back(found->second);
             }
         }
         m_next = end;

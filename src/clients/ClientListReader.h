@@ -67,7 +67,8 @@ private:
     int m_sliceRows;
 
     CLsDataBaseConnection m_connection;
-    std::optional<Statement> m_row; // one client's row by identifier, reset after each slice
+    std::optional<Statement> m_row; // clients' rows by identifier, reset after each slice
+    int m_lookupBatch = 1;          // identifiers per lookup
     bool m_started = false;
     std::vector<qint64> m_ids;
     size_t m_next = 0;

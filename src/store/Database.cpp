@@ -4,6 +4,7 @@
 #include "store/EngineConnection.h"
 #include "store/EngineStatement.h"
 #include "store/PgConnection.h"
+#include "store/PgConnectionPool.h"
 #include "store/SqliteConnection.h"
 #include "store/Statement.h"
 #include "store/StoreError.h"
@@ -41,7 +42,7 @@ Database::Database(const QString& location, bool create)
     : m_path(location), m_server(DatabaseLocation::isServer(location))
 {
     if (m_server)
-        m_engine = std::make_shared<PgConnection>(location, busyTimeoutMs.load());
+        m_engine = PgConnectionPool::connect(location, busyTimeoutMs.load());
     else
         m_engine = std::make_shared<SqliteConnection>(location, create, busyTimeoutMs.load());
 }

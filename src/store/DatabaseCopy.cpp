@@ -289,6 +289,27 @@ private:
                 .arg(quoteIdentifier(table.name), inserted.join(QStringLiteral(", ")),
                      values.join(QStringLiteral(", ")));
         };
+        // Rows without long-binary values go in batches: one statement per row would cost a
+        // server one round trip each. The batch stays under both engines' limit of parameters.
+        const int batchRows =
+            table.hasLongBinary ? 1 : std::clamp(30000 / std::max<int>(1, static_cast<int>(marks.size())), 1, 256);
+        const auto batchInsert = [&](int count) {
+            const QString row = QLatin1Char('(') + marks.join(QStringLiteral(", ")) + QLatin1Char(')');
+            QStringList all;
+            for (int i = 0; i < count; ++i)
+                all.append(row);
+            return QStringLiteral("INSERT INTO %1 (%2) VALUES %3")
+                .arg(quoteIdentifier(table.name), inserted.join(QStringLiteral(", ")), all.join(QStringLiteral(", ")));
+        };
+        QVariantList batch;
+        int batched = 0;
+        const auto flush = [&] {
+            if (batched > 0)
+                m_target.execute(batchInsert(batched), batch);
+            batch.clear();
+            batched = 0;
+        };
+
         QCryptographicHash digest(QCryptographicHash::Sha256);
         size_t nextSize = 0;
         m_sinceReport.start();
@@ -311,6 +332,13 @@ private:
                 if (size != NullValue)
                     values.append(size);
             }
+            if (!table.hasLongBinary) {
+                batch += values;
+                if (++batched == batchRows)
+                    flush();
+                ++progress.rowsDone;
+                continue;
+            }
             m_target.execute(insertFor(nulls), values);
 
             size_t at = firstSize;
@@ -327,6 +355,7 @@ private:
             }
             ++progress.rowsDone;
         }
+        flush();
         if (table.hasLongBinary && m_copy.m_progress)
             m_copy.m_progress->documentsCopied(progress);
         table.digest = digest.result();
@@ -456,7 +485,11 @@ DatabaseCopy::Summary DatabaseCopy::run() const
     if (isServerLocation(m_to)) {
         const Database target(m_to);
         refuseUnlessEmpty(target, m_to);
-        return Run(*this, source, target, std::move(tables)).copy();
+        const Summary summary = Run(*this, source, target, std::move(tables)).copy();
+        // The server plans statements from its statistics of the tables, which tables filled
+        // in one go lack until its own maintenance comes round: lists would read whole indexes.
+        target.execute(QStringLiteral("ANALYZE"));
+        return summary;
     }
 
     const QFileInfo targetFile(m_to);

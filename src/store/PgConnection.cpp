@@ -124,6 +124,27 @@ void PgConnection::noteChanges(int changes, qint64 insertedKey, bool inserted)
         m_lastInsertRowId = insertedKey;
 }
 
+bool PgConnection::reusable() const
+{
+    return PQstatus(m_conn) == CONNECTION_OK && PQtransactionStatus(m_conn) == PQTRANS_IDLE;
+}
+
+bool PgConnection::startReuse()
+{
+    if (!reusable())
+        return false;
+    try {
+        run(QStringLiteral("SELECT 1"));
+    } catch (const StoreError&) {
+        return false;
+    }
+    forgetNames();
+    m_changes = 0;
+    m_lastInsertRowId = 0;
+    m_lastError.clear();
+    return true;
+}
+
 void PgConnection::forgetNames()
 {
     m_namesLoaded = false;

@@ -48,6 +48,11 @@ public:
     void noteChanges(int changes, qint64 insertedKey, bool inserted);
     // Names are read again after the schema changed.
     void forgetNames();
+    // Whether it can serve another action: connected and outside any transaction.
+    bool reusable() const;
+    // Before it serves another action: false when it no longer works (one round trip);
+    // otherwise its names are read again on first use and its counts start afresh.
+    bool startReuse();
     // The table and column a result column comes from, and its type as the program names it.
     struct ColumnOrigin
     {

@@ -124,10 +124,10 @@ private slots:
             << ClientGroups::clientIdStatement(false) << QVariantList{pattern} << "USING COVERING INDEX";
         QTest::newRow("identifiers, by company")
             << ClientGroups::clientIdStatement(true) << QVariantList{pattern} << "USING COVERING INDEX";
-        QTest::newRow("one client, by last name")
-            << ClientGroups::clientRowStatement(false) << QVariantList{1, pattern} << "USING INTEGER PRIMARY KEY";
-        QTest::newRow("one client, by company")
-            << ClientGroups::clientRowStatement(true) << QVariantList{1, pattern} << "USING INTEGER PRIMARY KEY";
+        QTest::newRow("clients, by last name") << ClientGroups::clientRowsStatement(false, 3)
+                                               << QVariantList{1, 2, 3, pattern} << "USING INTEGER PRIMARY KEY";
+        QTest::newRow("clients, by company") << ClientGroups::clientRowsStatement(true, 3)
+                                             << QVariantList{1, 2, 3, pattern} << "USING INTEGER PRIMARY KEY";
     }
 
     void sliceStatementsUseIndexes()
