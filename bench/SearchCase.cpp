@@ -2,6 +2,7 @@
 
 #include "BenchFiles.h"
 #include "BenchOptions.h"
+#include "BenchServer.h"
 #include "ChildProcess.h"
 #include "DataMaker.h"
 #include "EngineChoice.h"
@@ -15,6 +16,7 @@
 #include "clients/ClientDocuments.h"
 #include "platform/ScriptedMessageBox.h"
 #include "store/ApplicationFolder.h"
+#include "store/DatabaseCopy.h"
 #include "store/StoreError.h"
 
 #include <QDir>
@@ -116,8 +118,8 @@ qint64 readAndScan(const QString& path)
 
 } // namespace
 
-SearchCase::SearchCase(const BenchOptions& options, const QString& root, ResultTable& table)
-    : m_options(options), m_table(table), m_base(QDir(root).filePath(QStringLiteral("search"))),
+SearchCase::SearchCase(const BenchOptions& options, const QString& root, ResultTable& table, const BenchServer* server)
+    : m_options(options), m_table(table), m_server(server), m_base(QDir(root).filePath(QStringLiteral("search"))),
       m_app(QDir(m_base).filePath(QStringLiteral("app"))), m_files(QDir(m_base).filePath(QStringLiteral("files"))),
       m_oneFile(QDir(m_base).filePath(QStringLiteral("all.txt")))
 {
@@ -201,6 +203,8 @@ void SearchCase::run()
                          QStringLiteral("ripgrep (rg), the baseline, is not installed (apt-get install ripgrep)"));
         return;
     }
+    if (m_server && !copyToServer())
+        m_server = nullptr;
     for (int p = 0; p < PhraseCount; ++p) {
         measure(p, false);
         measure(p, true);
@@ -233,38 +237,13 @@ void SearchCase::measure(int phrase, bool cold)
     const QString database = BenchFiles::database(m_app);
 
     std::fprintf(stderr, "content search: \"%s\", %s\n", qPrintable(searched.typed), cold ? "cold" : "warm");
-    const ChildProcess::Outcome program = ChildProcess::run([&](const ChildProcess::Report& report) {
-        EngineChoice(m_options).applyToProcess();
-        const UiSession session;
-        ApplicationFolder::setPath(m_app);
-        InputProbe probe;
-        FindWindow find;
-        find.showAndWait();
-        find.prepare(searched.typed, true);
-        const QSet<QString> expected = readExpected(m_base, phrase);
-        std::vector<double> times;
-        for (int r = 0; r < samples; ++r) {
-            prepareFiles({database});
-            bool done = false;
-            times.push_back(measureAction(
-                                probe, nullptr, {},
-                                [&] {
-                                    find.clickFind();
-                                    done = true;
-                                },
-                                [&] { return done; }, QStringLiteral("the content search"))
-                                .all());
-            const QStringList found = find.column(1);
-            require(QSet<QString>(found.begin(), found.end()) == expected && found.size() == expected.size(),
-                    QStringLiteral("the search found %1 documents, %2 hold the phrase")
-                        .arg(found.size())
-                        .arg(expected.size()));
-        }
-        require(session.messageBox().shown().size() == samples,
-                QStringLiteral("the search said: %1").arg(session.messageBox().last().text));
-        report.put(Seconds, Stopwatch::median(times));
-        report.put(QStringLiteral("found"), static_cast<double>(expected.size()));
-    });
+    const ChildProcess::Outcome program = measureProgram(phrase, samples, m_app, [&] { prepareFiles({database}); });
+    const ChildProcess::Outcome onServer = m_server ? measureProgram(phrase, samples, m_serverApp,
+                                                                     [&] {
+                                                                         if (cold)
+                                                                             m_server->makeCold();
+                                                                     })
+                                                    : ChildProcess::Outcome();
     const auto ripgrep = [&](const QString& target, const QStringList& paths, bool many) {
         return ChildProcess::run([&](const ChildProcess::Report& report) {
             std::vector<double> times;
@@ -337,4 +316,72 @@ void SearchCase::measure(int phrase, bool cold)
                  QStringLiteral("≥ 1× / ≥ 1× / ≤ 2× the floor"),
                  pass ? ResultTable::Verdict::Pass : ResultTable::Verdict::Fail,
                  ResultTable::mebibytes(program.peakMiB)});
+    if (!m_server)
+        return;
+    const QString serverName = name + QStringLiteral(", on PostgreSQL");
+    if (!onServer.ok) {
+        m_table.addError(serverName, onServer.error);
+        return;
+    }
+    const double onServerSeconds = onServer.value(Seconds);
+    m_table.add({serverName,
+                 ResultTable::duration(onServerSeconds) +
+                     QStringLiteral(" (%1 found, as expected)").arg(onServer.value(QStringLiteral("found"))),
+                 QStringLiteral("SQLite: %1; rg -c -i -F, files: %2")
+                     .arg(ResultTable::duration(seconds), ResultTable::duration(many.value(Seconds))),
+                 QStringLiteral("%1 SQLite's time").arg(ResultTable::times(onServerSeconds / seconds)),
+                 QStringLiteral("—"), ResultTable::Verdict::Report, ResultTable::mebibytes(onServer.peakMiB)});
+}
+
+bool SearchCase::copyToServer()
+{
+    std::fprintf(stderr, "content search: copying the documents to the server\n");
+    m_serverApp = QDir(m_base).filePath(QStringLiteral("pg-app"));
+    const ChildProcess::Outcome copied = ChildProcess::run([&](const ChildProcess::Report&) {
+        const QString uri = m_server->prepareFolder(m_serverApp, QStringLiteral("search"));
+        DatabaseCopy(BenchFiles::database(m_app), uri).run();
+        m_server->psql(uri, {QStringLiteral("-c"), QStringLiteral("VACUUM")});
+        m_server->psql(uri, {QStringLiteral("-c"), QStringLiteral("CHECKPOINT")});
+    });
+    if (!copied.ok)
+        m_table.addError(QStringLiteral("content search on PostgreSQL"), copied.error);
+    return copied.ok;
+}
+
+ChildProcess::Outcome SearchCase::measureProgram(int phrase, int samples, const QString& app,
+                                                 const std::function<void()>& prepare) const
+{
+    const Phrase& searched = Phrases[phrase];
+    return ChildProcess::run([&](const ChildProcess::Report& report) {
+        EngineChoice(m_options).applyToProcess();
+        const UiSession session;
+        ApplicationFolder::setPath(app);
+        InputProbe probe;
+        FindWindow find;
+        find.showAndWait();
+        find.prepare(searched.typed, true);
+        const QSet<QString> expected = readExpected(m_base, phrase);
+        std::vector<double> times;
+        for (int r = 0; r < samples; ++r) {
+            prepare();
+            bool done = false;
+            times.push_back(measureAction(
+                                probe, nullptr, {},
+                                [&] {
+                                    find.clickFind();
+                                    done = true;
+                                },
+                                [&] { return done; }, QStringLiteral("the content search"))
+                                .all());
+            const QStringList found = find.column(1);
+            require(QSet<QString>(found.begin(), found.end()) == expected && found.size() == expected.size(),
+                    QStringLiteral("the search found %1 documents, %2 hold the phrase")
+                        .arg(found.size())
+                        .arg(expected.size()));
+        }
+        require(session.messageBox().shown().size() == samples,
+                QStringLiteral("the search said: %1").arg(session.messageBox().last().text));
+        report.put(Seconds, Stopwatch::median(times));
+        report.put(QStringLiteral("found"), static_cast<double>(expected.size()));
+    });
 }

@@ -67,7 +67,7 @@ int main(int argc, char** argv)
     if (options.runs(QStringLiteral("many")))
         ManyDocumentsCase(options, root.path(), table).run();
     if (options.runs(QStringLiteral("search")))
-        SearchCase(options, root.path(), table).run();
+        SearchCase(options, root.path(), table, server.get()).run();
     if (options.runs(QStringLiteral("explorer")) || options.runs(QStringLiteral("record"))) {
         OfficeData office(options, root.path(), server.get());
         if (!office.build(error)) {
