@@ -67,7 +67,7 @@ QString BenchServer::uriOf(const QString& name) const
 
 void BenchServer::dropDatabase(const QString& name) const
 {
-    psql(m_uri, {QStringLiteral("-c"), QStringLiteral("DROP DATABASE \"%1\"").arg(name)});
+    psql(m_uri, {QStringLiteral("-c"), QStringLiteral("DROP DATABASE \"%1\" WITH (FORCE)").arg(name)});
 }
 
 QString BenchServer::prepareFolder(const QString& app, const QString& name) const

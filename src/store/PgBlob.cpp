@@ -4,11 +4,9 @@
 
 #include <cstring>
 
-PgBlob::PgBlob(PgConnection& connection, unsigned int object) : m_connection(connection), m_object(object)
+PgBlob::PgBlob(PgConnection& connection, unsigned int object, qint64 size)
+    : m_connection(connection), m_object(object), m_size(size)
 {
-    const PgResult result =
-        m_connection.run(QStringLiteral("SELECT orvanta_store.blob_size($1)"), {{QByteArray::number(m_object)}});
-    m_size = QByteArray(PQgetvalue(result.get(), 0, 0)).toLongLong();
 }
 
 void PgBlob::read(char* buffer, int length, qint64 offset) const

@@ -9,7 +9,8 @@ class PgConnection;
 class PgBlob final : public EngineBlob
 {
 public:
-    PgBlob(PgConnection& connection, unsigned int object);
+    // `size` as the server gave it with the object's number.
+    PgBlob(PgConnection& connection, unsigned int object, qint64 size);
 
     qint64 size() const override { return m_size; }
     void read(char* buffer, int length, qint64 offset) const override;
