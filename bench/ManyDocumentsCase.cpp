@@ -3,6 +3,7 @@
 #include "BareSqlite.h"
 #include "BenchFiles.h"
 #include "BenchOptions.h"
+#include "BenchServer.h"
 #include "ChildProcess.h"
 #include "DataMaker.h"
 #include "EngineChoice.h"
@@ -41,8 +42,9 @@ QString speedText(double mib, double seconds)
 
 } // namespace
 
-ManyDocumentsCase::ManyDocumentsCase(const BenchOptions& options, const QString& root, ResultTable& table)
-    : m_options(options), m_table(table), m_base(QDir(root).filePath(QStringLiteral("many")))
+ManyDocumentsCase::ManyDocumentsCase(const BenchOptions& options, const QString& root, ResultTable& table,
+                                     const BenchServer* server)
+    : m_options(options), m_table(table), m_server(server), m_base(QDir(root).filePath(QStringLiteral("many")))
 {
     for (int i = 0; i < m_options.docs; ++i)
         m_files.append(QStringLiteral("doc-%1.bin").arg(i, 5, 10, QLatin1Char('0')));
@@ -57,7 +59,18 @@ QString ManyDocumentsCase::folder(const QString& name, int round) const
 
 QString ManyDocumentsCase::app(int round) const
 {
-    return folder(QStringLiteral("app"), round);
+    return folder(m_on ? QStringLiteral("pg-app") : QStringLiteral("app"), round);
+}
+
+void ManyDocumentsCase::addServerRow(const QString& name, double seconds, const QString& baseline,
+                                     double baselineSeconds, int sqliteFigure, const QString& peak)
+{
+    const double sqlite = m_sqlite.at(static_cast<size_t>(sqliteFigure));
+    m_table.add({name + QStringLiteral(", on PostgreSQL"), ResultTable::duration(seconds),
+                 QStringLiteral("SQLite: %1; %2: %3")
+                     .arg(ResultTable::duration(sqlite), baseline, ResultTable::duration(baselineSeconds)),
+                 QStringLiteral("%1 SQLite's time").arg(ResultTable::times(seconds / sqlite)), QStringLiteral("—"),
+                 ResultTable::Verdict::Report, peak});
 }
 
 void ManyDocumentsCase::run()
@@ -92,6 +105,16 @@ void ManyDocumentsCase::run()
         runAttachmentsTab();
         runSaveAs();
     }
+    if (m_server && m_dropped) {
+        m_on = m_server;
+        m_dropped = false;
+        runDrop();
+        if (m_dropped) {
+            runAttachmentsTab();
+            runSaveAs();
+        }
+        m_on = nullptr;
+    }
     if (!m_options.keep)
         QDir(m_base).removeRecursively();
 }
@@ -124,9 +147,12 @@ void ManyDocumentsCase::runDrop()
                       }},
                      {QStringLiteral("Orvanta, drop"),
                       [&](int round, const ChildProcess::Report& report) {
+                          if (m_on)
+                              m_on->prepareFolder(app(round), QStringLiteral("many_%1").arg(round));
                           require(DataMaker::createFolderWithClient(app(round)) == StoredClient,
                                   QStringLiteral("the new folder's client is not the first"));
-                          engine.prepareFile(BenchFiles::database(app(round)));
+                          if (!m_on)
+                              engine.prepareFile(BenchFiles::database(app(round)));
                           engine.applyToProcess();
                           const UiSession session;
                           ApplicationFolder::setPath(app(round));
@@ -146,8 +172,11 @@ void ManyDocumentsCase::runDrop()
                                   QStringLiteral("the drop said: %1").arg(session.messageBox().last().text));
                           require(record.listNames() == m_files,
                                   QStringLiteral("the refreshed list does not show the documents dropped"));
-                          if (round > 0)
+                          if (round > 0) {
                               QDir(app(round)).removeRecursively();
+                              if (m_on)
+                                  m_on->dropDatabase(QStringLiteral("many_%1").arg(round));
+                          }
                       }}},
                     m_options.rounds);
     const Rounds::Result& loose = drops.at(0);
@@ -157,6 +186,12 @@ void ManyDocumentsCase::runDrop()
         return;
     }
     m_dropped = true;
+    if (m_on) {
+        addServerRow(name, drop.seconds, QStringLiteral("loose files + syncfs"), loose.seconds, Drop,
+                     ResultTable::mebibytes(drop.peakMiB));
+        return;
+    }
+    m_sqlite[Drop] = drop.seconds;
     const double ratio = loose.seconds / drop.seconds;
     m_table.add({name, speedText(m_mib, drop.seconds),
                  QStringLiteral("loose files + syncfs: ") + ResultTable::duration(loose.seconds),
@@ -171,8 +206,9 @@ void ManyDocumentsCase::runAttachmentsTab()
     const QString statement =
         QStringLiteral("SELECT AttachmentsId, AttachmentsName, AttachmentsDate, AttachmentVersion FROM Attachments "
                        "WHERE PersonalInformationId = ? ORDER BY AttachmentsName, AttachmentVersion DESC");
-    // The baseline: the bare engine reading the columns the list shows, cold and then warm.
-    const ChildProcess::Outcome bare = ChildProcess::run([&](const ChildProcess::Report& report) {
+    // The baseline: the bare engine reading the columns the list shows, cold and then warm
+    // (on the server, the same case on SQLite is).
+    const auto bareReads = [&](const ChildProcess::Report& report) {
         BenchFiles::evict(file);
         std::vector<double> times;
         for (int r = 0; r <= m_options.repeats; ++r) {
@@ -189,7 +225,11 @@ void ManyDocumentsCase::runAttachmentsTab()
         report.put(QStringLiteral("cold"), times.front());
         times.erase(times.begin());
         report.put(QStringLiteral("warm"), Stopwatch::median(times));
-    });
+    };
+    ChildProcess::Outcome bare;
+    bare.ok = true;
+    if (!m_on)
+        bare = ChildProcess::run(bareReads);
     const ChildProcess::Outcome window = ChildProcess::run([&](const ChildProcess::Report& report) {
         EngineChoice(m_options).applyToProcess();
         const UiSession session;
@@ -200,7 +240,9 @@ void ManyDocumentsCase::runAttachmentsTab()
         const qsizetype count = m_files.size();
         std::vector<double> times;
         for (int r = 0; r <= m_options.repeats; ++r) {
-            if (r == 0)
+            if (r == 0 && m_on)
+                m_on->makeCold();
+            else if (r == 0)
                 BenchFiles::evict(file);
             const ActionWaits waits = measureAction(
                 probe, record.list()->viewport(), [&] { return record.listCount() > 0; },
@@ -219,6 +261,16 @@ void ManyDocumentsCase::runAttachmentsTab()
         m_table.addError(name, window.ok ? QStringLiteral("the bare engine: ") + bare.error : window.error);
         return;
     }
+    if (m_on) {
+        addServerRow(name + QStringLiteral(", cold (server restarted)"), window.value(QStringLiteral("cold")),
+                     QStringLiteral("the same, warm"), window.value(QStringLiteral("warm")), TabCold,
+                     ResultTable::mebibytes(window.peakMiB));
+        addServerRow(name + QStringLiteral(", warm"), window.value(QStringLiteral("warm")),
+                     QStringLiteral("the same, cold"), window.value(QStringLiteral("cold")), TabWarm, QString());
+        return;
+    }
+    m_sqlite[TabCold] = window.value(QStringLiteral("cold"));
+    m_sqlite[TabWarm] = window.value(QStringLiteral("warm"));
     const auto add = [&](const QString& caption, const QString& key, double target, const QString& targetText,
                          const QString& peak) {
         const double seconds = window.value(key);
@@ -271,7 +323,8 @@ void ManyDocumentsCase::runSaveAs()
                               QStringLiteral("the list"));
                           const QDir target(folder(QStringLiteral("saved"), round));
                           freshFolder(target.path());
-                          BenchFiles::warm(BenchFiles::database(app(0)));
+                          if (!m_on)
+                              BenchFiles::warm(BenchFiles::database(app(0)));
                           BenchFiles::syncFileSystem(m_base);
                           // What the person does for each: select the document, SaveAs, pick the file name.
                           const Stopwatch watch;
@@ -297,6 +350,12 @@ void ManyDocumentsCase::runSaveAs()
         m_table.addError(name, baseline.ok ? saved.error : baseline.error);
         return;
     }
+    if (m_on) {
+        addServerRow(name, saved.seconds, QStringLiteral("loose files copied one at a time"), baseline.seconds,
+                     SaveEach, ResultTable::mebibytes(saved.peakMiB));
+        return;
+    }
+    m_sqlite[SaveEach] = saved.seconds;
     const double ratio = baseline.seconds / saved.seconds;
     m_table.add({name, speedText(m_mib, saved.seconds),
                  QStringLiteral("loose files copied one at a time: ") + ResultTable::duration(baseline.seconds),

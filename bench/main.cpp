@@ -65,7 +65,7 @@ int main(int argc, char** argv)
     if (options.runs(QStringLiteral("big")))
         LargeDocumentCase(options, root.path(), table, server.get()).run();
     if (options.runs(QStringLiteral("many")))
-        ManyDocumentsCase(options, root.path(), table).run();
+        ManyDocumentsCase(options, root.path(), table, server.get()).run();
     if (options.runs(QStringLiteral("search")))
         SearchCase(options, root.path(), table, server.get()).run();
     if (options.runs(QStringLiteral("explorer")) || options.runs(QStringLiteral("record"))) {

@@ -113,6 +113,7 @@ private:
     int m_changes = 0;
     qint64 m_lastInsertRowId = 0;
     bool m_namesLoaded = false;
+    bool m_writing = false; // inside a transaction that holds the writers' lock
     PgSqlTranslator::Names m_names;
     QHash<unsigned int, TableInfo> m_tables; // by table oid
     QHash<QString, PgSqlTranslator::Result> m_translations;
