@@ -9,6 +9,7 @@
 #include "store/SchemaUpgrade.h"
 #include "store/Statement.h"
 #include "store/StoreError.h"
+#include "store/Transaction.h"
 
 #include "PgTestDatabase.h"
 #include <QCryptographicHash>
@@ -125,6 +126,12 @@ void makeSource(const QString& path)
             .arg(quoteIdentifier(Tab), quoteIdentifier(TabKey));
     db.execute(pet, {5, 40, QStringLiteral("2020-01-01"), QStringLiteral("Cat")});
     db.execute(pet, {777, 7000, QVariant(), QStringLiteral("")});
+    // More rows than go into one statement of the copy, and some left over.
+    Transaction many(db);
+    for (int key = 100; key < 700; ++key)
+        db.execute(pet, {key, 40, key % 3 == 0 ? QVariant() : QVariant(QStringLiteral("2020-02-03")),
+                         QStringLiteral("Fish %1").arg(key)});
+    many.commit();
 }
 
 // Every row of `table` as text, sorted: long-binary values by their digest, every value with its type.
@@ -361,7 +368,7 @@ private slots:
         QTest::newRow("a document made Null") << "null value"
                                               << "the documents of Attachments differ";
         QTest::newRow("a row missing") << "row missing"
-                                       << "has 1 rows in the copy and 2 in the source";
+                                       << "has 601 rows in the copy and 602 in the source";
     }
 
     void failureLeavesNoTarget()
