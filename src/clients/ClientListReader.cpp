@@ -14,10 +14,11 @@
 
 namespace {
 
-// Column positions in ClientListModel::clientColumns().
 // Clients looked up by one statement on a server, where each statement is a round trip; a
 // file answers one identifier at a time faster than a list of them.
 constexpr int ServerLookupBatch = 64;
+
+// Column positions in ClientListModel::clientColumns().
 constexpr int CompanyColumn = 0;
 constexpr int LastNameColumn = 3;
 

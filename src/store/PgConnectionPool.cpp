@@ -96,13 +96,3 @@ std::shared_ptr<PgConnection> PgConnectionPool::connect(const QString& uri, int 
         connection = std::make_unique<PgConnection>(uri, busyTimeoutMs);
     return std::shared_ptr<PgConnection>(connection.release(), [key](PgConnection* used) { giveBack(key, used); });
 }
-
-void PgConnectionPool::clear()
-{
-    std::vector<Idle> closing;
-    {
-        Pool& kept = pool();
-        const std::lock_guard<std::mutex> lock(kept.mutex);
-        closing.swap(kept.idle);
-    }
-}

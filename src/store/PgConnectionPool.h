@@ -16,8 +16,6 @@ class PgConnectionPool
 public:
     // A connection to `uri`, kept or new; it comes back here when the last user lets it go.
     static std::shared_ptr<PgConnection> connect(const QString& uri, int busyTimeoutMs);
-    // Closes every kept connection (the server is going away, or the process ends).
-    static void clear();
 
     // Kept connections, at most, and how long one is kept unused.
     static constexpr int MaxIdle = 4;
