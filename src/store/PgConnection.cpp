@@ -133,12 +133,16 @@ bool PgConnection::startReuse()
 {
     if (!reusable())
         return false;
+    // One round trip shows that it works and whether another connection changed the schema
+    // since the names were read.
+    QByteArray stamp;
     try {
-        run(QStringLiteral("SELECT 1"));
+        stamp = schemaStamp();
     } catch (const StoreError&) {
         return false;
     }
-    forgetNames();
+    if (stamp != m_namesStamp)
+        forgetNames();
     m_changes = 0;
     m_lastInsertRowId = 0;
     m_lastError.clear();
@@ -148,13 +152,22 @@ bool PgConnection::startReuse()
 void PgConnection::forgetNames()
 {
     m_namesLoaded = false;
+    m_namesStamp.clear();
     m_translations.clear();
+}
+
+QByteArray PgConnection::schemaStamp()
+{
+    const PgResult result = run(PgSchemaSql::schemaStampQuery());
+    return QByteArray(PQgetvalue(result.get(), 0, 0));
 }
 
 void PgConnection::loadNames()
 {
     m_names = {};
     m_tables.clear();
+    // Taken first: a change made while the names are read makes the next stamp differ.
+    m_namesStamp = schemaStamp();
     const PgResult result = run(PgSchemaSql::columnsQuery());
     for (int row = 0; row < PQntuples(result.get()); ++row) {
         const unsigned int oid = QByteArray(PQgetvalue(result.get(), row, 0)).toUInt();

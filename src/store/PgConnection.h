@@ -51,7 +51,8 @@ public:
     // Whether it can serve another action: connected and outside any transaction.
     bool reusable() const;
     // Before it serves another action: false when it no longer works (one round trip);
-    // otherwise its names are read again on first use and its counts start afresh.
+    // otherwise its counts start afresh, and its names are read again on first use when the
+    // schema changed since they were read.
     bool startReuse();
     // The table and column a result column comes from, and its type as the program names it.
     struct ColumnOrigin
@@ -106,6 +107,7 @@ private:
         QString key;
     };
     void loadNames();
+    QByteArray schemaStamp();
     QString oidOfBlob(const QString& table, const QString& column, qint64 key, bool& found);
 
     PGconn* m_conn = nullptr;
@@ -113,7 +115,8 @@ private:
     int m_changes = 0;
     qint64 m_lastInsertRowId = 0;
     bool m_namesLoaded = false;
-    bool m_writing = false; // inside a transaction that holds the writers' lock
+    QByteArray m_namesStamp; // the schema's stamp when the names were read
+    bool m_writing = false;  // inside a transaction that holds the writers' lock
     PgSqlTranslator::Names m_names;
     QHash<unsigned int, TableInfo> m_tables; // by table oid
     QHash<QString, PgSqlTranslator::Result> m_translations;

@@ -9,8 +9,8 @@ class PgConnection;
 // (a click, a save, a list read in slices), which costs a file almost nothing; to a server it
 // costs a new server process, the session's settings and the catalog's names, tens of
 // milliseconds each time. A connection given back idle is kept for a while and handed to the
-// next action that opens the same database, after a round trip that shows it still works; its
-// names are read again, since another connection may have changed the schema meanwhile.
+// next action that opens the same database, after a round trip that shows it still works and
+// whether another connection changed the schema meanwhile (then its names are read again).
 class PgConnectionPool
 {
 public:

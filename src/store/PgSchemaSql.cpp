@@ -66,6 +66,12 @@ QString PgSchemaSql::tablesQuery()
                           "WHERE n.nspname = current_schema() AND c.relkind IN ('r', 'p') ORDER BY c.oid");
 }
 
+QString PgSchemaSql::schemaStampQuery()
+{
+    return QStringLiteral("SELECT count(*) || '/' || coalesce(sum(c.xmin::text::bigint), 0) FROM pg_class c "
+                          "JOIN pg_namespace n ON n.oid = c.relnamespace WHERE n.nspname = current_schema()");
+}
+
 QString PgSchemaSql::columnsQuery(bool oneTable)
 {
     return QStringLiteral("SELECT c.oid, c.relname, a.attnum, a.attname, t.typname, a.attnotnull, "

@@ -20,6 +20,9 @@ class PgSchemaSql
 {
 public:
     static QString tablesQuery();
+    // A stamp of the schema's relations that any table, column or index made or dropped
+    // changes (their count and the transactions that last wrote their catalog rows).
+    static QString schemaStampQuery();
     // Columns: table oid, table, number, name, type, not null, default, identity. With
     // `oneTable`, of the table named by $1.
     static QString columnsQuery(bool oneTable = false);

@@ -47,7 +47,10 @@ private slots:
         QTest::addColumn<bool>("sameSession");
         QTest::newRow("nothing") << QString() << true;
         QTest::newRow("its session ended on the server") << QStringLiteral("SELECT pg_terminate_backend(%1)") << false;
-        QTest::newRow("another desk made a table") << QStringLiteral("CREATE TABLE \"Later Tab\" (id integer)") << true;
+        QTest::newRow("another desk made a table")
+            << QStringLiteral("CREATE TABLE \"Later Tab\" (\"Later Field\" text)") << true;
+        QTest::newRow("another desk added a field")
+            << QStringLiteral("ALTER TABLE \"Early Tab\" ADD COLUMN \"Later Field\" text") << true;
         QTest::newRow("a transaction left open") << QStringLiteral("open") << false;
     }
 
@@ -56,16 +59,18 @@ private slots:
         QFETCH(QString, between);
         QFETCH(bool, sameSession);
         const PgTestDatabase server;
+        elsewhere(server.uri(), QStringLiteral("CREATE TABLE \"Early Tab\" (id integer)"));
         qint64 first = 0;
         {
             const Database db(server.uri());
             first = session(db);
+            QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM [early tab]")).toInt(), 0);
             if (between == QLatin1String("open"))
                 db.execute(QStringLiteral("BEGIN"));
         }
         if (between.contains(QLatin1String("%1")))
             elsewhere(server.uri(), between.arg(first));
-        else if (between.startsWith(QLatin1String("CREATE")))
+        else if (between.startsWith(QLatin1String("CREATE")) || between.startsWith(QLatin1String("ALTER")))
             elsewhere(server.uri(), between);
 
         const Database db(server.uri());
@@ -73,7 +78,9 @@ private slots:
         QVERIFY(!db.inTransaction());
         // A name another desk made is found as on a new connection, in any case.
         if (between.startsWith(QLatin1String("CREATE")))
-            QCOMPARE(db.scalar(QStringLiteral("SELECT count(*) FROM [later tab]")).toInt(), 0);
+            QCOMPARE(db.scalar(QStringLiteral("SELECT count([later field]) FROM [later tab]")).toInt(), 0);
+        if (between.startsWith(QLatin1String("ALTER")))
+            QCOMPARE(db.scalar(QStringLiteral("SELECT count([later field]) FROM [early tab]")).toInt(), 0);
     }
 };
 
