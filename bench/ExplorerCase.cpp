@@ -293,16 +293,8 @@ void ExplorerCase::run()
     std::fprintf(stderr, "explorer: the window\n");
     const ChildProcess::Outcome window = measureWindow(
         m_office.app(), [this] { BenchFiles::evict(m_office.file()); }, bare);
-    if (!window.ok) {
-        m_table.addError(coldName, window.error);
+    if (!shownRight(window, bare, coldName))
         return;
-    }
-
-    const QString wrong = wrongList(bare, window);
-    if (!wrong.isEmpty()) {
-        m_table.addError(coldName, wrong);
-        return;
-    }
 
     const double peak = window.peakMiB;
     const QString peakText = ResultTable::mebibytes(peak);
@@ -416,6 +408,19 @@ ChildProcess::Outcome ExplorerCase::measureWindow(const QString& app, const std:
     });
 }
 
+bool ExplorerCase::shownRight(const ChildProcess::Outcome& window, const ChildProcess::Outcome& bare,
+                              const QString& name)
+{
+    if (!window.ok) {
+        m_table.addError(name, window.error);
+        return false;
+    }
+    const QString wrong = wrongList(bare, window);
+    if (!wrong.isEmpty())
+        m_table.addError(name, wrong);
+    return wrong.isEmpty();
+}
+
 void ExplorerCase::addServerRows(const ChildProcess::Outcome& bare, const ChildProcess::Outcome& sqlite)
 {
     const BenchServer* server = m_office.server();
@@ -428,15 +433,8 @@ void ExplorerCase::addServerRows(const ChildProcess::Outcome& bare, const ChildP
     std::fprintf(stderr, "explorer: the window on PostgreSQL\n");
     const ChildProcess::Outcome window = measureWindow(
         m_office.serverApp(), [server] { server->makeCold(); }, bare);
-    if (!window.ok) {
-        m_table.addError(coldName, window.error);
+    if (!shownRight(window, bare, coldName))
         return;
-    }
-    const QString wrong = wrongList(bare, window);
-    if (!wrong.isEmpty()) {
-        m_table.addError(coldName, wrong);
-        return;
-    }
 
     // psql reading the same rows of the group, in the window's order and sorted, each time a
     // new psql process with its own connection (as the window's list opens one).

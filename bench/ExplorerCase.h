@@ -26,6 +26,8 @@ private:
     // The window in the application folder `app`, `makeCold` run before it opens.
     ChildProcess::Outcome measureWindow(const QString& app, const std::function<void()>& makeCold,
                                         const ChildProcess::Outcome& bare) const;
+    // Whether the window was measured and showed the bare engine's rows; an error row when not.
+    bool shownRight(const ChildProcess::Outcome& window, const ChildProcess::Outcome& bare, const QString& name);
     void addServerRows(const ChildProcess::Outcome& bare, const ChildProcess::Outcome& sqlite);
 
     const BenchOptions& m_options;

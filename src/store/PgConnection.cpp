@@ -294,29 +294,23 @@ void PgConnection::rollback()
     run(QStringLiteral("ROLLBACK"));
 }
 
-QString PgConnection::oidOfBlob(const QString& table, const QString& column, qint64 key, bool& found)
+PgResult PgConnection::valueOfRow(const QString& table, const QString& column, qint64 key, const QString& select,
+                                  const QString& condition)
 {
     const QString keyColumn = keyOf(table);
     if (keyColumn.isEmpty())
         throw StoreError(QStringLiteral("The table %1 has no integer key to find its values by").arg(table));
-    const PgResult result =
-        run(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = $1")
-                .arg(PgSqlTranslator::quote(column), PgSqlTranslator::quote(table), PgSqlTranslator::quote(keyColumn)),
-            {{QByteArray::number(key)}});
-    found = PQntuples(result.get()) > 0 && !PQgetisnull(result.get(), 0, 0);
-    return found ? QString::fromLatin1(PQgetvalue(result.get(), 0, 0)) : QString();
+    const QString quoted = PgSqlTranslator::quote(column);
+    return run(QStringLiteral("SELECT %1 FROM %2 WHERE %3 = $1")
+                       .arg(select.arg(quoted), PgSqlTranslator::quote(table), PgSqlTranslator::quote(keyColumn)) +
+                   (condition.isEmpty() ? QString() : condition.arg(quoted)),
+               {{QByteArray::number(key)}});
 }
 
 std::unique_ptr<EngineBlob> PgConnection::openBlob(const QString& table, const QString& column, qint64 key, bool)
 {
-    const QString keyColumn = keyOf(table);
-    if (keyColumn.isEmpty())
-        throw StoreError(QStringLiteral("The table %1 has no integer key to find its values by").arg(table));
     // The object's number and its size in one round trip: a search opens thousands.
-    const PgResult result =
-        run(QStringLiteral("SELECT %1, orvanta_store.blob_size(%1) FROM %2 WHERE %3 = $1")
-                .arg(PgSqlTranslator::quote(column), PgSqlTranslator::quote(table), PgSqlTranslator::quote(keyColumn)),
-            {{QByteArray::number(key)}});
+    const PgResult result = valueOfRow(table, column, key, QStringLiteral("%1, orvanta_store.blob_size(%1)"));
     if (PQntuples(result.get()) == 0 || PQgetisnull(result.get(), 0, 0))
         throw StoreError(QStringLiteral("No value in %1 of row %2 of %3").arg(column).arg(key).arg(table));
     return std::make_unique<PgBlob>(*this, QByteArray(PQgetvalue(result.get(), 0, 0)).toUInt(),
@@ -325,21 +319,15 @@ std::unique_ptr<EngineBlob> PgConnection::openBlob(const QString& table, const Q
 
 bool PgConnection::blobAbsent(const QString& table, const QString& column, qint64 key)
 {
-    bool found = false;
-    oidOfBlob(table, column, key, found);
-    return !found;
+    const PgResult result = valueOfRow(table, column, key, QStringLiteral("%1"));
+    return PQntuples(result.get()) == 0 || PQgetisnull(result.get(), 0, 0);
 }
 
 qint64 PgConnection::blobLength(const QString& table, const QString& column, qint64 key)
 {
-    const QString keyColumn = keyOf(table);
-    if (keyColumn.isEmpty())
-        throw StoreError(QStringLiteral("The table %1 has no integer key to find its values by").arg(table));
     // One statement: the row's value and its size together.
-    const PgResult result =
-        run(QStringLiteral("SELECT orvanta_store.blob_size(%1) FROM %2 WHERE %3 = $1 AND %1 IS NOT NULL")
-                .arg(PgSqlTranslator::quote(column), PgSqlTranslator::quote(table), PgSqlTranslator::quote(keyColumn)),
-            {{QByteArray::number(key)}});
+    const PgResult result = valueOfRow(table, column, key, QStringLiteral("orvanta_store.blob_size(%1)"),
+                                       QStringLiteral(" AND %1 IS NOT NULL"));
     if (PQntuples(result.get()) == 0 || PQgetisnull(result.get(), 0, 0))
         return -1;
     return QByteArray(PQgetvalue(result.get(), 0, 0)).toLongLong();

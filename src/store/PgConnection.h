@@ -108,7 +108,10 @@ private:
     };
     void loadNames();
     QByteArray schemaStamp();
-    QString oidOfBlob(const QString& table, const QString& column, qint64 key, bool& found);
+    // `select` (with %1 for the quoted column) of the row `key` of `table`, where `condition`
+    // (the same %1) also holds.
+    PgResult valueOfRow(const QString& table, const QString& column, qint64 key, const QString& select,
+                        const QString& condition = QString());
 
     PGconn* m_conn = nullptr;
     QString m_displayName;
