@@ -1,6 +1,9 @@
 #include "BenchServer.h"
 
 #include "BenchFiles.h"
+#include "Stopwatch.h"
+
+#include "store/DatabaseCopy.h"
 
 #include "store/StoreError.h"
 
@@ -76,6 +79,17 @@ QString BenchServer::prepareFolder(const QString& app, const QString& name) cons
     QDir().mkpath(app);
     BenchFiles::write(QDir(app).filePath(QStringLiteral("Database.conf")), uri.toUtf8() + '\n');
     return uri;
+}
+
+double BenchServer::copyIn(const QString& file, const QString& app, const QString& name) const
+{
+    const QString uri = prepareFolder(app, name);
+    const Stopwatch watch;
+    DatabaseCopy(file, uri).run();
+    const double seconds = watch.seconds();
+    psql(uri, {QStringLiteral("-c"), QStringLiteral("VACUUM")});
+    psql(uri, {QStringLiteral("-c"), QStringLiteral("CHECKPOINT")});
+    return seconds;
 }
 
 void BenchServer::makeCold() const

@@ -16,7 +16,6 @@
 #include "store/ApplicationFolder.h"
 #include "store/CLsDataBaseConnection.h"
 #include "store/Database.h"
-#include "store/DatabaseCopy.h"
 #include "store/DatabaseSchema.h"
 #include "store/Identifier.h"
 #include "store/Statement.h"
@@ -139,14 +138,8 @@ bool OfficeData::copyToServer(QString& error)
 {
     std::fprintf(stderr, "office: copying it to the server\n");
     const ChildProcess::Outcome outcome = ChildProcess::run([&](const ChildProcess::Report& report) {
-        const QString app = QDir(m_base).filePath(QStringLiteral("pg-app"));
-        const QString uri = m_server->prepareFolder(app, QStringLiteral("office"));
-        const Stopwatch watch;
-        DatabaseCopy(file(), uri).run();
-        report.put(QStringLiteral("seconds"), watch.seconds());
-        // The server's own maintenance of the new rows done now, not during the measurements.
-        m_server->psql(uri, {QStringLiteral("-c"), QStringLiteral("VACUUM")});
-        m_server->psql(uri, {QStringLiteral("-c"), QStringLiteral("CHECKPOINT")});
+        report.put(QStringLiteral("seconds"),
+                   m_server->copyIn(file(), QDir(m_base).filePath(QStringLiteral("pg-app")), QStringLiteral("office")));
     });
     if (!outcome.ok) {
         error = QStringLiteral("copying it to the server: ") + outcome.error;

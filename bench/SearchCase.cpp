@@ -16,7 +16,6 @@
 #include "clients/ClientDocuments.h"
 #include "platform/ScriptedMessageBox.h"
 #include "store/ApplicationFolder.h"
-#include "store/DatabaseCopy.h"
 #include "store/StoreError.h"
 
 #include <QDir>
@@ -338,10 +337,7 @@ bool SearchCase::copyToServer()
     std::fprintf(stderr, "content search: copying the documents to the server\n");
     m_serverApp = QDir(m_base).filePath(QStringLiteral("pg-app"));
     const ChildProcess::Outcome copied = ChildProcess::run([&](const ChildProcess::Report&) {
-        const QString uri = m_server->prepareFolder(m_serverApp, QStringLiteral("search"));
-        DatabaseCopy(BenchFiles::database(m_app), uri).run();
-        m_server->psql(uri, {QStringLiteral("-c"), QStringLiteral("VACUUM")});
-        m_server->psql(uri, {QStringLiteral("-c"), QStringLiteral("CHECKPOINT")});
+        m_server->copyIn(BenchFiles::database(m_app), m_serverApp, QStringLiteral("search"));
     });
     if (!copied.ok)
         m_table.addError(QStringLiteral("content search on PostgreSQL"), copied.error);
