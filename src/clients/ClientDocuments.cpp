@@ -3,6 +3,7 @@
 #include "documents/BackgroundFileReader.h"
 #include "documents/BackgroundFileWriter.h"
 #include "documents/ClsBinaryFunctions.h"
+#include "documents/DocumentText.h"
 #include "store/ApplicationFolder.h"
 #include "store/BlobStream.h"
 #include "store/CLsDataBaseConnection.h"
@@ -41,7 +42,8 @@ void setRowFields(Recordset& rs, ClientId clientId, const QString& filePath, int
     rs.setField(QStringLiteral("AttachmentExtension"), ClsBinaryFunctions::extensionOf(name));
 }
 
-// Adds the file's row to `rs` and streams its bytes in.
+// Adds the file's row to `rs` and streams its bytes in; its text goes into the index in the
+// same transaction.
 void addRow(Recordset& rs, ClientId clientId, const QString& filePath, int version)
 {
     setRowFields(rs, clientId, filePath, version);
@@ -51,6 +53,7 @@ void addRow(Recordset& rs, ClientId clientId, const QString& filePath, int versi
         rs.cancelUpdate();
         throw;
     }
+    DocumentText::storeFromDatabase(rs.database(), rs.newKey());
 }
 
 // Adds the row of a file already read into memory.
@@ -64,6 +67,7 @@ void addRow(Recordset& rs, ClientId clientId, const QString& filePath, int versi
         rs.cancelUpdate();
         throw;
     }
+    DocumentText::store(rs.database(), rs.newKey(), contents, ClientDocuments::storedName(filePath));
 }
 
 // Writes each copy of the client's documents from `db`, in the read transaction of the caller.

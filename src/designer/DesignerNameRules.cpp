@@ -68,9 +68,11 @@ std::optional<QString> DesignerNameRules::tabNameProblem(const QString& name, co
         return QStringLiteral("A table named \"%1\" exists already.").arg(name) + another;
     if (tabs.contains(name, Qt::CaseInsensitive))
         return QStringLiteral("A tab named \"%1\" exists already.").arg(name) + another;
-    // The engine keeps names beginning with "sqlite_" for itself, and a tab whose key column
-    // would be called PersonalInformationId could not have its client column as well.
-    const bool engineName = name.startsWith(QStringLiteral("sqlite_"), Qt::CaseInsensitive);
+    // The engine keeps names beginning with "sqlite_" for itself, the program those beginning
+    // with "orvanta_" (the document text index), and a tab whose key column would be called
+    // PersonalInformationId could not have its client column as well.
+    const bool engineName = name.startsWith(QStringLiteral("sqlite_"), Qt::CaseInsensitive) ||
+                            name.startsWith(QStringLiteral("orvanta_"), Qt::CaseInsensitive);
     const bool clashes = idColumn(name).compare(QStringLiteral("PersonalInformationId"), Qt::CaseInsensitive) == 0;
     if (engineName || clashes)
         return QStringLiteral("The name \"%1\" is reserved by the database.").arg(name) + another;

@@ -3,12 +3,14 @@
 #include "documents/ContentMatcher.h"
 #include "documents/ContentSearch.h"
 #include "documents/DocumentReader.h"
+#include "documents/DocumentText.h"
 #include "documents/PipelinedFileWriter.h"
 #include "documents/TargetFile.h"
 #include "store/ApplicationFolder.h"
 #include "store/BlobStream.h"
 #include "store/CLsDataBaseConnection.h"
 #include "store/Database.h"
+#include "store/DocumentTextIndex.h"
 #include "store/Recordset.h"
 #include "store/Savepoint.h"
 #include "store/Statement.h"
@@ -71,6 +73,7 @@ bool ClsBinaryFunctions::UpLoadBinary(const QString& FileName, const QString& Fi
         rsUpLoad.setField(QStringLiteral("AttachmentDescription"), FileDescription);
         rsUpLoad.setField(QStringLiteral("AttachmentExtension"), extensionOf(FileName));
         storeFile(rsUpLoad, QStringLiteral("Attachments"), FileLocation);
+        DocumentText::storeFromDatabase(db, rsUpLoad.newKey());
         if (transaction)
             transaction->commit();
         else
@@ -102,6 +105,7 @@ QList<ClsBinaryFunctions::SearchHit> ClsBinaryFunctions::cmdOpendb(const QString
 
     QList<SearchHit> rows;
     std::vector<qint64> ids;
+    std::vector<ContentSearch::Source> sources;
     QString path;
     {
         CLsDataBaseConnection connection;
@@ -117,17 +121,52 @@ QList<ClsBinaryFunctions::SearchHit> ClsBinaryFunctions::cmdOpendb(const QString
             ids.push_back(id);
             rows.append({id, statement.value(1).toString(), statement.value(2).toInt()});
         }
+        sources = sourcesOf(db, ids, matcher.phrase());
         path = db.path();
     }
     // The documents are read straight from the database in pieces, on several threads; no
     // scratch copy is made.
-    ContentSearch search(path, matcher);
-    const std::vector<bool> found = search.run(ids, progress);
+    ContentSearch search(path, matcher, ContentMatcher(Text2Text, Check1Value == 1));
+    const std::vector<bool> found = search.run(ids, progress, sources);
     QList<SearchHit> hits;
     for (qsizetype i = 0; i < rows.size(); ++i)
         if (found[static_cast<size_t>(i)])
             hits.append(rows.at(i));
     return hits;
+}
+
+std::vector<ContentSearch::Source> ClsBinaryFunctions::sourcesOf(const Database& db, const std::vector<qint64>& ids,
+                                                                 const QByteArray& foldedPhrase)
+{
+    using Source = ContentSearch::Source;
+    std::vector<Source> sources(ids.size(), Source::Bytes);
+    std::vector<qint64> withText;
+    std::optional<std::vector<qint64>> candidates;
+    try {
+        withText = DocumentTextIndex::withText(db);
+        try {
+            candidates = DocumentTextIndex::candidates(db, foldedPhrase);
+        } catch (const StoreError& error) {
+            // A damaged index is never trusted: every text is read instead, and the next
+            // start makes the index anew.
+            if (error.isBusy())
+                throw;
+            candidates.reset();
+        }
+    } catch (const StoreError& error) {
+        if (error.isBusy())
+            throw;
+        return sources; // no text kept: every document is read as it is stored
+    }
+    const auto holds = [](const std::vector<qint64>& sorted, qint64 id) {
+        return std::binary_search(sorted.begin(), sorted.end(), id);
+    };
+    for (size_t i = 0; i < ids.size(); ++i) {
+        if (!holds(withText, ids[i]))
+            continue; // no text, or not indexed yet: its bytes are read
+        sources[i] = !candidates || holds(*candidates, ids[i]) ? Source::Text : Source::Nothing;
+    }
+    return sources;
 }
 
 QString ClsBinaryFunctions::ViewDocument(const QString& AttachmentsId)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "documents/ContentSearch.h"
 #include "store/BlobStream.h"
 
 #include <QList>
@@ -47,6 +48,11 @@ public:
     // scanned so far.
     QList<SearchHit> cmdOpendb(const QString& SearchString, const QString& SqlString, const QVariantList& params = {},
                                const Progress& progress = {});
+    // Where the search looks at each of the documents `ids` for a phrase (folded as the
+    // document text index keeps text): the text of a document that has one, when the index
+    // says it may hold the phrase; the bytes of the others.
+    static std::vector<ContentSearch::Source> sourcesOf(const Database& db, const std::vector<qint64>& ids,
+                                                        const QByteArray& foldedPhrase);
     // Fetches an attachment into Temp under its (sanitised) name; returns the copy's path.
     QString ViewDocument(const QString& AttachmentsId);
 

@@ -2,7 +2,9 @@
 
 #include "store/BlobStream.h"
 #include "store/Database.h"
+#include "store/DocumentTextIndex.h"
 #include "store/ReadTransaction.h"
+#include "store/Statement.h"
 
 #include <algorithm>
 #include <chrono>
@@ -29,8 +31,9 @@ const QString Column = QStringLiteral("Attachments");
 
 } // namespace
 
-ContentSearch::ContentSearch(const QString& databasePath, const ContentMatcher& matcher)
-    : m_path(databasePath), m_matcher(matcher)
+ContentSearch::ContentSearch(const QString& databasePath, const ContentMatcher& matcher,
+                             const ContentMatcher& textMatcher)
+    : m_path(databasePath), m_matcher(matcher), m_textMatcher(textMatcher)
 {
 }
 
@@ -41,7 +44,8 @@ int ContentSearch::workerCount()
     return static_cast<int>(std::clamp(std::thread::hardware_concurrency(), 2U, 4U));
 }
 
-std::vector<bool> ContentSearch::run(const std::vector<qint64>& ids, const Progress& progress)
+std::vector<bool> ContentSearch::run(const std::vector<qint64>& ids, const Progress& progress,
+                                     const std::vector<Source>& sources)
 {
     const int total = static_cast<int>(ids.size());
     const bool everywhere = m_matcher.phrase().isEmpty();
@@ -55,6 +59,8 @@ std::vector<bool> ContentSearch::run(const std::vector<qint64>& ids, const Progr
     }
 
     m_ids = ids;
+    m_sources = sources;
+    m_sources.resize(ids.size(), Source::Bytes);
     // Documents are taken in the order of their keys, which is about the order in which
     // they lie in the file.
     m_order.resize(ids.size());
@@ -131,14 +137,14 @@ void ContentSearch::work()
         Database db(m_path);
         // One read transaction for all documents: the file is locked and checked once.
         const ReadTransaction transaction(db);
-        ContentMatcher matcher = m_matcher;
-        std::vector<char> piece(ScanPiece);
+        Scanner scanner{m_matcher, m_textMatcher, std::vector<char>(ScanPiece)};
         while (!m_stop) {
             Range range{};
             if (takeShared(range)) {
                 if (!m_found[range.document]) {
-                    const BlobStream blob(db, Table, Column, m_ids[range.document], false);
-                    scanRange(blob, matcher, piece, range);
+                    const std::optional<BlobStream> blob = open(db, range.document);
+                    if (blob)
+                        scanRange(*blob, scanner.matcherFor(m_sources[range.document]), scanner.piece, range);
                 }
                 if (m_stop)
                     break; // the range may be unfinished
@@ -161,7 +167,7 @@ void ContentSearch::work()
             // reading several in a row reads the file from start to end.
             const size_t last = std::min(first + Batch, m_ids.size()) - 1;
             for (size_t next = first; next <= last && !m_stop; ++next)
-                scanDocument(db, matcher, piece, m_order[next], next == last ? &opening : nullptr);
+                scanDocument(db, scanner, m_order[next], next == last ? &opening : nullptr);
         }
     } catch (...) {
         const std::lock_guard lock(m_mutex);
@@ -173,11 +179,40 @@ void ContentSearch::work()
     m_changed.notify_all();
 }
 
-void ContentSearch::scanDocument(const Database& db, ContentMatcher& matcher, std::vector<char>& piece, size_t document,
-                                 OpeningGuard* opening)
+std::optional<BlobStream> ContentSearch::open(const Database& db, size_t document) const
 {
     // A row deleted since the statement ran, or one without a value, holds nothing.
-    const std::optional<BlobStream> blob = BlobStream::openForReading(db, Table, Column, m_ids[document]);
+    if (m_sources[document] == Source::Text)
+        return BlobStream::openForReading(db, DocumentTextIndex::textTable(db), DocumentTextIndex::textColumn(),
+                                          m_ids[document]);
+    return BlobStream::openForReading(db, Table, Column, m_ids[document]);
+}
+
+void ContentSearch::scanWhole(const Database& db, ContentMatcher& matcher, size_t document)
+{
+    Statement read = db.prepare(
+        QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
+            .arg(DocumentTextIndex::textColumn(), DocumentTextIndex::textTable(db), DocumentTextIndex::keyColumn()));
+    read.bind(1, m_ids[document]);
+    if (read.step() && matcher.matches(read.value(0).toString().toUtf8()))
+        m_found[document] = true;
+}
+
+void ContentSearch::scanDocument(const Database& db, Scanner& scanner, size_t document, OpeningGuard* opening)
+{
+    const Source source = m_sources[document];
+    // A server keeps the text in a column of its own kind, read whole; the text is bounded.
+    if (source == Source::Nothing || (source == Source::Text && db.isServer())) {
+        if (opening)
+            opening->release();
+        if (source == Source::Text)
+            scanWhole(db, scanner.text, document);
+        documentDone();
+        return;
+    }
+    ContentMatcher& matcher = scanner.matcherFor(source);
+    std::vector<char>& piece = scanner.piece;
+    const std::optional<BlobStream> blob = open(db, document);
     const qint64 size = blob ? blob->size() : 0;
     // A large document is cut into ranges that overlap by the phrase's length less one,
     // and all but the first are left to whichever worker is free.

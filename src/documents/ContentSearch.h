@@ -10,12 +10,14 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 class BlobStream;
 class Database;
 
-// Scans stored attachments for a phrase on several threads.
+// Scans stored attachments for a phrase on several threads: the documents' bytes, or, for a
+// document with an entry in the document text index, the text kept there.
 //
 // Each worker opens a connection of its own to the database file (a connection serves one
 // thread) and reads documents straight from the database in pieces. Documents are handed
@@ -29,16 +31,31 @@ public:
     // hundredths of a second and at the end; returning false stops the search.
     using Progress = std::function<bool(int done, int total)>;
 
-    ContentSearch(const QString& databasePath, const ContentMatcher& matcher);
+    // `textMatcher` looks for the phrase in the documents' text, `matcher` in their bytes.
+    ContentSearch(const QString& databasePath, const ContentMatcher& matcher, const ContentMatcher& textMatcher);
+    ContentSearch(const QString& databasePath, const ContentMatcher& matcher)
+        : ContentSearch(databasePath, matcher, matcher)
+    {
+    }
     ~ContentSearch();
 
     ContentSearch(const ContentSearch&) = delete;
     ContentSearch& operator=(const ContentSearch&) = delete;
 
-    // Whether each document (an AttachmentsId) holds the phrase, in the order given. When
-    // the search is stopped, documents not scanned to the end count as not holding it.
-    // Throws StoreError when a document cannot be read.
-    std::vector<bool> run(const std::vector<qint64>& ids, const Progress& progress = {});
+    // Where a document is looked at.
+    enum class Source : unsigned char
+    {
+        Bytes,  // the stored value
+        Text,   // its text in the document text index
+        Nothing // it cannot hold the phrase (the index says so)
+    };
+
+    // Whether each document (an AttachmentsId) holds the phrase, in the order given, each looked
+    // at where `sources` says (its bytes when `sources` is empty). When the search is stopped,
+    // documents not scanned to the end count as not holding it. Throws StoreError when a
+    // document cannot be read.
+    std::vector<bool> run(const std::vector<qint64>& ids, const Progress& progress = {},
+                          const std::vector<Source>& sources = {});
 
     bool wasStopped() const { return m_stopped; }
 
@@ -73,9 +90,19 @@ private:
         std::atomic<int>* m_count;
     };
 
+    // A worker's own matchers and buffer.
+    struct Scanner
+    {
+        ContentMatcher bytes;
+        ContentMatcher text;
+        std::vector<char> piece;
+        ContentMatcher& matcherFor(Source source) { return source == Source::Text ? text : bytes; }
+    };
+
     void work();
-    void scanDocument(const Database& db, ContentMatcher& matcher, std::vector<char>& piece, size_t document,
-                      OpeningGuard* opening);
+    void scanDocument(const Database& db, Scanner& scanner, size_t document, OpeningGuard* opening);
+    std::optional<BlobStream> open(const Database& db, size_t document) const;
+    void scanWhole(const Database& db, ContentMatcher& matcher, size_t document);
     bool takeShared(Range& range);
     void scanRange(const BlobStream& blob, ContentMatcher& matcher, std::vector<char>& piece, const Range& range);
     void rangeDone(size_t document);
@@ -84,7 +111,9 @@ private:
 
     QString m_path;
     ContentMatcher m_matcher;
+    ContentMatcher m_textMatcher;
     std::vector<qint64> m_ids;
+    std::vector<Source> m_sources;
     std::vector<size_t> m_order;                      // indexes into m_ids, in the order of the keys
     std::unique_ptr<std::atomic<int>[]> m_rangesLeft; // per document
     std::unique_ptr<std::atomic<bool>[]> m_found;     // per document

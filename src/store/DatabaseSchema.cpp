@@ -1,4 +1,5 @@
 #include "store/DatabaseSchema.h"
+#include "store/DocumentTextIndex.h"
 
 #include "store/Database.h"
 #include "store/DatabaseLocation.h"
@@ -218,6 +219,7 @@ void DatabaseSchema::createContent(const Database& db)
             catalog.createIndex(QString::fromLatin1(index.name), QString::fromLatin1(table.name), index.columns);
     }
     insertInstalledRows(db);
+    DocumentTextIndex::create(db);
     SchemaUpgrade::setVersion(db, SchemaUpgrade::currentVersion());
 }
 

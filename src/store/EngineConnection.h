@@ -22,6 +22,8 @@ public:
     virtual std::unique_ptr<EngineStatement> prepare(const QString& sql) = 0;
     // Several statements without parameters, in the engine's own SQL.
     virtual void executeScript(const QString& sql) = 0;
+    // Several statements written for this engine alone, run as they are (names not matched).
+    virtual void executeNative(const QString& sql) = 0;
     // Rows changed by the last statement run to its end.
     virtual int changes() const = 0;
     virtual qint64 lastInsertRowId() const = 0;

@@ -243,6 +243,14 @@ void PgConnection::executeScript(const QString& sql)
         forgetNames();
 }
 
+void PgConnection::executeNative(const QString& sql)
+{
+    PgResult result(PQexec(m_conn, sql.toUtf8().constData()));
+    if (!result.ok())
+        fail(result);
+    forgetNames();
+}
+
 bool PgConnection::inTransaction() const
 {
     const PGTransactionStatusType status = PQtransactionStatus(m_conn);

@@ -67,6 +67,7 @@ public:
 
     std::unique_ptr<EngineStatement> prepare(const QString& sql) override;
     void executeScript(const QString& sql) override;
+    void executeNative(const QString& sql) override;
     int changes() const override { return m_changes; }
     qint64 lastInsertRowId() const override { return m_lastInsertRowId; }
     bool inTransaction() const override;

@@ -1,6 +1,7 @@
 #include "store/SchemaUpgrade.h"
 
 #include "store/Database.h"
+#include "store/DocumentTextIndex.h"
 #include "store/EngineConnection.h"
 #include "store/SchemaCatalog.h"
 #include "store/Statement.h"
@@ -35,6 +36,14 @@ void indexDesignedTabsByClient(const Database& db)
     }
 }
 
+// Version 3: the text of the documents and its index, for the content search. The documents
+// already stored are indexed in the background after the start.
+void addDocumentTextIndex(const Database& db)
+{
+    if (!DocumentTextIndex::current(db))
+        DocumentTextIndex::rebuild(db);
+}
+
 } // namespace
 
 const std::vector<SchemaUpgrade::Step>& SchemaUpgrade::steps()
@@ -42,6 +51,7 @@ const std::vector<SchemaUpgrade::Step>& SchemaUpgrade::steps()
     static const std::vector<Step> all = {
         {1, indexAttachmentsByClientNameAndVersion},
         {2, indexDesignedTabsByClient},
+        {3, addDocumentTextIndex},
     };
     return all;
 }

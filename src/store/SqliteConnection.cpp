@@ -3,6 +3,7 @@
 #include "store/Identifier.h"
 #include "store/SqliteBlob.h"
 #include "store/SqliteStatement.h"
+#include "store/SqliteTrigramTokenizer.h"
 
 #include <QDir>
 #include <sqlite3.h>
@@ -64,6 +65,9 @@ SqliteConnection::SqliteConnection(const QString& path, bool create, int busyTim
         m_db = nullptr;
         throw StoreError(QStringLiteral("Cannot open the database %1: %2").arg(path, message));
     }
+    // Without full-text search the document text index is left out, and the search reads
+    // every document (see DocumentTextIndex).
+    SqliteTrigramTokenizer::registerOn(m_db);
 }
 
 SqliteConnection::~SqliteConnection()
@@ -184,8 +188,10 @@ QString SqliteConnection::inlineBlobMarker() const
 
 QStringList SqliteConnection::tables()
 {
-    SqliteStatement statement(m_db, QStringLiteral("SELECT name FROM sqlite_schema WHERE type = 'table' AND name "
-                                                   "NOT LIKE 'sqlite\\_%' ESCAPE '\\' ORDER BY rowid"));
+    SqliteStatement statement(
+        m_db, QStringLiteral("SELECT name FROM sqlite_schema WHERE type = 'table' AND name "
+                             "NOT LIKE 'sqlite\\_%' ESCAPE '\\' AND name NOT LIKE 'orvanta\\_%' ESCAPE '\\' "
+                             "ORDER BY rowid"));
     QStringList names;
     while (statement.step())
         names.append(statement.value(0).toString());

@@ -25,6 +25,7 @@ public:
 
     std::unique_ptr<EngineStatement> prepare(const QString& sql) override;
     void executeScript(const QString& sql) override;
+    void executeNative(const QString& sql) override { executeScript(sql); }
     int changes() const override;
     qint64 lastInsertRowId() const override;
     bool inTransaction() const override;

@@ -212,6 +212,8 @@ void TestDesignerRules::tabNames_data()
                                                << "A tab named";
     QTest::newRow("engine's own") << "sqlite_notes"
                                   << "The name \"sqlite_notes\" is reserved";
+    QTest::newRow("program's own") << "Orvanta_Document_Text"
+                                   << "The name \"Orvanta_Document_Text\" is reserved";
     QTest::newRow("key column clash") << "Personal Information "
                                       << "The name \"Personal Information \" is reserved";
     QTest::newRow("key column clash, no blank") << "PersonalInformation"
