@@ -1,5 +1,6 @@
 #include "app/MDIBaseForm.h"
 
+#include "app/DocumentIndexingStatus.h"
 #include "app/TempFolders.h"
 #include "app/frmLogin.h"
 #include "app/frmOptions.h"
@@ -198,6 +199,7 @@ void MDIBaseForm::createStatusBar()
 
     // The lock-key panels show the keys' names; the toolkit reports no lock state.
     new StatusPanels(bar, StatusPanels::Placement::Permanent);
+    m_indexing = new DocumentIndexingStatus(bar);
 }
 
 QAction* MDIBaseForm::menuItem(const QString& name) const
@@ -402,6 +404,8 @@ void MDIBaseForm::setVisible(bool visible)
 
 void MDIBaseForm::load()
 {
+    // Documents stored before their text was indexed are indexed while the user works.
+    m_indexing->start();
     configureForLevel();
     m_resizer.load(this);
 }
@@ -461,6 +465,7 @@ void MDIBaseForm::closeEvent(QCloseEvent* event)
     }
     for (frmLogin* login : findChildren<frmLogin*>(Qt::FindDirectChildrenOnly))
         login->close();
+    m_indexing->stop();
     TempFolders::clear();
     event->accept();
 }

@@ -16,6 +16,7 @@ class QToolBar;
 class QMenuBar;
 class QStackedWidget;
 class DisplayExtendedInformation;
+class DocumentIndexingStatus;
 class frmLogin;
 
 // The main window: holds the working windows as child windows, carries the menus, the
@@ -51,6 +52,8 @@ public:
     void connectLogin(frmLogin* login);
 
     QMdiArea* mdiArea() const { return m_mdiArea; }
+    // The background indexing of the documents' text and its status bar panel.
+    DocumentIndexingStatus* indexing() const { return m_indexing; }
     // Shows `window` as a new child window; the child window owns it and deletes it when closed.
     QMdiSubWindow* addChild(QWidget* window);
     // A menu item or toolbar button by its name.
@@ -104,4 +107,5 @@ private:
     QToolBar* m_toolbar = nullptr;
     ProportionalResizer m_resizer;
     bool m_loaded = false;
+    DocumentIndexingStatus* m_indexing = nullptr;
 };

@@ -93,11 +93,13 @@ qint64 DocumentIndexer::run(const QString& location, const Progress& progress)
                 pendingText = 0;
             }
             ++done;
+            if (progress && !progress(std::min(done, total), total)) {
+                write(db, entries);
+                return done;
+            }
         }
         write(db, entries);
         pendingText = 0;
-        if (progress && !progress(std::min(done, total), total))
-            return done;
     }
     if (progress)
         progress(total, total);

@@ -3,6 +3,7 @@
 #include "store/Database.h"
 #include "store/EngineConnection.h"
 #include "store/Statement.h"
+#include "store/StoreError.h"
 
 #include <QList>
 #include <QSet>
@@ -151,8 +152,39 @@ bool DocumentTextIndex::current(const Database& db)
 
 void DocumentTextIndex::rebuild(const Database& db)
 {
-    db.engine().executeNative(db.isServer() ? ServerDrop : SqliteDrop);
+    if (db.isServer()) {
+        db.engine().executeNative(ServerDrop);
+    } else {
+        try {
+            db.engine().executeNative(SqliteDrop);
+        } catch (const StoreError& error) {
+            if (error.isBusy())
+                throw;
+            forgetDamagedWords(db);
+            db.engine().executeNative(SqliteDrop);
+        }
+    }
     create(db);
+}
+
+void DocumentTextIndex::forgetDamagedWords(const Database& db)
+{
+    // The engine cannot drop a full-text table whose own records are damaged, as dropping
+    // reads them: its entry in the schema goes by hand, and its tables as plain ones. The
+    // schema's version is raised so that every connection reads the schema anew.
+    const qint64 version = db.scalar(QStringLiteral("PRAGMA schema_version")).toLongLong();
+    db.engine().executeNative(QStringLiteral(R"sql(
+PRAGMA writable_schema = ON;
+DELETE FROM sqlite_schema WHERE type = 'table' AND name = 'orvanta_document_words';
+PRAGMA schema_version = %1;
+PRAGMA writable_schema = OFF;
+DROP TABLE IF EXISTS orvanta_document_words_data;
+DROP TABLE IF EXISTS orvanta_document_words_idx;
+DROP TABLE IF EXISTS orvanta_document_words_docsize;
+DROP TABLE IF EXISTS orvanta_document_words_content;
+DROP TABLE IF EXISTS orvanta_document_words_config;
+)sql")
+                                  .arg(version + 1));
 }
 
 void DocumentTextIndex::put(const Database& db, qint64 id, const std::optional<QByteArray>& foldedText)
