@@ -1,13 +1,18 @@
 #include "AppTestHelpers.h"
 #include "TestSupport.h"
+#include "app/DocumentIndexingStatus.h"
 #include "app/MDIBaseForm.h"
 #include "app/TempFolders.h"
 #include "app/frmOptions.h"
 #include "clients/ui/DisplayExtendedInformation.h"
 #include "clients/ui/frmFindInfo.h"
+#include "store/Database.h"
+#include "store/DocumentTextIndex.h"
+#include "store/Transaction.h"
 #include "widgets/ProportionalLayout.h"
 #include <QStackedWidget>
 
+#include <QAccessible>
 #include <QAction>
 #include <QFileInfo>
 #include <QLabel>
@@ -75,6 +80,7 @@ private slots:
     void commandsOpenTheirWindows();
     void explorerMenuBarIsShownWhileItIsActive();
     void recordWindowIsTheCurrentClientForFind();
+    void documentsStoredBeforeAreIndexedAfterTheStart();
 };
 
 void TestMainWindow::menusForLevel_data()
@@ -351,6 +357,38 @@ void TestMainWindow::closingDeletesTempFiles()
     QVERIFY(!QFileInfo::exists(temp + QStringLiteral("/viewed.doc")));
     QVERIFY(QFileInfo::exists(temp + QStringLiteral("/Search/scan.txt")));
     QTRY_VERIFY(child.isNull());
+}
+
+void TestMainWindow::documentsStoredBeforeAreIndexedAfterTheStart()
+{
+    TestAppFolder folder;
+    {
+        // Stored as a build without the text index stored them.
+        CLsDataBaseConnection connection;
+        const Database& db = connection.database();
+        Transaction transaction(db);
+        for (int i = 0; i < 300; ++i)
+            db.execute(
+                QStringLiteral("INSERT INTO Attachments (PersonalInformationId, AttachmentsName, "
+                               "AttachmentVersion, Attachments) VALUES (1, ?, 1, longbinary(?))"),
+                {QStringLiteral("note%1.txt").arg(i), QByteArray("Protokoll der Sitzung ") + QByteArray::number(i)});
+        db.execute(QStringLiteral("DELETE FROM %1").arg(DocumentTextIndex::textTable(db)));
+        transaction.commit();
+    }
+    MDIBaseForm main;
+    QString failure = QStringLiteral("not finished");
+    connect(main.indexing(), &DocumentIndexingStatus::finished, this,
+            [&failure](const QString& error) { failure = error; });
+    main.show();
+    QTRY_COMPARE_WITH_TIMEOUT(failure, QString(), 20000);
+    CLsDataBaseConnection connection;
+    QCOMPARE(DocumentTextIndex::unindexedCount(connection.database()), 0);
+    // The panel told how far it got and went when the work was done.
+    QLabel* panel = main.indexing()->panel();
+    QCOMPARE(panel->text(), QStringLiteral("Indexing documents: 300 of 300"));
+    QVERIFY(!panel->isVisible());
+    QCOMPARE(QAccessible::queryAccessibleInterface(panel)->text(QAccessible::Name),
+             QStringLiteral("Indexing documents"));
 }
 
 QTEST_MAIN(TestMainWindow)
