@@ -51,10 +51,9 @@ public:
     static QString textColumn() { return QStringLiteral("folded_text"); }
     static QString keyColumn() { return QStringLiteral("document_id"); }
 
-private:
-    static void forgetDamagedWords(const Database& db);
-
-public:
     // The runs of three characters of `folded` the index is asked for, each once.
     static QList<QByteArray> trigramsOf(const QByteArray& folded);
+
+private:
+    static void forgetDamagedWords(const Database& db);
 };
