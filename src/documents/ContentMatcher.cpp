@@ -1,5 +1,7 @@
 #include "documents/ContentMatcher.h"
 
+#include "documents/Windows1252.h"
+
 #include <QChar>
 #include <algorithm>
 #include <array>
@@ -70,6 +72,23 @@ void appendTwoByte(QByteArray& out, unsigned char lead, unsigned char next)
     out.append(static_cast<char>(leadOf(lower)));
     out.append(static_cast<char>(continuationOf(lower)));
 }
+
+// How many bytes a UTF-8 character beginning with `lead` has; 0 for a byte that begins none
+// of more than one.
+int utf8Length(unsigned char lead)
+{
+    if (isTwoByteLead(lead))
+        return 2;
+    if (lead >= 0xE0 && lead <= 0xEF)
+        return 3;
+    if (lead >= 0xF0 && lead <= 0xF4)
+        return 4;
+    return 0;
+}
+
+// How many bytes before a start the Windows-1252 form looks at: a UTF-8 character it might
+// begin inside starts at most this far back.
+constexpr qsizetype LookBehind = 3;
 
 // How often a byte turns up in the documents people store (text in European languages,
 // office and PDF files), roughly, in parts per ten thousand. The scan looks for the
@@ -227,18 +246,30 @@ ScanKernel scanKernel()
 
 } // namespace
 
-ContentMatcher::ContentMatcher(const QString& phrase, bool matchCase) : m_matchCase(matchCase)
+ContentMatcher::ContentMatcher(const QString& phrase, bool matchCase)
 {
-    const QByteArray utf8 = preparePhrase(phrase).toUtf8();
+    const QString prepared = preparePhrase(phrase);
+    const QByteArray utf8 = prepared.toUtf8();
     if (matchCase) {
-        m_phrase = utf8;
+        m_utf8.bytes = utf8;
     } else {
         unsigned char pending = 0;
-        fold(utf8.constData(), utf8.size(), m_phrase, pending);
+        fold(utf8.constData(), utf8.size(), m_utf8.bytes, pending);
         if (pending)
-            m_phrase.append(static_cast<char>(pending));
+            m_utf8.bytes.append(static_cast<char>(pending));
+        m_utf8.folding = Folding::Utf8;
     }
-    planScan();
+    m_utf8.plan();
+    m_windows1252.bytes = Windows1252::nonAsciiForm(prepared);
+    if (hasWindows1252() && !matchCase) {
+        const auto& lower = Windows1252::lowerCase();
+        for (char& c : m_windows1252.bytes)
+            c = static_cast<char>(lower[static_cast<unsigned char>(c)]);
+        m_windows1252.folding = Folding::Windows1252;
+    }
+    m_windows1252.windows1252 = true;
+    if (hasWindows1252())
+        m_windows1252.plan();
     reset();
 }
 
@@ -255,14 +286,14 @@ QString ContentMatcher::preparePhrase(const QString& phrase)
     return prepared;
 }
 
-void ContentMatcher::planScan()
+void ContentMatcher::Pattern::plan()
 {
-    // For each position of the phrase, the bytes the text may hold there in a match. An
-    // ASCII letter is there in either case. A two-byte letter is there as any two-byte
+    // For each position of the phrase, the bytes the text may hold there in a match. In
+    // UTF-8, an ASCII letter is there in either case, and a two-byte letter as any two-byte
     // letter that folds to it: its lead and its second byte are each one of a few values.
-    // Any other byte is there unchanged.
-    const auto* p = reinterpret_cast<const unsigned char*>(m_phrase.constData());
-    const qsizetype length = m_phrase.size();
+    // In Windows-1252, a letter is there in either case. Any other byte is there unchanged.
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype length = bytes.size();
     std::vector<Probe> probes;
     std::vector<int> weights;
     const auto& frequency = byteFrequency();
@@ -273,11 +304,18 @@ void ContentMatcher::planScan()
         probes.push_back(probe);
         weights.push_back(frequency[probe.first] + (probe.second != probe.first ? frequency[probe.second] : 0));
     };
+    const auto& windows1252 = Windows1252::lowerCase();
     for (qsizetype k = 0; k < length; ++k) {
         const unsigned char c = p[k];
-        if (!m_matchCase && c >= 'a' && c <= 'z') {
+        if (folding == Folding::Windows1252) {
+            std::vector<unsigned char> forms{c};
+            for (int b = 0; b < 256; ++b)
+                if (b != c && windows1252[static_cast<size_t>(b)] == c)
+                    forms.push_back(static_cast<unsigned char>(b));
+            add(k, forms);
+        } else if (folding == Folding::Utf8 && c >= 'a' && c <= 'z') {
             add(k, {c, static_cast<unsigned char>(c - 32)});
-        } else if (!m_matchCase && isTwoByteLead(c) && k + 1 < length && isContinuation(p[k + 1])) {
+        } else if (folding == Folding::Utf8 && isTwoByteLead(c) && k + 1 < length && isContinuation(p[k + 1])) {
             const char16_t letter = decodeTwoByte(c, p[k + 1]);
             std::vector<unsigned char> leads;
             std::vector<unsigned char> seconds;
@@ -297,8 +335,8 @@ void ContentMatcher::planScan()
             add(k, {c});
         }
     }
-    m_probed = !probes.empty();
-    if (!m_probed)
+    probed = !probes.empty();
+    if (!probed)
         return;
     const auto rarest = [&](qsizetype skipOffset) {
         size_t best = probes.size();
@@ -307,16 +345,15 @@ void ContentMatcher::planScan()
                 best = i;
         return best;
     };
-    const size_t rare = rarest(-1);
-    m_rare = probes[rare];
-    const size_t other = rarest(m_rare.offset);
-    m_other = other < probes.size() ? probes[other] : m_rare;
+    rare = probes[rarest(-1)];
+    const size_t next = rarest(rare.offset);
+    other = next < probes.size() ? probes[next] : rare;
 }
 
 void ContentMatcher::reset()
 {
     m_window.clear();
-    m_found = m_phrase.isEmpty(); // an empty phrase is in every document
+    m_found = m_utf8.bytes.isEmpty(); // an empty phrase is in every document
 }
 
 void ContentMatcher::fold(const char* data, qsizetype size, QByteArray& out, unsigned char& pendingLead)
@@ -352,12 +389,19 @@ void ContentMatcher::fold(const char* data, qsizetype size, QByteArray& out, uns
     }
 }
 
-bool ContentMatcher::equalsAt(const unsigned char* text) const
+bool ContentMatcher::Pattern::equalsAt(const unsigned char* text) const
 {
-    const auto* p = reinterpret_cast<const unsigned char*>(m_phrase.constData());
-    const qsizetype length = m_phrase.size();
-    if (m_matchCase)
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const qsizetype length = bytes.size();
+    if (folding == Folding::None)
         return std::memcmp(text, p, static_cast<size_t>(length)) == 0;
+    if (folding == Folding::Windows1252) {
+        const auto& lower = Windows1252::lowerCase();
+        for (qsizetype j = 0; j < length; ++j)
+            if (lower[text[j]] != p[j])
+                return false;
+        return true;
+    }
     // The text folded from this start reads as the whole document folded would: a start
     // that could match is never the second byte of a two-byte letter, and a letter cut
     // off by the end of the phrase cannot match its last byte either way.
@@ -382,30 +426,67 @@ bool ContentMatcher::equalsAt(const unsigned char* text) const
     return true;
 }
 
-qsizetype ContentMatcher::scanPlain(const unsigned char* text, qsizetype from, qsizetype starts) const
+qsizetype ContentMatcher::Pattern::scan(const unsigned char* text, qsizetype starts, Preceding preceding) const
 {
-    for (qsizetype i = from; i < starts; ++i)
-        if (equalsAt(text + i))
-            return i;
-    return -1;
-}
+    // The Windows-1252 form also looks at the bytes before a start, which may lie in the
+    // preceding bytes rather than in the text.
+    struct Windows1252Scan
+    {
+        const Pattern* pattern;
+        const unsigned char* text;
+        Preceding preceding;
 
-qsizetype ContentMatcher::scan(const unsigned char* text, qsizetype starts) const
-{
-    if (!m_probed)
-        return scanPlain(text, 0, starts);
-    const ScanArgs args{text,
-                        starts,
-                        m_rare.offset,
-                        m_rare.first,
-                        m_rare.second,
-                        m_other.offset,
-                        m_other.first,
-                        m_other.second,
-                        this,
-                        [](const void* context, const unsigned char* at) {
-                            return static_cast<const ContentMatcher*>(context)->equalsAt(at);
-                        }};
+        // The byte `back` places before `at`, or -1 before the start of the text.
+        int byteBefore(const unsigned char* at, qsizetype back) const
+        {
+            const qsizetype index = (at - text) - back;
+            if (index >= 0)
+                return text[index];
+            return -index <= preceding.size ? preceding.end[index] : -1;
+        }
+
+        // Whether `at` is a continuation byte of a UTF-8 character that begins before it:
+        // a lead byte shortly before, followed by continuation bytes up to `at` and on
+        // through the occurrence as far as the character reaches.
+        bool insideCharacter(const unsigned char* at) const
+        {
+            if (!isContinuation(at[0]))
+                return false;
+            for (qsizetype back = 1; back <= LookBehind; ++back) {
+                const int before = byteBefore(at, back);
+                if (before < 0)
+                    return false;
+                if (isContinuation(static_cast<unsigned char>(before)))
+                    continue;
+                const qsizetype rest = utf8Length(static_cast<unsigned char>(before)) - back;
+                if (rest <= 0)
+                    return false;
+                const qsizetype inside = std::min(rest, pattern->bytes.size());
+                return std::all_of(at, at + inside, isContinuation);
+            }
+            return false;
+        }
+    };
+
+    const Windows1252Scan windows1252Scan{this, text, preceding};
+    const void* context = windows1252 ? static_cast<const void*>(&windows1252Scan) : this;
+    bool (*verify)(const void*, const unsigned char*) = [](const void* c, const unsigned char* at) {
+        return static_cast<const Pattern*>(c)->equalsAt(at);
+    };
+    if (windows1252) {
+        verify = [](const void* c, const unsigned char* at) {
+            const auto* scan = static_cast<const Windows1252Scan*>(c);
+            return scan->pattern->equalsAt(at) && !scan->insideCharacter(at);
+        };
+    }
+    if (!probed) {
+        for (qsizetype i = 0; i < starts; ++i)
+            if (verify(context, text + i))
+                return i;
+        return -1;
+    }
+    const ScanArgs args{text,         starts,      rare.offset,  rare.first, rare.second,
+                        other.offset, other.first, other.second, context,    verify};
 #ifdef ORVANTA_X86_SCAN
     return scanKernel()(args);
 #else
@@ -413,40 +494,71 @@ qsizetype ContentMatcher::scan(const unsigned char* text, qsizetype starts) cons
 #endif
 }
 
-qsizetype ContentMatcher::indexIn(const char* data, qsizetype size) const
+qsizetype ContentMatcher::Pattern::indexIn(const unsigned char* text, qsizetype size, Preceding preceding) const
 {
-    const qsizetype length = m_phrase.size();
+    const qsizetype length = bytes.size();
     if (length == 0)
         return 0;
     if (size < length)
         return -1;
-    return scan(reinterpret_cast<const unsigned char*>(data), size - length + 1);
+    return scan(text, size - length + 1, preceding);
+}
+
+bool ContentMatcher::Pattern::startsIn(const unsigned char* text, qsizetype size, qsizetype kept,
+                                       Preceding preceding) const
+{
+    const qsizetype starts = std::min(kept, size - (bytes.size() - 1));
+    return starts > 0 && scan(text, starts, preceding) >= 0;
+}
+
+qsizetype ContentMatcher::indexIn(const char* data, qsizetype size) const
+{
+    const auto* text = reinterpret_cast<const unsigned char*>(data);
+    const qsizetype at = m_utf8.indexIn(text, size, {});
+    if (!hasWindows1252() || at == 0)
+        return at;
+    // Only the other form starting earlier changes the answer.
+    const qsizetype before = at < 0 ? size : std::min(size, at + m_windows1252.bytes.size() - 1);
+    const qsizetype other = m_windows1252.indexIn(text, before, {});
+    return other >= 0 ? other : at;
 }
 
 bool ContentMatcher::feed(const char* data, qsizetype size)
 {
     if (m_found || size <= 0)
         return m_found;
-    const qsizetype keep = m_phrase.size() - 1; // a match may start in the last keep bytes
+    // A match may start in the last keep bytes; the Windows-1252 form is never longer, and
+    // looks at a few bytes before its start as well.
+    const qsizetype keep = m_utf8.bytes.size() - 1;
+    const qsizetype behind = hasWindows1252() ? LookBehind : 0;
+    const auto* piece = reinterpret_cast<const unsigned char*>(data);
     if (!m_window.isEmpty()) {
         // Starts in the kept end of the earlier text, completed by this piece.
         m_joined = m_window;
         m_joined.append(data, std::min(size, keep));
-        const qsizetype starts = std::min(m_window.size(), m_joined.size() - keep);
-        if (starts > 0 && scan(reinterpret_cast<const unsigned char*>(m_joined.constData()), starts) >= 0) {
+        const qsizetype first = std::max<qsizetype>(0, m_window.size() - keep);
+        const auto* starts = reinterpret_cast<const unsigned char*>(m_joined.constData()) + first;
+        const qsizetype length = m_joined.size() - first;
+        const qsizetype kept = m_window.size() - first;
+        const Preceding preceding{starts, first};
+        if (m_utf8.startsIn(starts, length, kept, preceding) ||
+            (hasWindows1252() && m_windows1252.startsIn(starts, length, kept, preceding))) {
             m_found = true;
             return true;
         }
     }
-    if (indexIn(data, size) >= 0) {
+    const Preceding preceding{reinterpret_cast<const unsigned char*>(m_window.constData()) + m_window.size(),
+                              std::min(m_window.size(), behind)};
+    if (m_utf8.indexIn(piece, size, {}) >= 0 ||
+        (hasWindows1252() && m_windows1252.indexIn(piece, size, preceding) >= 0)) {
         m_found = true;
         return true;
     }
-    if (size >= keep) {
-        m_window = QByteArray(data + size - keep, keep);
+    if (size >= keep + behind) {
+        m_window = QByteArray(data + size - keep - behind, keep + behind);
     } else {
         m_window.append(data, size);
-        m_window = m_window.right(keep);
+        m_window = m_window.right(keep + behind);
     }
     return false;
 }
