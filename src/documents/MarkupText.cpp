@@ -3,9 +3,11 @@
 #include "documents/PlainText.h"
 
 #include <QHash>
-#include <QSet>
 #include <QXmlStreamReader>
+#include <algorithm>
 #include <array>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -75,19 +77,17 @@ bool isSpace(QChar c)
 }
 
 // Tags whose start and end are the start or end of a line of text.
-bool isBlockTag(QStringView name)
+bool isBlockTag(QLatin1StringView name)
 {
-    static const QSet<QString> blocks = [] {
-        QSet<QString> table;
-        for (const char* tag :
-             {"p",      "div",        "br",      "li",      "tr",     "td",       "th",     "h1",     "h2",   "h3",
-              "h4",     "h5",         "h6",      "table",   "ul",     "ol",       "dl",     "dt",     "dd",   "hr",
-              "pre",    "blockquote", "section", "article", "header", "footer",   "nav",    "aside",  "main", "address",
-              "figure", "figcaption", "caption", "title",   "form",   "fieldset", "legend", "option", "body"})
-            table.insert(QString::fromLatin1(tag));
-        return table;
-    }();
-    return blocks.contains(name.toString());
+    static constexpr QLatin1StringView Blocks[] = {
+        "p"_L1,          "div"_L1,     "br"_L1,      "li"_L1,         "tr"_L1,      "td"_L1,    "th"_L1,
+        "h1"_L1,         "h2"_L1,      "h3"_L1,      "h4"_L1,         "h5"_L1,      "h6"_L1,    "table"_L1,
+        "ul"_L1,         "ol"_L1,      "dl"_L1,      "dt"_L1,         "dd"_L1,      "hr"_L1,    "pre"_L1,
+        "blockquote"_L1, "section"_L1, "article"_L1, "header"_L1,     "footer"_L1,  "nav"_L1,   "aside"_L1,
+        "main"_L1,       "address"_L1, "figure"_L1,  "figcaption"_L1, "caption"_L1, "title"_L1, "form"_L1,
+        "fieldset"_L1,   "legend"_L1,  "option"_L1,  "body"_L1,
+    };
+    return std::find(std::begin(Blocks), std::end(Blocks), name) != std::end(Blocks);
 }
 
 // Builds the text: runs of white space become one space, none at the start of a line.
@@ -301,10 +301,16 @@ QString dropTags(QStringView markup, bool html)
             }
             continue;
         }
-        while (nameEnd < end && nameEnd - nameStart < 16 &&
-               (isAsciiLetter(markup[nameEnd]) || isAsciiDigit(markup[nameEnd]) || markup[nameEnd] == u'-'))
+        // The name in lower case; longer names than any this reader knows are cut short.
+        char lowered[16];
+        qsizetype length = 0;
+        while (nameEnd < end &&
+               (isAsciiLetter(markup[nameEnd]) || isAsciiDigit(markup[nameEnd]) || markup[nameEnd] == u'-')) {
+            if (length < qsizetype(sizeof lowered))
+                lowered[length++] = char(markup[nameEnd].toLower().unicode());
             ++nameEnd;
-        const QString name = markup.sliced(nameStart, nameEnd - nameStart).toString().toLower();
+        }
+        const QLatin1StringView name(lowered, length);
         i = tagEnd(markup, i);
         if (!html) {
             sink.endLine(false);
@@ -312,9 +318,9 @@ QString dropTags(QStringView markup, bool html)
             sink.endLine(true);
         } else if (isBlockTag(name)) {
             sink.endLine(false);
-        } else if (!closing && (name == u"script" || name == u"style")) {
+        } else if (!closing && (name == "script"_L1 || name == "style"_L1)) {
             if (!markup.sliced(0, i).endsWith(u"/>")) {
-                const qsizetype close = markup.indexOf(QStringLiteral("</") + name, i, Qt::CaseInsensitive);
+                const qsizetype close = markup.indexOf(QString("</"_L1 + name), i, Qt::CaseInsensitive);
                 i = close < 0 ? end : tagEnd(markup, close);
             }
             // A word before and after a script stays two words.

@@ -42,7 +42,7 @@ int hexValue(char c)
 // Destinations that hold no text of the document.
 bool isSkippedDestination(QByteArrayView word)
 {
-    static constexpr const char* Skipped[] = {
+    static constexpr QByteArrayView Skipped[] = {
         "fonttbl",
         "colortbl",
         "stylesheet",
@@ -79,11 +79,7 @@ bool isSkippedDestination(QByteArrayView word)
         "operator",
         "company",
     };
-    for (const char* name : Skipped) {
-        if (word == name)
-            return true;
-    }
-    return false;
+    return std::find(std::begin(Skipped), std::end(Skipped), word) != std::end(Skipped);
 }
 
 // Control words that stand for a character.
@@ -91,7 +87,7 @@ char16_t wordCharacter(QByteArrayView word)
 {
     struct Entry
     {
-        const char* word;
+        QByteArrayView word;
         char16_t character;
     };
     static constexpr Entry Entries[] = {
@@ -158,7 +154,7 @@ public:
                 if (m_pendingSkip > 0)
                     --m_pendingSkip;
                 else if (!state.skip)
-                    m_bytes.append(c);
+                    appendByte(c);
                 ++i;
                 break;
             }
@@ -254,7 +250,7 @@ private:
             if (m_pendingSkip > 0)
                 --m_pendingSkip;
             else if (!state.skip)
-                m_bytes.append(char(high * 16 + low));
+                appendByte(char(high * 16 + low));
             return at + 3;
         }
         if (c == '*') {
@@ -271,7 +267,7 @@ private:
         case '\\':
         case '{':
         case '}':
-            m_bytes.append(c);
+            appendByte(c);
             break;
         case '~':
             appendCharacter(u' ');
@@ -288,6 +284,16 @@ private:
             break;
         }
         return at + 1;
+    }
+
+    // A byte of text in the document's code page: Windows-1252 at once, others once the
+    // bytes of the character are all there.
+    void appendByte(char byte)
+    {
+        if (m_decoder)
+            m_bytes.append(byte);
+        else
+            m_text.append(QChar(PlainText::windows1252(uchar(byte))));
     }
 
     void appendCharacter(char16_t c)
@@ -320,7 +326,7 @@ private:
         if (m_bytes.isEmpty())
             return;
         m_text.append(m_decoder ? m_decoder->decode(m_bytes) : PlainText::fromWindows1252(m_bytes));
-        m_bytes.clear();
+        m_bytes.resize(0); // keeps its capacity for the next run of text
     }
 
     QByteArrayView m_rtf;
