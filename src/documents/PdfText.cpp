@@ -18,12 +18,31 @@ void logPopplerMessage(const std::string& message, void*)
     qCDebug(textLog).noquote() << "PDF:" << QString::fromStdString(message);
 }
 
-// The library keeps its message function in a global; it is set once, before the first
-// document is read, and never again, so no thread sees it change.
-void routePopplerMessages()
+// The smallest document the library reads: one empty page.
+constexpr char KeeperPdf[] = "%PDF-1.4\n"
+                             "1 0 obj << /Type /Catalog /Pages 2 0 R >> endobj\n"
+                             "2 0 obj << /Type /Pages /Kids [3 0 R] /Count 1 >> endobj\n"
+                             "3 0 obj << /Type /Page /Parent 2 0 R /MediaBox [0 0 1 1] >> endobj\n"
+                             "xref\n0 4\n0000000000 65535 f \n0000000009 00000 n \n0000000058 00000 n \n"
+                             "0000000115 00000 n \ntrailer << /Size 4 /Root 1 0 R >>\nstartxref\n182\n%%EOF\n";
+
+// Sets the library up once, before the first document is read.
+//
+// The library keeps its message function in globals; they are set here and never again, so no
+// thread sees them change. It also makes its global parameters (character maps, font tables)
+// when a document is opened while no other is, and drops them with the last one; making them
+// costs far more than reading a short document's text. One empty document kept open for the
+// life of the program keeps them.
+void setUpLibrary()
 {
     static std::once_flag once;
-    std::call_once(once, [] { poppler::set_debug_error_function(logPopplerMessage, nullptr); });
+    std::call_once(once, [] {
+        poppler::set_debug_error_function(logPopplerMessage, nullptr);
+        static const std::unique_ptr<poppler::document> keeper(
+            poppler::document::load_from_raw_data(KeeperPdf, int(sizeof KeeperPdf - 1)));
+        if (!keeper)
+            qCWarning(textLog) << "The PDF library could not read its own test document.";
+    });
 }
 
 QString fromUstring(const poppler::ustring& text)
@@ -35,7 +54,7 @@ QString fromUstring(const poppler::ustring& text)
 
 std::optional<QString> PdfText::extract(const QByteArray& bytes)
 {
-    routePopplerMessages();
+    setUpLibrary();
     if (bytes.size() > std::numeric_limits<int>::max())
         return std::nullopt;
     // The document reads from `bytes` without copying them; both live until the end of this call.

@@ -86,6 +86,11 @@ private slots:
         QTest::newRow("windows-1252") << QByteArray("M\xFCller \x80 5 \x93quoted\x94 \x85") << u"txt"_s
                                       << u"Müller € 5 “quoted” …"_s;
         QTest::newRow("windows-1252 letters only") << QByteArray("M\xFCller") << QString() << u"Müller"_s;
+        QTest::newRow("utf-16 cut in the middle of a character")
+            << QByteArray("\xFF\xFEH\0i\0!", 7) << u"txt"_s << u"Hi"_s;
+        QTest::newRow("text naming the pdf header near its start")
+            << QByteArray("Files start with %PDF-1.4 and so on\n") << u"txt"_s
+            << u"Files start with %PDF-1.4 and so on\n"_s;
         QTest::newRow("text with a form feed and tabs")
             << QByteArray("page one\f\tpage two\n") << u"log"_s << u"page one\f\tpage two\n"_s;
 
@@ -98,6 +103,9 @@ private slots:
                                  u"cell\nnext\nStraße\n"_s;
         QTest::newRow("html") << sampleHtml() << u"html"_s << htmlText;
         QTest::newRow("html told by its content") << sampleHtml() << u"txt"_s << htmlText;
+        QTest::newRow("html numeric references out of range")
+            << QByteArray("<p>&#0;&#x110000;&#xD800;&#65x &#150; &#128512;</p>") << u"html"_s
+            << u"\uFFFD\uFFFD\uFFFDAx – \U0001F600\n"_s;
         QTest::newRow("html told by its extension")
             << QByteArray("<p>M&uuml;ller</p><p>two</p>") << u"htm"_s << u"Müller\ntwo\n"_s;
         QTest::newRow("html without extension and doctype stays text")
@@ -127,6 +135,10 @@ private slots:
         QTest::newRow("rtf field shows its result")
             << QByteArray("{\\rtf1{\\field{\\*\\fldinst HYPERLINK \"x\"}{\\fldrslt Link}}}") << u"rtf"_s << u"Link"_s;
         QTest::newRow("rtf binary data skipped") << QByteArray("{\\rtf1 a\\bin3 {}\\b}") << u"rtf"_s << u"ab"_s;
+        // The code pages besides Windows-1252 come from ICU; a Qt without it reads them as that.
+        const bool hasCyrillic = QStringDecoder("windows-1251").isValid();
+        QTest::newRow("rtf in another code page")
+            << QByteArray("{\\rtf1\\ansi\\ansicpg1251 \\'c0\\'e1}") << u"rtf"_s << (hasCyrillic ? u"Аб"_s : u"Àá"_s);
         QTest::newRow("rtf nested past the depth limit")
             << QByteArray("{\\rtf1 a") + QByteArray(1000, '{') + "lost" + QByteArray(1000, '}') + "b}" << u"rtf"_s
             << u"ab"_s;
