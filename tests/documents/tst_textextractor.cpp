@@ -204,6 +204,26 @@ private slots:
         QCOMPARE(TextExtractor::extract(bytes, u"pdf"_s), std::nullopt);
     }
 
+    // The PDF library's complaints go to the log, at debug level, not to standard error.
+    void pdfLibraryMessagesAreLogged()
+    {
+        static QStringList debugNotes;
+        debugNotes.clear();
+        QLoggingCategory::setFilterRules(u"orvanta.documents.text.debug=true"_s);
+        const QtMessageHandler previous =
+            qInstallMessageHandler([](QtMsgType type, const QMessageLogContext& context, const QString& message) {
+                if (type == QtDebugMsg && QLatin1StringView(context.category) == "orvanta.documents.text"_L1)
+                    debugNotes.append(message);
+            });
+        const auto restore = qScopeGuard([previous] {
+            qInstallMessageHandler(previous);
+            QLoggingCategory::setFilterRules(u"orvanta.documents.text.debug=false"_s);
+        });
+        QCOMPARE(TextExtractor::extract("%PDF-1.4\nnonsense"_ba, u"pdf"_s), std::nullopt);
+        QVERIFY(!debugNotes.isEmpty());
+        QVERIFY2(debugNotes.first().startsWith(u"PDF:"_s), qPrintable(debugNotes.first()));
+    }
+
     void textPastTheLimitIsDropped()
     {
         QByteArray bytes(TextExtractor::TextLimit + 100, 'a');
