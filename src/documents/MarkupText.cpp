@@ -314,7 +314,7 @@ QString dropTags(QStringView markup, bool html)
         i = tagEnd(markup, i);
         if (!html) {
             sink.endLine(false);
-        } else if (name == u"br") {
+        } else if (name == "br"_L1) {
             sink.endLine(true);
         } else if (isBlockTag(name)) {
             sink.endLine(false);
