@@ -1,3 +1,4 @@
+#include "SamplePdf.h"
 #include "TestDatabaseFolder.h"
 #include "documents/ClsBinaryFunctions.h"
 #include "documents/ContentMatcher.h"
@@ -120,6 +121,10 @@ private slots:
                                            << QByteArray("Stra\xDF"
                                                          "e 5, M\xFCnchen")
                                            << "straße 5" << true << Source::Text;
+        const QByteArray pdf = SamplePdf::document(
+            {{QStringLiteral("Gutachten"), QStringLiteral("Herr Müller")}, {QStringLiteral("ÜBER DIE GRENZE")}});
+        QTest::newRow("PDF") << "gutachten.pdf" << pdf << "über die" << true << Source::Text;
+        QTest::newRow("PDF, across pages") << "gutachten.pdf" << pdf << "müller\nüber" << true << Source::Text;
         const QByteArray image = QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16) + QByteArray(64, '\0') + "needle";
         QTest::newRow("no text: the bytes are read") << "image.png" << image << "needle" << true << Source::Bytes;
     }
