@@ -6,6 +6,7 @@
 
 #include <QHash>
 #include <QRegularExpression>
+#include <QSet>
 #include <algorithm>
 #include <map>
 #include <vector>
@@ -178,10 +179,13 @@ std::optional<QStringList> orderedParts(OfficePartReader& parts, const ZipArchiv
         });
         if (!ok)
             return std::nullopt;
+        QSet<QString> listedOnce;
         for (const QString& id : ids) {
             const auto rel = rels->constFind(id);
-            if (rel != rels->cend() && parts.has(rel->target) && !result.contains(rel->target))
+            if (rel != rels->cend() && parts.has(rel->target) && !listedOnce.contains(rel->target)) {
+                listedOnce.insert(rel->target);
                 result.append(rel->target);
+            }
         }
     }
     if (!result.isEmpty())
@@ -336,8 +340,8 @@ bool readWorksheet(OfficePartReader& parts, const QString& name, const SharedStr
                 QStringView shown;
                 if (type == QLatin1String("s"))
                     shown = strings.at(QStringView(value).trimmed().toLongLong());
-                else if (type.isEmpty() || type == QLatin1String("n") || type == QLatin1String("str") ||
-                         type == QLatin1String("inlineStr"))
+                else if (type.isEmpty() || type == QLatin1String("n") || type == QLatin1String("d") ||
+                         type == QLatin1String("str") || type == QLatin1String("inlineStr"))
                     shown = value;
                 if (!shown.isEmpty()) {
                     text.append(shown);
