@@ -1,3 +1,4 @@
+#include "SampleOfficeFiles.h"
 #include "SamplePdf.h"
 #include "TestDatabaseFolder.h"
 #include "documents/ClsBinaryFunctions.h"
@@ -125,6 +126,17 @@ private slots:
             {{QStringLiteral("Gutachten"), QStringLiteral("Herr Müller")}, {QStringLiteral("ÜBER DIE GRENZE")}});
         QTest::newRow("PDF") << "gutachten.pdf" << pdf << "über die" << true << Source::Text;
         QTest::newRow("PDF, across pages") << "gutachten.pdf" << pdf << "müller\nüber" << true << Source::Text;
+        const QList<QStringList> paragraphs = {{QStringLiteral("Mietvertrag für "), QStringLiteral("Frau Özdemir")},
+                                               {QStringLiteral("Kaution: 3 Monatsmieten")}};
+        QTest::newRow("Word") << "miete.docx" << SampleOfficeFiles::docx(paragraphs) << "für frau özdemir" << true
+                              << Source::Text;
+        QTest::newRow("OpenDocument") << "miete.odt" << SampleOfficeFiles::odt(paragraphs) << "ÖZDEMIR\nKaution" << true
+                                      << Source::Text;
+        QTest::newRow("spreadsheet cells")
+            << "liste.xlsx"
+            << SampleOfficeFiles::xlsx({{{QStringLiteral("Name"), QStringLiteral("Ort")},
+                                         {QStringLiteral("Weiß"), QStringLiteral("Köln")}}})
+            << "weiß\nköln" << true << Source::Text;
         const QByteArray image = QByteArray("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16) + QByteArray(64, '\0') + "needle";
         QTest::newRow("no text: the bytes are read") << "image.png" << image << "needle" << true << Source::Bytes;
     }
