@@ -1,9 +1,9 @@
 // Feeds arbitrary bytes to the text extractor under every extension that changes how it reads
-// them. Built apart from the project, with clang's libFuzzer (see the build line in the
-// commit that added it):
+// them. Built apart from the project, with clang's libFuzzer, from the source folder:
 //   clang++ -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fPIC -Isrc \
 //     $(pkg-config --cflags Qt6Core poppler-cpp libzip) tests/fuzz/fuzz_textextractor.cpp \
-//     src/documents/{TextExtractor,PdfText,PlainText,MarkupText,RtfText,OfficeText,TextLog}.cpp \
+//     src/documents/{TextExtractor,PdfText,PlainText,MarkupText,RtfText,OfficeText,OfficePartReader}.cpp \
+//     src/documents/{ZipArchive,TextLog}.cpp \
 //     $(pkg-config --libs Qt6Core poppler-cpp libzip) -o fuzz_textextractor
 //   ./fuzz_textextractor -max_len=65536 -timeout=10 corpus/
 
