@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 #include <optional>
 
@@ -10,4 +11,10 @@ class PlainText
 {
 public:
     static std::optional<QString> decode(const QByteArray& bytes);
+
+    // Windows-1252 bytes as text. The five bytes that code page leaves undefined keep their
+    // Latin-1 meaning (C1 controls).
+    static QString fromWindows1252(QByteArrayView bytes);
+    // The character of one Windows-1252 byte.
+    static char16_t windows1252(uchar byte);
 };

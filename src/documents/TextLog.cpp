@@ -1,0 +1,3 @@
+#include "documents/TextLog.h"
+
+Q_LOGGING_CATEGORY(textLog, "orvanta.documents.text")
