@@ -27,7 +27,7 @@ const QStringList& BenchOptions::caseNames()
 {
     static const QStringList names = {QStringLiteral("big"),      QStringLiteral("many"),   QStringLiteral("search"),
                                       QStringLiteral("explorer"), QStringLiteral("record"), QStringLiteral("login"),
-                                      QStringLiteral("startup")};
+                                      QStringLiteral("startup"),  QStringLiteral("text")};
     return names;
 }
 
@@ -35,12 +35,15 @@ QString BenchOptions::usage()
 {
     return QStringLiteral(
         "usage: orvanta-bench [--scale F | --quick] [--big-mib N] [--docs N] [--search-mib N] [--clients N]\n"
+        "                     [--text-mib N]\n"
         "                     [--repeats N] [--rounds N] [--page-kib 4|16|32|64] [--mmap-mib N]\n"
         "                     [--dir FOLDER]\n"
-        "                     [--cases big,many,search,explorer,record,login,startup]\n"
+        "                     [--cases big,many,search,explorer,record,login,startup,text]\n"
         "                     [--program PATH] [--keep] [--postgresql]\n"
         "  --scale F     every size times F (0.01 gives a 9 MiB document, 100 documents, 5 MiB of text,\n"
-        "                10,000 clients); sizes given after it are taken as given\n"
+        "                10,000 clients, 20 MiB of documents to index); sizes given after it are taken as given\n"
+        "  --text-mib    PDF, DOCX, ODT and text documents stored unindexed, then indexed and searched\n"
+        "                (default 2048)\n"
         "  --quick       the same as --scale 0.05 --repeats 3\n"
         "  --rounds      alternating samples of the document measurements (default 3)\n"
         "  --page-kib    page size of every database made (default: as the program makes it)\n"
@@ -62,6 +65,7 @@ void BenchOptions::scale(double factor)
     docs = static_cast<int>(scaled(10000, 20));
     searchMiB = scaled(500, 2);
     clients = scaled(1000000, 2000);
+    textMiB = scaled(2048, 8);
 }
 
 bool BenchOptions::parse(const QStringList& arguments, QString& error)
@@ -90,6 +94,9 @@ bool BenchOptions::parse(const QStringList& arguments, QString& error)
             docs = static_cast<int>(value);
         } else if (argument == QLatin1String("--search-mib")) {
             if (!number(arguments, at, searchMiB, error))
+                return false;
+        } else if (argument == QLatin1String("--text-mib")) {
+            if (!number(arguments, at, textMiB, error))
                 return false;
         } else if (argument == QLatin1String("--clients")) {
             if (!number(arguments, at, clients, error))

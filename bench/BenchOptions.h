@@ -11,6 +11,7 @@ public:
     int docs = 10000;              // documents of 10-100 KiB dropped at once onto one client
     qint64 searchMiB = 500;        // stored text documents searched by content
     qint64 clients = 1000000;      // clients of the explorer and the record window
+    qint64 textMiB = 2048;         // PDF, DOCX, ODT and text documents indexed and searched
     int repeats = 5;               // runs of each short measurement; the median is reported
     int rounds = 3;                // alternating samples of the document measurements
     int pageKiB = 0;               // page size of the databases made; 0: as the program makes them

@@ -13,6 +13,7 @@
 #include "ResultTable.h"
 #include "SearchCase.h"
 #include "Stopwatch.h"
+#include "TextIndexCase.h"
 #include "WindowCases.h"
 
 #include <QDir>
@@ -68,6 +69,8 @@ int main(int argc, char** argv)
         ManyDocumentsCase(options, root.path(), table, server.get()).run();
     if (options.runs(QStringLiteral("search")))
         SearchCase(options, root.path(), table, server.get()).run();
+    if (options.runs(QStringLiteral("text")))
+        TextIndexCase(options, root.path(), table).run();
     if (options.runs(QStringLiteral("explorer")) || options.runs(QStringLiteral("record"))) {
         OfficeData office(options, root.path(), server.get());
         if (!office.build(error)) {
