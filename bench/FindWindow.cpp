@@ -1,5 +1,6 @@
 #include "FindWindow.h"
 
+#include "Require.h"
 #include "UiSession.h"
 
 #include "clients/ui/frmFindInfo.h"
@@ -110,4 +111,29 @@ void FindWindow::open(int row) const
     QTest::mouseClick(m_results->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(m_results->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseRelease(m_results->viewport(), Qt::LeftButton, {}, at);
+}
+
+std::vector<double> FindWindow::timeSearches(int samples, const QSet<QString>& expected,
+                                             const std::function<void()>& prepare) const
+{
+    InputProbe probe;
+    std::vector<double> times;
+    for (int r = 0; r < samples; ++r) {
+        if (prepare)
+            prepare();
+        bool done = false;
+        times.push_back(measureAction(
+                            probe, nullptr, {},
+                            [&] {
+                                clickFind();
+                                done = true;
+                            },
+                            [&] { return done; }, QStringLiteral("the content search"))
+                            .all());
+        const QStringList found = column(1);
+        require(
+            QSet<QString>(found.begin(), found.end()) == expected && found.size() == expected.size(),
+            QStringLiteral("the search found %1 documents, %2 hold the phrase").arg(found.size()).arg(expected.size()));
+    }
+    return times;
 }

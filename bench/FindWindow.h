@@ -1,8 +1,11 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <memory>
+#include <vector>
 
 class frmFindInfo;
 class QTreeWidget;
@@ -28,6 +31,10 @@ public:
     // The same in two steps: the text and options, then the click on Find.
     void prepare(const QString& text, bool content) const;
     void clickFind() const;
+    // Clicks Find on the prepared search `samples` times, each after `prepare`, and checks each
+    // time that the documents found (by name) are `expected`; the seconds each click took.
+    std::vector<double> timeSearches(int samples, const QSet<QString>& expected,
+                                     const std::function<void()>& prepare = {}) const;
 
     QTreeWidget* results() const { return m_results; }
     // The texts of one column of the results ("File Id", "File Name", "File Version").

@@ -352,29 +352,11 @@ ChildProcess::Outcome SearchCase::measureProgram(int phrase, int samples, const 
         EngineChoice(m_options).applyToProcess();
         const UiSession session;
         ApplicationFolder::setPath(app);
-        InputProbe probe;
         FindWindow find;
         find.showAndWait();
         find.prepare(searched.typed, true);
         const QSet<QString> expected = readExpected(m_base, phrase);
-        std::vector<double> times;
-        for (int r = 0; r < samples; ++r) {
-            prepare();
-            bool done = false;
-            times.push_back(measureAction(
-                                probe, nullptr, {},
-                                [&] {
-                                    find.clickFind();
-                                    done = true;
-                                },
-                                [&] { return done; }, QStringLiteral("the content search"))
-                                .all());
-            const QStringList found = find.column(1);
-            require(QSet<QString>(found.begin(), found.end()) == expected && found.size() == expected.size(),
-                    QStringLiteral("the search found %1 documents, %2 hold the phrase")
-                        .arg(found.size())
-                        .arg(expected.size()));
-        }
+        const std::vector<double> times = find.timeSearches(samples, expected, prepare);
         require(session.messageBox().shown().size() == samples,
                 QStringLiteral("the search said: %1").arg(session.messageBox().last().text));
         report.put(Seconds, Stopwatch::median(times));

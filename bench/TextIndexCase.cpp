@@ -460,28 +460,11 @@ ChildProcess::Outcome TextIndexCase::measureProgram(int phrase) const
         BenchFiles::warm(BenchFiles::database(m_app));
         const UiSession session;
         ApplicationFolder::setPath(m_app);
-        InputProbe probe;
         FindWindow find;
         find.showAndWait();
         find.prepare(searched.typed, true);
         const QSet<QString> expected = readExpected(m_base, phrase, false);
-        std::vector<double> times;
-        for (int r = 0; r < m_options.repeats; ++r) {
-            bool done = false;
-            times.push_back(measureAction(
-                                probe, nullptr, {},
-                                [&] {
-                                    find.clickFind();
-                                    done = true;
-                                },
-                                [&] { return done; }, QStringLiteral("the content search"))
-                                .all());
-            const QStringList found = find.column(1);
-            require(QSet<QString>(found.begin(), found.end()) == expected && found.size() == expected.size(),
-                    QStringLiteral("the search found %1 documents, %2 hold the phrase")
-                        .arg(found.size())
-                        .arg(expected.size()));
-        }
+        const std::vector<double> times = find.timeSearches(m_options.repeats, expected);
         require(session.messageBox().shown().size() == m_options.repeats,
                 QStringLiteral("the search said: %1").arg(session.messageBox().last().text));
         report.put(Seconds, Stopwatch::median(times));
