@@ -4,7 +4,6 @@
 
 #include <QElapsedTimer>
 #include <QObject>
-#include <atomic>
 
 class QLabel;
 class QStatusBar;
@@ -41,6 +40,6 @@ private:
 
     QLabel* m_panel = nullptr;
     DocumentIndexer m_indexer;
-    QElapsedTimer m_shown; // on the indexing thread: since the panel was last told
-    std::atomic<bool> m_running{false};
+    QElapsedTimer m_shown;  // on the indexing thread: since the panel was last told
+    bool m_running = false; // from start() until the indexing has ended
 };

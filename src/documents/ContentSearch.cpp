@@ -4,7 +4,6 @@
 #include "store/Database.h"
 #include "store/DocumentTextIndex.h"
 #include "store/ReadTransaction.h"
-#include "store/Statement.h"
 
 #include <algorithm>
 #include <chrono>
@@ -190,11 +189,12 @@ std::optional<BlobStream> ContentSearch::open(const Database& db, size_t documen
 
 void ContentSearch::scanWhole(const Database& db, ContentMatcher& matcher, size_t document)
 {
-    Statement read = db.prepare(
+    // The statement stays prepared on the worker's connection for the next document.
+    const QVariant text = db.scalar(
         QStringLiteral("SELECT %1 FROM %2 WHERE %3 = ?")
-            .arg(DocumentTextIndex::textColumn(), DocumentTextIndex::textTable(db), DocumentTextIndex::keyColumn()));
-    read.bind(1, m_ids[document]);
-    if (read.step() && matcher.matches(read.value(0).toString().toUtf8()))
+            .arg(DocumentTextIndex::textColumn(), DocumentTextIndex::textTable(db), DocumentTextIndex::keyColumn()),
+        {m_ids[document]});
+    if (!text.isNull() && matcher.matches(text.toString().toUtf8()))
         m_found[document] = true;
 }
 

@@ -84,17 +84,6 @@ DROP TABLE IF EXISTS orvanta_store.document_text;
 DROP TABLE IF EXISTS orvanta_store.document_text_format;
 )sql");
 
-int characterLength(unsigned char lead)
-{
-    if (lead < 0xC0)
-        return 1;
-    if (lead < 0xE0)
-        return 2;
-    if (lead < 0xF0)
-        return 3;
-    return 4;
-}
-
 // A run as the full-text query reads it: in double quotes, a double quote doubled.
 QString quotedTerm(const QByteArray& run)
 {
@@ -223,6 +212,17 @@ std::vector<qint64> DocumentTextIndex::withText(const Database& db)
     Statement statement = db.prepare(
         QStringLiteral("SELECT document_id FROM %1 WHERE has_text = 1 ORDER BY document_id").arg(textTable(db)));
     return keysOf(statement);
+}
+
+int DocumentTextIndex::characterLength(unsigned char lead)
+{
+    if (lead < 0xC0)
+        return 1;
+    if (lead < 0xE0)
+        return 2;
+    if (lead < 0xF0)
+        return 3;
+    return 4;
 }
 
 QList<QByteArray> DocumentTextIndex::trigramsOf(const QByteArray& folded)

@@ -51,6 +51,8 @@ public:
     static QString textColumn() { return QStringLiteral("folded_text"); }
     static QString keyColumn() { return QStringLiteral("document_id"); }
 
+    // The length of the UTF-8 character that starts with `lead` (a stray byte counts as one).
+    static int characterLength(unsigned char lead);
     // The runs of three characters of `folded` the index is asked for, each once.
     static QList<QByteArray> trigramsOf(const QByteArray& folded);
 

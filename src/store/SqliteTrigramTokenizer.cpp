@@ -1,5 +1,7 @@
 #include "store/SqliteTrigramTokenizer.h"
 
+#include "store/DocumentTextIndex.h"
+
 #include <sqlite3.h>
 
 #include <cstdint>
@@ -8,18 +10,6 @@
 #include <vector>
 
 namespace {
-
-// The length of the UTF-8 character that starts with `lead` (a stray byte counts as one).
-int characterLength(unsigned char lead)
-{
-    if (lead < 0xC0)
-        return 1;
-    if (lead < 0xE0)
-        return 2;
-    if (lead < 0xF0)
-        return 3;
-    return 4;
-}
 
 // Remembers the runs already handed to the index, by their bytes. Open addressing over 64-bit
 // keys: a run of at most seven bytes (every run of ASCII or two-byte letters) is its own key,
@@ -116,7 +106,7 @@ int tokenize(Fts5Tokenizer*, void* context, int flags, const char* text, int siz
     if (document)
         runs = std::make_unique<SeenRuns>(static_cast<size_t>(size) / 8);
     for (int at = 0; at < size;) {
-        const int length = characterLength(static_cast<unsigned char>(text[at]));
+        const int length = DocumentTextIndex::characterLength(static_cast<unsigned char>(text[at]));
         const int next = at + length > size ? size : at + length;
         starts[seen % 4] = at;
         ++seen;
