@@ -79,7 +79,9 @@ SqliteConnection::~SqliteConnection()
 StoreError::Kind SqliteConnection::errorKind(int resultCode)
 {
     const int primary = resultCode & 0xff;
-    return primary == SQLITE_BUSY || primary == SQLITE_LOCKED ? StoreError::Kind::Busy : StoreError::Kind::Failure;
+    if (primary == SQLITE_BUSY || primary == SQLITE_LOCKED)
+        return StoreError::Kind::Busy;
+    return primary == SQLITE_CORRUPT ? StoreError::Kind::Damaged : StoreError::Kind::Failure;
 }
 
 std::unique_ptr<EngineStatement> SqliteConnection::prepare(const QString& sql)

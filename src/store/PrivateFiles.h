@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+// Files that hold the clients' data: created readable by their owner only, whatever the umask,
+// and made durable before another name points at them.
+class PrivateFiles
+{
+public:
+    // Creates an empty file that must not exist yet, with mode 0600. Throws StoreError.
+    static void createEmpty(const QString& path);
+    // Creates the folder (and its parents) when missing and gives it mode 0700. Throws StoreError.
+    static void ensureFolder(const QString& path);
+    // Writes the file's data and the folder entry that names it to the disk. Throws StoreError.
+    static void sync(const QString& path);
+    // Renames `from` to `to` in one step (replacing `to`), then syncs the folder. Throws StoreError.
+    static void replace(const QString& from, const QString& to);
+    // Gives `to` a second name for the file `from` (a hard link), or copies it where the file
+    // system has no links. Throws StoreError.
+    static void keepAs(const QString& from, const QString& to);
+    // A name beside `path` for a file being built: `path` + ".part-" + a random suffix.
+    static QString buildingName(const QString& path);
+};
