@@ -1,5 +1,6 @@
 #include "app/MDIBaseForm.h"
 
+#include "app/DatabaseMaintenance.h"
 #include "app/DocumentIndexingStatus.h"
 #include "app/TempFolders.h"
 #include "app/frmLogin.h"
@@ -147,6 +148,8 @@ void MDIBaseForm::createMenus()
     QAction* categories =
         menus.item(admin, QStringLiteral("mnuCategory"), QStringLiteral("View Edit Events and Categories"));
     QAction* addNewUser = menus.item(admin, QStringLiteral("mnuAddNewUser"), QStringLiteral("Add New User"), false);
+    m_maintenance = new DatabaseMaintenance(this);
+    m_maintenance->addCommands(tools);
 
     m_windowsMenu = menus.menu(bar, QStringLiteral("mnuWindows"), QStringLiteral("Windows"));
 
@@ -412,6 +415,7 @@ void MDIBaseForm::load()
 
 void MDIBaseForm::configureForLevel()
 {
+    m_maintenance->setCommandsVisible(UserLevel == UserLevels::BuiltIn || UserLevel == UserLevels::Administrator);
     if (UserLevel == UserLevels::BuiltIn) {
         for (const char* name : {"mnuNewUser", "MnuManageUsers"})
             menuItem(QString::fromLatin1(name))->setVisible(true);
@@ -466,6 +470,7 @@ void MDIBaseForm::closeEvent(QCloseEvent* event)
     for (frmLogin* login : findChildren<frmLogin*>(Qt::FindDirectChildrenOnly))
         login->close();
     m_indexing->stop();
+    m_maintenance->backUpBeforeClosing();
     TempFolders::clear();
     event->accept();
 }

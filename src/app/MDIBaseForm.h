@@ -15,6 +15,7 @@ class QMenu;
 class QToolBar;
 class QMenuBar;
 class QStackedWidget;
+class DatabaseMaintenance;
 class DisplayExtendedInformation;
 class DocumentIndexingStatus;
 class frmLogin;
@@ -54,6 +55,8 @@ public:
     QMdiArea* mdiArea() const { return m_mdiArea; }
     // The background indexing of the documents' text and its status bar panel.
     DocumentIndexingStatus* indexing() const { return m_indexing; }
+    // Backups, restore, compaction and checks of the database (the Tools menu's last commands).
+    DatabaseMaintenance* maintenance() const { return m_maintenance; }
     // Shows `window` as a new child window; the child window owns it and deletes it when closed.
     QMdiSubWindow* addChild(QWidget* window);
     // A menu item or toolbar button by its name.
@@ -108,4 +111,5 @@ private:
     ProportionalResizer m_resizer;
     bool m_loaded = false;
     DocumentIndexingStatus* m_indexing = nullptr;
+    DatabaseMaintenance* m_maintenance = nullptr;
 };
