@@ -6,10 +6,13 @@
 #include "store/ApplicationFolder.h"
 #include "store/CLsDataBaseConnection.h"
 #include "store/DatabaseLocation.h"
+#include "store/DatabaseUsers.h"
 #include "store/StoreError.h"
 
 #include <QCoreApplication>
+#include <QScopeGuard>
 #include <exception>
+#include <optional>
 
 namespace {
 
@@ -49,6 +52,13 @@ int main(int argc, char** argv)
     // program holds locked can be tried again.
     if (!StartupDatabase::open(CLsDataBaseConnection::databasePath()))
         return 1;
+    // This copy's presence on the database, until it ends: restoring a backup or compacting
+    // waits for the other copies to end.
+    std::optional<DatabaseUsers> users;
+    if (!ranWithoutError([&users] { users.emplace(CLsDataBaseConnection::databasePath()); }))
+        return 1;
+    DatabaseUsers::setOfThisProgram(&*users);
+    const auto unregister = qScopeGuard([] { DatabaseUsers::setOfThisProgram(nullptr); });
 
     MDIBaseForm mainWindow;
     frmLogin login;

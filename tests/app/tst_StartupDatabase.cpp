@@ -1,7 +1,12 @@
 #include "AppTestHelpers.h"
+#include "LoggedInSession.h"
 #include "TestSupport.h"
 #include "app/StartupDatabase.h"
 #include "store/Database.h"
+#include "store/DatabaseBackup.h"
+#include "store/DatabaseCheck.h"
+#include "store/PrivateFiles.h"
+#include "store/StoreError.h"
 
 #include <QDir>
 #include <QScopeGuard>
@@ -34,6 +39,8 @@ private slots:
     void lockedDatabaseIsInUse_data();
     void lockedDatabaseIsInUse();
     void damagedFileKeepsItsMessage();
+    void damagedDatabaseOffersTheNewestBackup_data();
+    void damagedDatabaseOffersTheNewestBackup();
 };
 
 void TestStartupDatabase::lockedDatabaseIsInUse_data()
@@ -107,6 +114,80 @@ void TestStartupDatabase::damagedFileKeepsItsMessage()
                  QStringLiteral("The file %1 is not a database of this program.").arg(QDir::toNativeSeparators(path))),
              qPrintable(folder.messages->last().text));
     QCOMPARE(ShellTest::readAll(path), content);
+}
+
+void TestStartupDatabase::damagedDatabaseOffersTheNewestBackup_data()
+{
+    QTest::addColumn<bool>("backup");
+    QTest::addColumn<int>("answer");
+    QTest::newRow("restored") << true << int(MessageBox::Yes);
+    QTest::newRow("declined") << true << int(MessageBox::No);
+    QTest::newRow("no backup") << false << int(MessageBox::Ok);
+}
+
+void TestStartupDatabase::damagedDatabaseOffersTheNewestBackup()
+{
+    QFETCH(bool, backup);
+    QFETCH(int, answer);
+    if (PgTestDatabase::wanted())
+        QSKIP("A server's database is looked after by the server");
+    TestAppFolder folder;
+    const QString path = CLsDataBaseConnection::databasePath();
+    LoggedInSession::addClient(QStringLiteral("Kept"), QStringLiteral("Ann"));
+    const QString backups = folder.file(QStringLiteral("Backups"));
+    if (backup) {
+        PrivateFiles::ensureFolder(backups);
+        DatabaseBackup(path, QDir(backups).filePath(QStringLiteral("Dravolin-2026-03-01-0900.mdb"))).run();
+    }
+    LoggedInSession::addClient(QStringLiteral("Lost"), QStringLiteral("Bo"));
+    // The table of tables damaged in the middle of the first page, past the file's header.
+    {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.seek(100));
+        QCOMPARE(file.write(QByteArray(200, '\x5a')), 200);
+    }
+    try {
+        DatabaseCheck::inspect(path);
+        QFAIL("the damage went unnoticed");
+    } catch (const StoreError& error) {
+        QVERIFY2(error.isDamaged(), qPrintable(error.message()));
+    }
+    const QByteArray damaged = ShellTest::readAll(path);
+    folder.messages->setNextAnswer(static_cast<MessageBox::Button>(answer));
+
+    QCOMPARE(StartupDatabase::open(path), answer == MessageBox::Yes);
+
+    const QList<ScriptedMessageBox::Shown> shown = folder.messages->shown();
+    QVERIFY(!shown.isEmpty());
+    const QString told = shown.first().text;
+    QVERIFY2(told.startsWith(QStringLiteral("The database %1 is damaged: ").arg(QDir::toNativeSeparators(path))),
+             qPrintable(told));
+    QVERIFY2(!told.contains(QStringLiteral("not a database")), qPrintable(told));
+    const QStringList keptFiles =
+        QDir(folder.path()).entryList({QStringLiteral("Dravolin.mdb.before-restore-*")}, QDir::Files);
+    if (!backup) {
+        QCOMPARE(shown.size(), 1);
+        QVERIFY2(told.contains(QStringLiteral("There is no backup in %1").arg(QDir::toNativeSeparators(backups))),
+                 qPrintable(told));
+    }
+    if (answer != MessageBox::Yes) {
+        QCOMPARE(ShellTest::readAll(path), damaged);
+        QVERIFY(keptFiles.isEmpty());
+        return;
+    }
+    QCOMPARE(shown.first().buttons, MessageBox::YesNo);
+    QVERIFY2(
+        told.contains(QDir::toNativeSeparators(QDir(backups).filePath(QStringLiteral("Dravolin-2026-03-01-0900.mdb")))),
+        qPrintable(told));
+    QCOMPARE(shown.size(), 2);
+    QCOMPARE(keptFiles.size(), 1);
+    QVERIFY2(shown.last().text.contains(keptFiles.first()), qPrintable(shown.last().text));
+    QCOMPARE(ShellTest::readAll(folder.file(keptFiles.first())), damaged);
+    QCOMPARE(DatabaseCheck::problems(path, DatabaseCheck::Depth::Full), QStringList());
+    CLsDataBaseConnection db;
+    QCOMPARE(db.database().scalar(QStringLiteral("SELECT [Last Name] FROM [Personal Information]")).toString(),
+             QStringLiteral("Kept"));
 }
 
 QTEST_MAIN(TestStartupDatabase)
