@@ -15,9 +15,6 @@ const QString AutomaticKey = QStringLiteral("Automatic");
 const QString FolderKey = QStringLiteral("Folder");
 const QString KeepKey = QStringLiteral("Keep");
 
-constexpr int MinimumKeep = 1;
-constexpr int MaximumKeep = 999;
-
 // A value as written, or between double quotes when its first or last character would
 // otherwise be lost to the reader's trimming.
 QString quoted(const QString& value)
