@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+class SqliteFile;
+
 // The health and the content of a database file, read without writing to it.
 class DatabaseCheck
 {
@@ -37,4 +39,6 @@ public:
     // The row count of every table of a database file, for comparing a copy with its source;
     // the engine's virtual tables are left out (their rows live in tables counted).
     static QList<QPair<QString, qint64>> rowCounts(const QString& path);
+    // The same on an open file, inside the caller's transaction if it has one.
+    static QList<QPair<QString, qint64>> rowCounts(SqliteFile& file);
 };

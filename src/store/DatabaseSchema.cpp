@@ -294,6 +294,13 @@ void DatabaseSchema::ensure(const QString& path)
             StoreError::Kind::Busy);
     };
     // One connection for the check and the upgrade: the start opens the file once.
+    // A database the engine finds damaged is told apart from a file of another kind: it is
+    // this program's, and a backup of it may be restored.
+    const auto damaged = [&path](const StoreError& error) {
+        return StoreError(
+            QStringLiteral("The database %1 is damaged: %2").arg(QDir::toNativeSeparators(path), error.message()),
+            StoreError::Kind::Damaged);
+    };
     std::optional<Database> db;
     try {
         db.emplace(path);
@@ -301,7 +308,9 @@ void DatabaseSchema::ensure(const QString& path)
     } catch (const StoreError& error) {
         if (error.isBusy())
             throw inUse();
-        throw StoreError(QStringLiteral("The file %1 is not a database of this program, or it is damaged.\n\n%2\n\n"
+        if (error.isDamaged())
+            throw damaged(error);
+        throw StoreError(QStringLiteral("The file %1 is not a database of this program.\n\n%2\n\n"
                                         "It has been left as it is. Move it away to start with a new database.")
                              .arg(QDir::toNativeSeparators(path), error.message()));
     }
@@ -310,6 +319,8 @@ void DatabaseSchema::ensure(const QString& path)
     } catch (const StoreError& error) {
         if (error.isBusy())
             throw inUse();
+        if (error.isDamaged())
+            throw damaged(error);
         throw;
     }
 }

@@ -182,11 +182,39 @@ private slots:
             QFAIL("no error");
         } catch (const StoreError& error) {
             QVERIFY(!error.isBusy());
-            QVERIFY2(error.message().contains(QStringLiteral("not a database of this program, or it is damaged")),
+            QVERIFY(!error.isDamaged());
+            QVERIFY2(error.message().contains(QStringLiteral("not a database of this program.")),
                      qPrintable(error.message()));
         }
         QVERIFY(file.open(QIODevice::ReadOnly));
         QCOMPARE(file.readAll(), content);
+    }
+
+    // A database of this program whose first page the disk damaged is named damaged, apart
+    // from a file of another kind and from one in use, and left as it is.
+    void damagedDatabaseIsNamedDamaged()
+    {
+        const QString path = m_dir->filePath(QStringLiteral("damaged.mdb"));
+        DatabaseSchema::ensure(path);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        file.seek(100); // the page header of the table of tables
+        file.write(QByteArray(8, '\xff'));
+        file.close();
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray damaged = file.readAll();
+        file.close();
+        try {
+            DatabaseSchema::ensure(path);
+            QFAIL("no error");
+        } catch (const StoreError& error) {
+            QVERIFY2(error.isDamaged(), qPrintable(error.message()));
+            QVERIFY2(error.message().startsWith(
+                         QStringLiteral("The database %1 is damaged: ").arg(QDir::toNativeSeparators(path))),
+                     qPrintable(error.message()));
+        }
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QCOMPARE(file.readAll(), damaged);
     }
 
     // A database another program holds locked is in use, not damaged; once the lock is gone
