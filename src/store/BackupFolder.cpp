@@ -1,5 +1,7 @@
 #include "store/BackupFolder.h"
 
+#include "store/DatabaseBackup.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -8,12 +10,6 @@
 #include <algorithm>
 
 namespace {
-
-// The same name DatabaseBackup::fileNameFor() gives: the local date and time to the minute.
-QString fileNameFor(const QDateTime& when)
-{
-    return QStringLiteral("Dravolin-%1.mdb").arg(when.toLocalTime().toString(QStringLiteral("yyyy-MM-dd-HHmm")));
-}
 
 // Two names of one path compare equal; a file that is gone is compared by its cleaned path.
 QString identity(const QString& path)
@@ -69,7 +65,8 @@ bool BackupFolder::isDue(const QDateTime& now) const
 
 QString BackupFolder::pathFor(const QDateTime& now) const
 {
-    return QDir(m_path).filePath(fileNameFor(now));
+    // Named by the local clock, as the days isDue() counts are.
+    return QDir(m_path).filePath(DatabaseBackup::fileNameFor(now.toLocalTime()));
 }
 
 QStringList BackupFolder::rotate(int keep, const QString& verified) const
