@@ -266,6 +266,7 @@ void MDIBaseForm::openOptions()
 {
     auto options = std::make_unique<frmOptions>();
     options->setSecId(UserId());
+    options->UserLevel = UserLevel;
     addChild(options.release());
 }
 
