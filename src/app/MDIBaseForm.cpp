@@ -253,6 +253,7 @@ void MDIBaseForm::openExplorer()
     connect(window, &FrmDataBaseExplorer::optionsRequested, this, [this](const QString& secId) {
         auto options = std::make_unique<frmOptions>();
         options->setSecId(secId);
+        options->UserLevel = UserLevel;
         addChild(options.release());
     });
     connect(window, &FrmDataBaseExplorer::categoriesRequested, this, &MDIBaseForm::openCategories);

@@ -210,8 +210,10 @@ void frmOptions::nextTab()
 
 void frmOptions::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape && m_cancel->isEnabled())
-        m_cancel->click();
+    // Escape is the password page's Cancel, wherever the focus is; not while quick login
+    // disables that button.
+    if (event->key() == Qt::Key_Escape && !m_cancel->testAttribute(Qt::WA_ForceDisabled))
+        ChildWindow::close(this);
     else
         QWidget::keyPressEvent(event);
 }

@@ -87,6 +87,7 @@ private slots:
     void rejectedPasswordChanges();
     void passwordChange_data();
     void passwordChange();
+    void escapeClosesTheChildWindow_data();
     void escapeClosesTheChildWindow();
     void backupTab_data();
     void backupTab();
@@ -218,8 +219,16 @@ void TestOptions::passwordChange()
     QVERIFY(!UserAuthenticator::authenticate(QStringLiteral("ann"), QStringLiteral("old")).has_value());
 }
 
+void TestOptions::escapeClosesTheChildWindow_data()
+{
+    QTest::addColumn<QString>("focus");
+    QTest::newRow("password page") << QStringLiteral("txtOldPassword");
+    QTest::newRow("backups page") << QStringLiteral("spnBackupKeep");
+}
+
 void TestOptions::escapeClosesTheChildWindow()
 {
+    QFETCH(QString, focus);
     TestAppFolder folder;
     MDIBaseForm main;
     main.UserLevel = 99; // no explorer opens beside it
@@ -227,8 +236,14 @@ void TestOptions::escapeClosesTheChildWindow()
     main.openOptions();
     QPointer<QMdiSubWindow> child = main.mdiArea()->subWindowList().value(0);
     QVERIFY(child && qobject_cast<frmOptions*>(child->widget()));
+    if (focus == QLatin1String("spnBackupKeep")) {
+        auto* tabs = child->widget()->findChild<QTabBar*>(QStringLiteral("tbsOptions"));
+        WindowChecks::clickVisible(tabs, tabs->tabRect(1).center());
+    }
+    QWidget* control = child->widget()->findChild<QWidget*>(focus);
+    QTRY_VERIFY(control->isVisible() && !control->size().isEmpty());
 
-    QTest::keyClick(child->widget()->findChild<QLineEdit*>(QStringLiteral("txtOldPassword")), Qt::Key_Escape);
+    QTest::keyClick(control, Qt::Key_Escape);
 
     QTRY_VERIFY(child.isNull());
 }
