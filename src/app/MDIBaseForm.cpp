@@ -256,6 +256,7 @@ void MDIBaseForm::openExplorer()
     connect(window, &FrmDataBaseExplorer::optionsRequested, this, [this](const QString& secId) {
         auto options = std::make_unique<frmOptions>();
         options->setSecId(secId);
+        options->UserLevel = UserLevel;
         addChild(options.release());
     });
     connect(window, &FrmDataBaseExplorer::categoriesRequested, this, &MDIBaseForm::openCategories);
@@ -269,6 +270,7 @@ void MDIBaseForm::openOptions()
 {
     auto options = std::make_unique<frmOptions>();
     options->setSecId(UserId());
+    options->UserLevel = UserLevel;
     addChild(options.release());
 }
 

@@ -1,7 +1,9 @@
 #include "app/frmOptions.h"
 
+#include "app/BackupOptionsPage.h"
 #include "platform/MessageBox.h"
 #include "store/StartupSettings.h"
+#include "store/UserLevels.h"
 #include "users/PasswordChange.h"
 #include "widgets/ChildWindow.h"
 #include "widgets/PasswordLineEdit.h"
@@ -65,6 +67,9 @@ frmOptions::frmOptions(QWidget* parent) : QWidget(parent)
     const int passwordTab = m_tabs->addTab(QStringLiteral("Password"));
     m_tabs->setTabData(passwordTab, QStringLiteral("PasswordGroup"));
     m_tabs->setTabToolTip(passwordTab, QStringLiteral("Set Options for Group 1"));
+    const int backupTab = m_tabs->addTab(QStringLiteral("Backups"));
+    m_tabs->setTabData(backupTab, QStringLiteral("BackupGroup"));
+    m_tabs->setTabToolTip(backupTab, QStringLiteral("Set Options for Group 2"));
 
     // One page per tab; the page of the selected tab is the one placed in view.
     auto* page = place(new QWidget(this), QStringLiteral("picOptions_0"), Twips::rect(PageLeft, PageTop, 6435, 2880));
@@ -93,6 +98,10 @@ frmOptions::frmOptions(QWidget* parent) : QWidget(parent)
                      Twips::rect(2400, 1860, 2055, 375));
     m_cancel =
         button(password, QStringLiteral("cmdCancel"), QStringLiteral("Cancel"), Twips::rect(4560, 1860, 1575, 375));
+
+    m_backups = place(new BackupOptionsPage(this), QStringLiteral("picOptions_1"),
+                      Twips::rect(HiddenPageLeft, PageTop, 6435, 2880));
+    m_pages.append(m_backups);
 
     connect(saveExit, &QPushButton::clicked, this, [this] {
         saveStartup();
@@ -138,6 +147,8 @@ void frmOptions::load()
         m_byClient->setChecked(true);
     else
         m_byCompany->setChecked(true);
+
+    m_backups->load(UserLevel == UserLevels::Administrator);
 }
 
 void frmOptions::centre()
@@ -186,6 +197,8 @@ void frmOptions::showPage(int index)
         const bool selected = i == index;
         page->move(Twips::toPixelsX(selected ? PageLeft : HiddenPageLeft), Twips::toPixelsY(PageTop));
         page->setEnabled(selected);
+        // Hidden as well, so that neither the keyboard nor a screen reader finds its controls.
+        page->setVisible(selected);
     }
 }
 
@@ -197,8 +210,10 @@ void frmOptions::nextTab()
 
 void frmOptions::keyPressEvent(QKeyEvent* event)
 {
-    if (event->key() == Qt::Key_Escape && m_cancel->isEnabled())
-        m_cancel->click();
+    // Escape is the password page's Cancel, wherever the focus is; not while quick login
+    // disables that button.
+    if (event->key() == Qt::Key_Escape && !m_cancel->testAttribute(Qt::WA_ForceDisabled))
+        ChildWindow::close(this);
     else
         QWidget::keyPressEvent(event);
 }

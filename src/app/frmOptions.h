@@ -4,18 +4,20 @@
 #include <QString>
 #include <QWidget>
 
+class BackupOptionsPage;
 class QCheckBox;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QTabBar;
 
-// The options dialog: the start-up settings of Settings.ini and the password of the
-// logged-in user. Opened as a child window of the main window.
+// The options dialog: the start-up settings of Settings.ini, the password of the logged-in
+// user and the automatic backups. Opened as a child window of the main window.
 class frmOptions : public QWidget
 {
     Q_OBJECT
     Q_PROPERTY(QString SecId READ SecId WRITE setSecId)
+    Q_PROPERTY(int UserLevel MEMBER UserLevel)
 
 public:
     explicit frmOptions(QWidget* parent = nullptr);
@@ -23,6 +25,10 @@ public:
     // The logged-in user's SecurityId, set before the dialog is shown.
     QString SecId() const { return m_secId; }
     void setSecId(const QString& secId) { m_secId = secId; }
+
+    // The logged-in user's level (UserLevels), set before the dialog is shown: only an
+    // administrator changes the backup settings.
+    int UserLevel = 0;
 
     // The first showing loads the dialog from Settings.ini.
     void setVisible(bool visible) override;
@@ -53,4 +59,5 @@ private:
     QPushButton* m_ok = nullptr;
     QPushButton* m_apply = nullptr;
     QPushButton* m_cancel = nullptr;
+    BackupOptionsPage* m_backups = nullptr;
 };

@@ -5,7 +5,8 @@
 
 class QWidget;
 
-// The open and save file dialogs. An empty result means the user cancelled.
+// The open and save file dialogs, and the dialog that chooses a folder. An empty result means
+// the user cancelled.
 // `filter` is in Qt's form: "Documents (*.doc *.txt);;All Files (*)".
 class FileDialog
 {
@@ -17,5 +18,7 @@ public:
                                          const QString& filter) = 0;
     virtual QString getSaveFileName(QWidget* parent, const QString& title, const QString& suggestedPath,
                                     const QString& filter) = 0;
+    // An existing folder, starting in `directory`.
+    virtual QString getExistingDirectory(QWidget* parent, const QString& title, const QString& directory) = 0;
     static FileDialog& instance();
 };

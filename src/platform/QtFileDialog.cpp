@@ -19,3 +19,8 @@ QString QtFileDialog::getSaveFileName(QWidget* parent, const QString& title, con
 {
     return QFileDialog::getSaveFileName(parent, title, suggestedPath, filter);
 }
+
+QString QtFileDialog::getExistingDirectory(QWidget* parent, const QString& title, const QString& directory)
+{
+    return QFileDialog::getExistingDirectory(parent, title, directory);
+}

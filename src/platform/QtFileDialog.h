@@ -12,4 +12,5 @@ public:
                                  const QString& filter) override;
     QString getSaveFileName(QWidget* parent, const QString& title, const QString& suggestedPath,
                             const QString& filter) override;
+    QString getExistingDirectory(QWidget* parent, const QString& title, const QString& directory) override;
 };

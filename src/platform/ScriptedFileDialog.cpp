@@ -36,3 +36,12 @@ QString ScriptedFileDialog::getSaveFileName(QWidget* parent, const QString& titl
     const QStringList names = next();
     return names.isEmpty() ? QString() : names.first();
 }
+
+QString ScriptedFileDialog::getExistingDirectory(QWidget* parent, const QString& title, const QString& directory)
+{
+    Q_UNUSED(parent);
+    Q_UNUSED(title);
+    m_startFolders.append(directory);
+    const QStringList names = next();
+    return names.isEmpty() ? QString() : names.first();
+}

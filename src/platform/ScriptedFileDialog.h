@@ -14,11 +14,14 @@ public:
                                  const QString& filter) override;
     QString getSaveFileName(QWidget* parent, const QString& title, const QString& suggestedPath,
                             const QString& filter) override;
+    QString getExistingDirectory(QWidget* parent, const QString& title, const QString& directory) override;
 
     void setNextFileName(const QString& path) { m_names.append(QStringList{path}); }
     void setNextFileNames(const QStringList& paths) { m_names.append(paths); }
-    const QStringList& filters() const { return m_filters; }     // filter of every dialog shown
-    const QStringList& suggested() const { return m_suggested; } // suggested path of every save dialog
+    void setNextFolder(const QString& path) { m_names.append(QStringList{path}); }
+    const QStringList& filters() const { return m_filters; }           // filter of every file dialog shown
+    const QStringList& suggested() const { return m_suggested; }       // suggested path of every save dialog
+    const QStringList& startFolders() const { return m_startFolders; } // of every folder dialog
 
 private:
     QStringList next();
@@ -26,4 +29,5 @@ private:
     QList<QStringList> m_names;
     QStringList m_filters;
     QStringList m_suggested;
+    QStringList m_startFolders;
 };

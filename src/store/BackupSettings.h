@@ -9,11 +9,13 @@ class BackupSettings
 {
 public:
     static constexpr int DefaultKeep = 7;
+    static constexpr int MinimumKeep = 1;
+    static constexpr int MaximumKeep = 999;
 
     bool automatic = false;
     // As the user gave it: absolute, or relative to the application folder. Default "Backups".
     QString folder = QStringLiteral("Backups");
-    int keep = DefaultKeep; // 1 to 999
+    int keep = DefaultKeep; // MinimumKeep to MaximumKeep
 
     // The settings of the application folder; the defaults when the file is missing, and for
     // each value that is missing or not understood.

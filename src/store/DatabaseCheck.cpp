@@ -1,5 +1,6 @@
 #include "store/DatabaseCheck.h"
 
+#include "store/BackupFolder.h"
 #include "store/DatabaseSchema.h"
 #include "store/Identifier.h"
 #include "store/SchemaUpgrade.h"
@@ -83,7 +84,7 @@ DatabaseCheck::Contents DatabaseCheck::inspect(const QString& path)
         throw notOurs(error.message());
     }
     contents.bytes = info.size();
-    contents.taken = QDateTime::fromString(info.fileName(), QStringLiteral("'Dravolin-'yyyy-MM-dd-HHmm'.mdb'"));
+    contents.taken = BackupFolder::takenFromName(info.fileName());
     if (!contents.taken.isValid())
         contents.taken = info.lastModified();
     return contents;

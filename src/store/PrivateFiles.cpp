@@ -66,10 +66,17 @@ void PrivateFiles::createEmpty(const QString& path)
 
 void PrivateFiles::ensureFolder(const QString& path)
 {
-    if (!QFileInfo(path).isDir() && !QDir().mkpath(path))
-        throw StoreError(QStringLiteral("Cannot create the folder %1.").arg(native(path)));
-    if (::chmod(QFile::encodeName(path).constData(), 0700) != 0)
-        throw StoreError(QStringLiteral("Cannot make the folder %1 private: %2").arg(native(path), systemError()));
+    const QString folder = QDir::cleanPath(QDir(path).absolutePath());
+    if (QFileInfo(folder).isDir())
+        return; // a folder the user keeps, whose mode is the user's
+    // Each folder made here is private from its first moment, the parents made on the way too.
+    const QString parent = QFileInfo(folder).absolutePath();
+    if (parent != folder)
+        ensureFolder(parent);
+    if (::mkdir(QFile::encodeName(folder).constData(), 0700) != 0 && errno != EEXIST)
+        throw StoreError(QStringLiteral("Cannot create the folder %1: %2").arg(native(folder), systemError()));
+    if (::chmod(QFile::encodeName(folder).constData(), 0700) != 0)
+        throw StoreError(QStringLiteral("Cannot make the folder %1 private: %2").arg(native(folder), systemError()));
 }
 
 void PrivateFiles::sync(const QString& path)

@@ -9,7 +9,8 @@ class PrivateFiles
 public:
     // Creates an empty file that must not exist yet, with mode 0600. Throws StoreError.
     static void createEmpty(const QString& path);
-    // Creates the folder (and its parents) when missing and gives it mode 0700. Throws StoreError.
+    // Creates the folder (and its parents) when missing, each with mode 0700; a folder that
+    // exists is left as it is. Throws StoreError.
     static void ensureFolder(const QString& path);
     // Writes the file's data and the folder entry that names it to the disk. Throws StoreError.
     static void sync(const QString& path);

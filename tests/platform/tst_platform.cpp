@@ -28,6 +28,7 @@ private slots:
     void askAnswers();
     void nullRestoresQtImplementations();
     void fileDialogAnswersFromQueue();
+    void folderDialogAnswersFromTheSameQueue();
     void inputBoxAnswersFromQueue();
     void recordersKeepCalls();
 };
@@ -150,6 +151,23 @@ void TestPlatform::fileDialogAnswersFromQueue()
 
     QCOMPARE(dialog->filters(), QStringList({docs, all, docs, all, all, docs}));
     QCOMPARE(dialog->suggested(), QStringList({QStringLiteral("/tmp/x.doc"), QStringLiteral("/tmp/y.doc")}));
+}
+
+void TestPlatform::folderDialogAnswersFromTheSameQueue()
+{
+    auto owned = std::make_unique<ScriptedFileDialog>();
+    ScriptedFileDialog* dialog = owned.get();
+    Platform::install(std::move(owned));
+    dialog->setNextFolder(QStringLiteral("/srv/copies"));
+    dialog->setNextFileName(QStringLiteral("/tmp/a.doc"));
+
+    FileDialog& fd = FileDialog::instance();
+    QCOMPARE(fd.getExistingDirectory(nullptr, QString(), QStringLiteral("/home")), QStringLiteral("/srv/copies"));
+    QCOMPARE(fd.getOpenFileName(nullptr, QString(), QString(), QString()), QStringLiteral("/tmp/a.doc"));
+    QCOMPARE(fd.getExistingDirectory(nullptr, QString(), QStringLiteral("/srv")), QString()); // cancelled
+
+    QCOMPARE(dialog->startFolders(), QStringList({QStringLiteral("/home"), QStringLiteral("/srv")}));
+    QCOMPARE(dialog->suggested(), QStringList());
 }
 
 void TestPlatform::inputBoxAnswersFromQueue()

@@ -456,13 +456,26 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(StoreError, DatabaseCheck::inspect(text));
     }
 
-    void privateFolders()
+    // Whatever the umask: the folders of backups, and the journal of a database being written.
+    void privateFilesAndFolders()
     {
         const mode_t old = ::umask(0);
+        const auto restoreMask = qScopeGuard([old] { ::umask(old); });
         const QString folder = m_folder->file(QStringLiteral("Backups/inner"));
         PrivateFiles::ensureFolder(folder);
-        ::umask(old);
         QCOMPARE(modeOf(folder), 0700);
+        QCOMPARE(modeOf(m_folder->file(QStringLiteral("Backups"))), 0700);
+        if (onServer())
+            return;
+        const QString database = m_folder->location();
+        QCOMPARE(modeOf(database), 0600);
+        const Database db(database);
+        db.execute(QStringLiteral("BEGIN IMMEDIATE"));
+        addClient(db, QStringLiteral("Journalled"));
+        QCOMPARE(modeOf(database + QStringLiteral("-journal")), 0600);
+        db.execute(QStringLiteral("ROLLBACK"));
+        const DatabaseUsers users(database);
+        QCOMPARE(modeOf(DatabaseUsers::lockPath(database)), 0600);
     }
 };
 
