@@ -185,7 +185,7 @@ void DatabaseMaintenance::restoreFrom(const QString& backup)
             "started again.")
             .arg(dateText(contents.taken), counted(contents.clients, "client", "clients"),
                  counted(contents.documents, "document", "documents"), shown(DatabaseRestore::keptName(to, when)));
-    if (MessageBox::ask(m_main, Title, question, MessageBox::YesNo, MessageBox::Warning) != MessageBox::Yes)
+    if (MessageBox::ask(m_main, Title, question, MessageBox::YesNoDefaultNo, MessageBox::Warning) != MessageBox::Yes)
         return;
     if (!releaseDatabase())
         return;

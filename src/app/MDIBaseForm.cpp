@@ -260,6 +260,10 @@ void MDIBaseForm::openExplorer()
         addChild(options.release());
     });
     connect(window, &FrmDataBaseExplorer::categoriesRequested, this, &MDIBaseForm::openCategories);
+    connect(window, &FrmDataBaseExplorer::databaseToolRequested, this, [this](const QString& item) {
+        if (QAction* command = menuItem(item))
+            command->trigger();
+    });
     connect(window, &FrmDataBaseExplorer::clientOpenRequested, this, &MDIBaseForm::openClient);
     connect(window, &FrmDataBaseExplorer::userOpenRequested, this, &MDIBaseForm::openUserView);
     connect(window, &FrmDataBaseExplorer::exitRequested, this, &QWidget::close);

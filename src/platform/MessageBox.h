@@ -31,7 +31,10 @@ public:
         OkCancel = Ok | Cancel,
         YesNo = Yes | No,
         YesNoCancel = Yes | No | Cancel,
-        RetryCancel = Retry | Cancel
+        RetryCancel = Retry | Cancel,
+        // Yes and No with No as the default button: for a question whose Yes replaces data,
+        // so that Enter pressed in passing does not.
+        YesNoDefaultNo = Yes | No | 0x100
     };
 
     virtual ~MessageBox() = default;

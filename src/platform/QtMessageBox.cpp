@@ -51,7 +51,9 @@ MessageBox::Button QtMessageBox::show(QWidget* parent, const QString& title, con
     else
         box.setEscapeButton(offers(buttons, Ok) || !offers(buttons, Yes) ? QMessageBox::Ok : QMessageBox::Yes);
 
-    if (offers(buttons, Retry))
+    if (buttons == YesNoDefaultNo)
+        box.setDefaultButton(QMessageBox::No);
+    else if (offers(buttons, Retry))
         box.setDefaultButton(QMessageBox::Retry);
     else if (offers(buttons, Yes))
         box.setDefaultButton(QMessageBox::Yes);

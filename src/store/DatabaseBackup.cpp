@@ -121,6 +121,9 @@ DatabaseBackup::Result DatabaseBackup::run() const
         QFile::remove(building + QStringLiteral("-journal"));
     });
     Result result = DatabaseLocation::isServer(m_from) ? fromServer(building) : fromFile(building);
+    // A copy made in one step may not have asked before: a Cancel pressed meanwhile still counts.
+    if (m_progress && !m_progress(1, 1))
+        throw cancelled();
     QFile::remove(building + QStringLiteral("-journal"));
     PrivateFiles::sync(building);
     PrivateFiles::replace(building, target.absoluteFilePath());

@@ -118,6 +118,7 @@ class TestDatabaseMaintenance : public QObject
 private slots:
     void commandsForLevel_data();
     void commandsForLevel();
+    void explorerOffersTheCommands();
     void backUpNow_data();
     void backUpNow();
     void restoreFromBackup_data();
@@ -163,6 +164,33 @@ void TestDatabaseMaintenance::commandsForLevel()
             commands << main.menuItem(name);
         return commands;
     }());
+}
+
+// While the explorer is active its menu bar covers the main window's: an administrator finds the
+// same commands in its Tools menu.
+void TestDatabaseMaintenance::explorerOffersTheCommands()
+{
+    if (onServer())
+        QSKIP("Checks a database file.");
+    TestAppFolder folder;
+    MDIBaseForm main;
+    showMain(main, UserLevels::Administrator);
+    FrmDataBaseExplorer* explorer = nullptr;
+    for (QMdiSubWindow* child : main.mdiArea()->subWindowList()) {
+        if (auto* window = qobject_cast<FrmDataBaseExplorer*>(child->widget())) {
+            explorer = window;
+            main.mdiArea()->setActiveSubWindow(child);
+        }
+    }
+    QVERIFY(explorer);
+    for (const QString& name : Commands) {
+        auto* command = explorer->menuBar()->findChild<QAction*>(name);
+        QVERIFY2(command && command->isVisible(), qPrintable(name));
+    }
+    WindowChecks::triggerVisible(explorer->menuBar()->findChild<QAction*>(QStringLiteral("mnuCheck")));
+    QTRY_COMPARE(folder.messages->shown().size(), 1);
+    QCOMPARE(folder.messages->last().text, QStringLiteral("No problems found in the database %1.")
+                                               .arg(QDir::toNativeSeparators(CLsDataBaseConnection::databasePath())));
 }
 
 void TestDatabaseMaintenance::backUpNow_data()
@@ -264,7 +292,7 @@ void TestDatabaseMaintenance::restoreFromBackup()
 
     const QList<ScriptedMessageBox::Shown> shown = folder.messages->shown();
     QVERIFY(!shown.isEmpty());
-    QCOMPARE(shown.first().buttons, MessageBox::YesNo);
+    QCOMPARE(shown.first().buttons, MessageBox::YesNoDefaultNo);
     QVERIFY2(shown.first().text.contains(QStringLiteral("(1 client, 0 documents)")), qPrintable(shown.first().text));
     QVERIFY2(shown.first().text.contains(QStringLiteral("kept as %1").arg(QDir::toNativeSeparators(kept))),
              qPrintable(shown.first().text));

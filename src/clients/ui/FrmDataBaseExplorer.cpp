@@ -148,6 +148,21 @@ void FrmDataBaseExplorer::createMenus()
     QMenu* admin = menus.menu(tools, QStringLiteral("mnuAdmin"), QStringLiteral("Administrative"));
     menus.item(admin, QStringLiteral("mnuCatagory"), QStringLiteral("View Edit Events and Categories"), this,
                &FrmDataBaseExplorer::categoriesRequested);
+    // The care of the database file, as in the main window's Tools menu, which this menu bar
+    // covers while the explorer is active; shown to administrators at load.
+    m_databaseTools.append(menus.separator(tools, QStringLiteral("mnuSepBackup")));
+    const std::pair<const char*, const char*> databaseTools[] = {{"mnuBackup", "&Back Up Now..."},
+                                                                 {"mnuRestore", "&Restore from Backup..."},
+                                                                 {"mnuCompact", "Co&mpact Database"},
+                                                                 {"mnuCheck", "C&heck Database..."},
+                                                                 {"mnuCheckFull", "Check Database &Thoroughly..."}};
+    for (const auto& [name, caption] : databaseTools) {
+        const QString item = QString::fromLatin1(name);
+        m_databaseTools.append(menus.item(tools, item, QString::fromLatin1(caption), this,
+                                          [this, item] { emit databaseToolRequested(item); }));
+    }
+    for (QAction* action : std::as_const(m_databaseTools))
+        action->setVisible(false);
 
     m_windowsMenu = menus.menu(bar, QStringLiteral("mnuWindows"), QStringLiteral("&Windows"));
     connect(m_windowsMenu, &QMenu::aboutToShow, this, &FrmDataBaseExplorer::fillWindowsMenu);
@@ -166,6 +181,8 @@ QSize FrmDataBaseExplorer::sizeHint() const
 void FrmDataBaseExplorer::load()
 {
     m_loaded = true;
+    for (QAction* action : std::as_const(m_databaseTools))
+        action->setVisible(UserLevel == UserLevels::Administrator);
     m_byCompany = !StartupSettings::read().startByClient();
     refreshTree();
     ChildWindow::resize(this, m_frame->designedSize());

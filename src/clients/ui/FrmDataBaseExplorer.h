@@ -4,6 +4,7 @@
 
 #include "clients/SortClause.h"
 
+#include <QList>
 #include <QString>
 #include <QWidget>
 
@@ -11,6 +12,7 @@ class ClientListLoader;
 class ClientListModel;
 class ExplorerFrame;
 class QLabel;
+class QAction;
 class QMenu;
 class QMenuBar;
 class QTreeView;
@@ -67,6 +69,9 @@ signals:
     void designerRequested(bool editMode);
     void optionsRequested(const QString& secId);
     void categoriesRequested();
+    // One of the main window's commands for the database file, by its menu item's name
+    // ("mnuBackup", "mnuRestore", "mnuCompact", "mnuCheck", "mnuCheckFull").
+    void databaseToolRequested(const QString& item);
     // A double click on a client row: open its record window.
     void clientOpenRequested(ClientId personalInformationId, const QString& personalName);
     // A click on a user node in user mode: open the user dialog.
@@ -101,6 +106,7 @@ private:
 
     ExplorerFrame* m_frame = nullptr;
     QMenu* m_windowsMenu = nullptr;
+    QList<QAction*> m_databaseTools;
     QLabel* m_lblClassAndSection = nullptr;
     QLabel* m_lblStudentInformation = nullptr;
     QTreeWidget* m_tree = nullptr;
