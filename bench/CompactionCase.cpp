@@ -70,6 +70,54 @@ QByteArray digestOf(const QString& path)
     return hash.result().toHex();
 }
 
+// How a read of the last `documents` documents stored goes through the file's pages, from
+// one page of a document to its next: to the page after (the read-ahead follows), to the page
+// before, or elsewhere.
+struct PageSteps
+{
+    qint64 forward = 0;
+    qint64 backward = 0;
+    qint64 elsewhere = 0;
+
+    QString text() const
+    {
+        const double all = static_cast<double>(std::max<qint64>(1, forward + backward + elsewhere)) / 100.0;
+        return QStringLiteral("%1 % to the page after, %2 % to the page before, %3 % elsewhere")
+            .arg(static_cast<double>(forward) / all, 0, 'f', 0)
+            .arg(static_cast<double>(backward) / all, 0, 'f', 0)
+            .arg(static_cast<double>(elsewhere) / all, 0, 'f', 0);
+    }
+};
+
+PageSteps pageSteps(const QString& file, qsizetype documents)
+{
+    // The engine's page map lists each value's overflow pages in the order they are read,
+    // under its cell's path, the cells in the order of their keys.
+    const BareSqlite bare(file);
+    BareSqlite::Query pages(bare, QStringLiteral("SELECT path, pageno FROM dbstat WHERE name = 'Attachments' AND "
+                                                 "pagetype = 'overflow' ORDER BY path"));
+    QList<QList<qint64>> chains;
+    QByteArray cell;
+    while (pages.step()) {
+        const QByteArray path = pages.text(0);
+        const QByteArray owner = path.left(path.indexOf('+'));
+        if (chains.isEmpty() || owner != cell)
+            chains.append(QList<qint64>());
+        cell = owner;
+        chains.last().append(pages.integer(1));
+    }
+    require(chains.size() >= documents, QStringLiteral("the page map shows %1 documents").arg(chains.size()));
+    PageSteps steps;
+    for (qsizetype c = chains.size() - documents; c < chains.size(); ++c) {
+        const QList<qint64>& chain = chains.at(c);
+        for (qsizetype i = 1; i < chain.size(); ++i) {
+            const qint64 step = chain.at(i) - chain.at(i - 1);
+            (step == 1 ? steps.forward : step == -1 ? steps.backward : steps.elsewhere)++;
+        }
+    }
+    return steps;
+}
+
 } // namespace
 
 CompactionCase::CompactionCase(const BenchOptions& options, const QString& root, ResultTable& table)
@@ -250,6 +298,9 @@ bool CompactionCase::makeDocuments(QString& error)
         BareSqlite::Query page(bare, QStringLiteral("PRAGMA page_size"));
         require(page.step(), QStringLiteral("the engine does not tell its page size"));
         report.put(QStringLiteral("free"), static_cast<double>(free.integer(0) * page.integer(0)));
+        const PageSteps steps = pageSteps(database(), dropped.size());
+        report.note(
+            QStringLiteral("compact: the new versions' pages, in the order a read takes them: %1.").arg(steps.text()));
         BenchFiles::syncFileSystem(m_base);
     });
     if (!setup.ok) {
@@ -283,6 +334,8 @@ bool CompactionCase::makeDocuments(QString& error)
             .arg(m_digests.size())
             .arg(mibText(m_replacedMiB), sizeText(m_bytesBefore),
                  sizeText(static_cast<qint64>(setup.value(QStringLiteral("free"))))));
+    for (const QString& note : setup.notes)
+        m_table.addNote(note);
     if (m_digests.size() != replacedNames().size()) {
         error = QStringLiteral("%1 does not hold a digest for each replaced document").arg(digests);
         return false;
@@ -443,5 +496,15 @@ std::vector<Rounds::Result> CompactionCase::compactionRounds()
         results.at(1).error = QStringLiteral("the compacted file could not take the database's place");
     }
     QDir(work(0)).removeRecursively();
+    const ChildProcess::Outcome steps = ChildProcess::run([&](const ChildProcess::Report& report) {
+        report.note(QStringLiteral("compact: the same after compacting: %1.")
+                        .arg(pageSteps(database(), replacedNames().size()).text()));
+        BenchFiles::evict(database());
+    });
+    for (const QString& note : steps.notes)
+        m_table.addNote(note);
+    if (!steps.ok)
+        m_table.addNote(
+            QStringLiteral("compact: the compacted file's page map could not be read: %1").arg(steps.error));
     return results;
 }
