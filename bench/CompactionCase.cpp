@@ -369,8 +369,8 @@ std::vector<Rounds::Result> CompactionCase::fetchRounds(const QString& phase) co
         return {failed, failed};
     }
     // Every copy is checked against the digest of the file uploaded. Each side then lets go of
-    // the pages it read, as the other finds them: here a read into memory the page cache has
-    // just given up is much faster than one into memory it has not used for a while.
+    // the pages it read, so that the next one finds the page cache as this one did: here a Save
+    // As right after a cp whose files stayed cached took two to three times as long.
     const auto check = [&](const QDir& folder, const QStringList& read) {
         for (const QString& name : names)
             require(digestOf(folder.filePath(name)) == m_digests.value(name),
