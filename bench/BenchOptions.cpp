@@ -25,9 +25,9 @@ bool number(const QStringList& arguments, qsizetype& at, qint64& value, QString&
 
 const QStringList& BenchOptions::caseNames()
 {
-    static const QStringList names = {QStringLiteral("big"),      QStringLiteral("many"),   QStringLiteral("search"),
-                                      QStringLiteral("explorer"), QStringLiteral("record"), QStringLiteral("login"),
-                                      QStringLiteral("startup"),  QStringLiteral("text")};
+    static const QStringList names = {QStringLiteral("big"),    QStringLiteral("many"),     QStringLiteral("compact"),
+                                      QStringLiteral("search"), QStringLiteral("explorer"), QStringLiteral("record"),
+                                      QStringLiteral("login"),  QStringLiteral("startup"),  QStringLiteral("text")};
     return names;
 }
 
@@ -38,10 +38,11 @@ QString BenchOptions::usage()
         "                     [--text-mib N]\n"
         "                     [--repeats N] [--rounds N] [--page-kib 4|16|32|64] [--mmap-mib N]\n"
         "                     [--dir FOLDER]\n"
-        "                     [--cases big,many,search,explorer,record,login,startup,text]\n"
+        "                     [--cases big,many,compact,search,explorer,record,login,startup,text]\n"
         "                     [--program PATH] [--keep] [--postgresql]\n"
         "  --scale F     every size times F (0.01 gives a 9 MiB document, 100 documents, 5 MiB of text,\n"
         "                10,000 clients, 20 MiB of documents to index); sizes given after it are taken as given\n"
+        "  --big-mib     the large document, and the documents of the compaction case in all (default 900)\n"
         "  --text-mib    PDF, DOCX, ODT and text documents stored unindexed, then indexed and searched\n"
         "                (default 2048)\n"
         "  --quick       the same as --scale 0.05 --repeats 3\n"

@@ -3,6 +3,7 @@
 
 #include "BenchOptions.h"
 #include "BenchServer.h"
+#include "CompactionCase.h"
 #include "EngineChoice.h"
 #include "ExplorerCase.h"
 #include "LargeDocumentCase.h"
@@ -67,6 +68,8 @@ int main(int argc, char** argv)
         LargeDocumentCase(options, root.path(), table, server.get()).run();
     if (options.runs(QStringLiteral("many")))
         ManyDocumentsCase(options, root.path(), table, server.get()).run();
+    if (options.runs(QStringLiteral("compact")))
+        CompactionCase(options, root.path(), table).run();
     if (options.runs(QStringLiteral("search")))
         SearchCase(options, root.path(), table, server.get()).run();
     if (options.runs(QStringLiteral("text")))
