@@ -52,8 +52,8 @@ int main(int argc, char** argv)
     // program holds locked can be tried again.
     if (!StartupDatabase::open(CLsDataBaseConnection::databasePath()))
         return 1;
-    // This copy's presence on the database, until it ends: restoring a backup or compacting
-    // waits for the other copies to end.
+    // This copy's presence on the database, until it ends: another copy's restore or
+    // compaction is refused meanwhile.
     std::optional<DatabaseUsers> users;
     if (!ranWithoutError([&users] { users.emplace(CLsDataBaseConnection::databasePath()); }))
         return 1;
