@@ -10,7 +10,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QScopeGuard>
 
 namespace {
 
@@ -114,20 +113,13 @@ DatabaseBackup::Result DatabaseBackup::run() const
         throw StoreError(QStringLiteral("%1 exists and is not a file.").arg(shown(m_to)));
     if (!QFileInfo(target.absolutePath()).isDir())
         throw StoreError(QStringLiteral("The folder %1 does not exist.").arg(shown(target.absolutePath())));
-    const QString building = PrivateFiles::buildingName(target.absoluteFilePath());
-    // Whatever ends the backup early leaves nothing behind: neither the copy nor its journal.
-    auto removeBuilding = qScopeGuard([&building] {
-        QFile::remove(building);
-        QFile::remove(building + QStringLiteral("-journal"));
-    });
-    Result result = DatabaseLocation::isServer(m_from) ? fromServer(building) : fromFile(building);
+    PrivateFiles::Building building(target.absoluteFilePath());
+    Result result = DatabaseLocation::isServer(m_from) ? fromServer(building.path()) : fromFile(building.path());
     // A copy made in one step may not have asked before: a Cancel pressed meanwhile still counts.
     if (m_progress && !m_progress(1, 1))
         throw cancelled();
-    QFile::remove(building + QStringLiteral("-journal"));
-    PrivateFiles::sync(building);
-    PrivateFiles::replace(building, target.absoluteFilePath());
-    removeBuilding.dismiss();
+    building.finish();
+    building.place();
     result.file = target.absoluteFilePath();
     result.bytes = QFileInfo(result.file).size();
     return result;

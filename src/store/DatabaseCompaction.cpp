@@ -60,29 +60,24 @@ DatabaseCompaction::Result DatabaseCompaction::run() const
                              .arg(shown(m_database), QLocale().formattedDataSize(expected),
                                   QLocale().formattedDataSize(storage.bytesAvailable())));
 
-    const QString building = PrivateFiles::buildingName(info.absoluteFilePath());
-    auto removeBuilding = qScopeGuard([&building] {
-        QFile::remove(building);
-        QFile::remove(building + QStringLiteral("-journal"));
-    });
+    PrivateFiles::Building building(info.absoluteFilePath());
     // The engine fills an empty file it is given, which keeps the mode made here.
-    PrivateFiles::createEmpty(building);
+    PrivateFiles::createEmpty(building.path());
     if (m_progress) {
-        database.watch([this, &building, expected] { return !m_progress(QFileInfo(building).size(), expected); });
+        database.watch(
+            [this, &building, expected] { return !m_progress(QFileInfo(building.path()).size(), expected); });
     }
-    database.execute(QStringLiteral("VACUUM INTO ?"), building);
+    database.execute(QStringLiteral("VACUUM INTO ?"), building.path());
     database.watch({});
 
     const QList<QPair<QString, qint64>> before = DatabaseCheck::rowCounts(database);
-    const QList<QPair<QString, qint64>> after = DatabaseCheck::rowCounts(building);
+    const QList<QPair<QString, qint64>> after = DatabaseCheck::rowCounts(building.path());
     if (before != after)
         throw StoreError(QStringLiteral("The compacted copy of %1 does not hold the same rows; the database "
                                         "has been left as it was.")
                              .arg(shown(m_database)));
-    QFile::remove(building + QStringLiteral("-journal"));
-    PrivateFiles::sync(building);
-    PrivateFiles::replace(building, info.absoluteFilePath());
-    removeBuilding.dismiss();
+    building.finish();
+    building.place();
     result.bytesAfter = QFileInfo(m_database).size();
     return result;
 }

@@ -8,9 +8,7 @@
 #include "store/StoreError.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QScopeGuard>
 
 namespace {
 
@@ -44,26 +42,21 @@ QString DatabaseRestore::run() const
                          StoreError::Kind::Busy);
 
     // The backup is copied, never moved: it stays a backup whatever happens next.
-    const QString building = PrivateFiles::buildingName(QFileInfo(m_database).absoluteFilePath());
-    auto removeBuilding = qScopeGuard([&building] {
-        QFile::remove(building);
-        QFile::remove(building + QStringLiteral("-journal"));
-    });
-    PrivateFiles::createEmpty(building);
+    PrivateFiles::Building building(QFileInfo(m_database).absoluteFilePath());
+    PrivateFiles::createEmpty(building.path());
     {
         SqliteFile backup(m_backup, SqliteFile::Mode::ReadOnly);
-        SqliteFile copy(building, SqliteFile::Mode::ReadWrite);
+        SqliteFile copy(building.path(), SqliteFile::Mode::ReadWrite);
         backup.backupTo(copy, 1024, m_progress);
     }
     // A backup of an older build is brought up to this one's schema before it counts.
-    DatabaseSchema::ensure(building);
-    const QStringList problems = DatabaseCheck::problems(building, DatabaseCheck::Depth::Quick, m_progress);
+    DatabaseSchema::ensure(building.path());
+    const QStringList problems = DatabaseCheck::problems(building.path(), DatabaseCheck::Depth::Quick, m_progress);
     if (!problems.isEmpty())
         throw StoreError(QStringLiteral("The backup %1 is damaged: %2")
                              .arg(shown(m_backup), problems.mid(0, 5).join(QStringLiteral("; "))),
                          StoreError::Kind::Damaged);
-    QFile::remove(building + QStringLiteral("-journal"));
-    PrivateFiles::sync(building);
+    building.finish();
 
     QString kept;
     if (QFileInfo::exists(m_database)) {
@@ -76,11 +69,10 @@ QString DatabaseRestore::run() const
         for (int n = 2; QFileInfo::exists(kept); ++n)
             kept = keptName(m_database, now) + QStringLiteral("-%1").arg(n);
         PrivateFiles::keepAs(m_database, kept);
-        PrivateFiles::replace(building, m_database);
+        building.place();
         current.execute(QStringLiteral("ROLLBACK"));
     } else {
-        PrivateFiles::replace(building, m_database);
+        building.place();
     }
-    removeBuilding.dismiss();
     return kept;
 }

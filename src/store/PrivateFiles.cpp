@@ -121,6 +121,28 @@ void PrivateFiles::keepAs(const QString& from, const QString& to)
     syncFolderOf(to);
 }
 
+PrivateFiles::Building::Building(const QString& target) : m_path(buildingName(target)), m_target(target) {}
+
+PrivateFiles::Building::~Building()
+{
+    if (m_placed)
+        return;
+    QFile::remove(m_path);
+    QFile::remove(m_path + QStringLiteral("-journal"));
+}
+
+void PrivateFiles::Building::finish() const
+{
+    QFile::remove(m_path + QStringLiteral("-journal"));
+    sync(m_path);
+}
+
+void PrivateFiles::Building::place()
+{
+    replace(m_path, m_target);
+    m_placed = true;
+}
+
 QString PrivateFiles::buildingName(const QString& path)
 {
     return path + QStringLiteral(".part-%1").arg(QRandomGenerator::global()->generate(), 8, 16, QLatin1Char('0'));

@@ -21,4 +21,27 @@ public:
     static void keepAs(const QString& from, const QString& to);
     // A name beside `path` for a file being built: `path` + ".part-" + a random suffix.
     static QString buildingName(const QString& path);
+
+    // A database file built under buildingName(target) beside its target. Whatever ends the
+    // work early leaves nothing behind: the file and its journal go on destruction, unless
+    // the file has taken the target's name.
+    class Building
+    {
+    public:
+        explicit Building(const QString& target);
+        ~Building();
+        Building(const Building&) = delete;
+        Building& operator=(const Building&) = delete;
+
+        QString path() const { return m_path; }
+        // Removes the engine's journal and writes the file to the disk.
+        void finish() const;
+        // Renames it over the target (see replace()).
+        void place();
+
+    private:
+        QString m_path;
+        QString m_target;
+        bool m_placed = false;
+    };
 };

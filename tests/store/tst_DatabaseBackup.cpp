@@ -1,4 +1,5 @@
 #include "FirstSchema.h"
+#include "ProcessUmask.h"
 #include "TestDatabaseFolder.h"
 #include "store/Database.h"
 #include "store/DatabaseBackup.h"
@@ -181,12 +182,12 @@ private slots:
     // The copy holds every row and document, readable by its owner only whatever the umask.
     void backupIsVerifiedAndPrivate()
     {
-        const mode_t old = ::umask(0);
+        std::optional<ProcessUmask> open(std::in_place, 0);
         const QString target = m_folder->file(DatabaseBackup::fileNameFor(QDateTime(QDate(2026, 3, 4), QTime(9, 7))));
         QCOMPARE(QFileInfo(target).fileName(), QStringLiteral("Dravolin-2026-03-04-0907.mdb"));
         DatabaseBackup backup(m_folder->location(), target);
         const DatabaseBackup::Result result = backup.run();
-        ::umask(old);
+        open.reset();
         QCOMPARE(result.file, QFileInfo(target).absoluteFilePath());
         QCOMPARE(result.clients, 3);
         QCOMPARE(result.documents, 6);
@@ -458,8 +459,7 @@ private slots:
     // Whatever the umask: the folders of backups, and the journal of a database being written.
     void privateFilesAndFolders()
     {
-        const mode_t old = ::umask(0);
-        const auto restoreMask = qScopeGuard([old] { ::umask(old); });
+        const ProcessUmask open(0);
         const QString folder = m_folder->file(QStringLiteral("Backups/inner"));
         PrivateFiles::ensureFolder(folder);
         QCOMPARE(modeOf(folder), 0700);
