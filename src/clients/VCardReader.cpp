@@ -179,7 +179,8 @@ QString decodeQuotedPrintable(const QString& value, const QString& charset)
     }
     const auto encoding =
         QStringConverter::encodingForName(charset.isEmpty() ? "UTF-8" : charset.toLatin1().constData());
-    QStringDecoder decoder(encoding.value_or(QStringConverter::Utf8));
+    // A character set Qt does not decode (windows-1252, say) is nearest to Latin-1.
+    QStringDecoder decoder(encoding.value_or(QStringConverter::Latin1));
     // An encoded line break is CRLF; the client's fields keep line breaks as LF.
     QString decoded = decoder.decode(bytes);
     return decoded.replace(QLatin1String("\r\n"), QLatin1String("\n"));
