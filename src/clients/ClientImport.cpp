@@ -54,8 +54,11 @@ QStringList ClientImport::valuesOf(int row) const
     const QStringList& cells = m_table.rows[static_cast<size_t>(row)].cells;
     for (qsizetype column = 0; column < cells.size() && column < static_cast<qsizetype>(m_mapping.size()); ++column) {
         const int field = m_mapping[static_cast<size_t>(column)];
-        if (field >= 0 && values.at(field).isEmpty())
-            values[field] = cells.at(column).trimmed();
+        if (field < 0 || !values.at(field).isEmpty())
+            continue;
+        const QString value = cells.at(column).trimmed();
+        if (!value.isEmpty()) // an empty cell stays empty text, never Null
+            values[field] = value;
     }
     return values;
 }

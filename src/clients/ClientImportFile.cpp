@@ -111,20 +111,24 @@ ImportTable ClientImportFile::read(const QString& path, Format* format)
     if (size > MaxBytes)
         throw ImportFileError(0, QStringLiteral("\"%1\" is %2, more than the %3 a file to import may have.")
                                      .arg(name, fileSize(size), fileSize(MaxBytes)));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        throw ImportFileError(0, QStringLiteral("\"%1\" cannot be read: %2").arg(name, file.errorString()));
-    const QByteArray bytes = file.read(MaxBytes + 1);
-    if (file.error() != QFileDevice::NoError)
-        throw ImportFileError(0, QStringLiteral("\"%1\" cannot be read: %2").arg(name, file.errorString()));
-    if (bytes.size() > MaxBytes) // grown since its size was taken
-        throw ImportFileError(
-            0, QStringLiteral("\"%1\" is more than the %2 a file to import may have.").arg(name, fileSize(MaxBytes)));
-    if (const qsizetype nul = bytes.indexOf('\0'); nul >= 0) {
-        const qint64 line = bytes.left(nul).count('\n') + 1;
-        throw ImportFileError(line, QStringLiteral("\"%1\" is not a text file (line %2).").arg(name).arg(line));
-    }
-    const QString text = decode(bytes);
+    // The bytes go once decoded: a file near the limit is held once as text, not twice.
+    const QString text = [&] {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly))
+            throw ImportFileError(0, QStringLiteral("\"%1\" cannot be read: %2").arg(name, file.errorString()));
+        const QByteArray bytes = file.read(MaxBytes + 1);
+        if (file.error() != QFileDevice::NoError)
+            throw ImportFileError(0, QStringLiteral("\"%1\" cannot be read: %2").arg(name, file.errorString()));
+        if (bytes.size() > MaxBytes) // grown since its size was taken
+            throw ImportFileError(
+                0,
+                QStringLiteral("\"%1\" is more than the %2 a file to import may have.").arg(name, fileSize(MaxBytes)));
+        if (const qsizetype nul = bytes.indexOf('\0'); nul >= 0) {
+            const qint64 line = bytes.left(nul).count('\n') + 1;
+            throw ImportFileError(line, QStringLiteral("\"%1\" is not a text file (line %2).").arg(name).arg(line));
+        }
+        return decode(bytes);
+    }();
     if (const qint64 line = binaryLine(text); line > 0)
         throw ImportFileError(line, QStringLiteral("\"%1\" is not a text file (line %2).").arg(name).arg(line));
     if (std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.isSpace(); }))

@@ -63,9 +63,13 @@ ImportTable CsvReader::read(const QString& text)
     bool rowQuoted = false;
     qint64 rowLine = 1;
 
+    // Each cell is copied out at its exact size; `cell` keeps its buffer for the next one.
+    const auto endCell = [&] {
+        cells.append(cell.isEmpty() ? QString() : QString(cell.constData(), cell.size()));
+        cell.truncate(0);
+    };
     const auto endRow = [&] {
-        cells.append(cell);
-        cell.clear();
+        endCell();
         if (!blankRow(cells, rowQuoted)) {
             if (!haveHeader) {
                 for (QString& name : cells)
@@ -125,8 +129,7 @@ ImportTable CsvReader::read(const QString& text)
             continue;
         }
         if (c == separator) {
-            cells.append(cell);
-            cell.clear();
+            endCell();
             atFieldStart = true;
             ++p;
             continue;
