@@ -27,7 +27,8 @@ const QStringList& BenchOptions::caseNames()
 {
     static const QStringList names = {QStringLiteral("big"),    QStringLiteral("many"),     QStringLiteral("compact"),
                                       QStringLiteral("search"), QStringLiteral("explorer"), QStringLiteral("record"),
-                                      QStringLiteral("login"),  QStringLiteral("startup"),  QStringLiteral("text")};
+                                      QStringLiteral("login"),  QStringLiteral("startup"),  QStringLiteral("text"),
+                                      QStringLiteral("import")};
     return names;
 }
 
@@ -35,16 +36,17 @@ QString BenchOptions::usage()
 {
     return QStringLiteral(
         "usage: orvanta-bench [--scale F | --quick] [--big-mib N] [--docs N] [--search-mib N] [--clients N]\n"
-        "                     [--text-mib N]\n"
+        "                     [--text-mib N] [--import-clients N]\n"
         "                     [--repeats N] [--rounds N] [--page-kib 4|16|32|64] [--mmap-mib N]\n"
         "                     [--dir FOLDER]\n"
-        "                     [--cases big,many,compact,search,explorer,record,login,startup,text]\n"
+        "                     [--cases big,many,compact,search,explorer,record,login,startup,text,import]\n"
         "                     [--program PATH] [--keep] [--postgresql]\n"
         "  --scale F     every size times F (0.01 gives a 9 MiB document, 100 documents, 5 MiB of text,\n"
         "                10,000 clients, 20 MiB of documents to index); sizes given after it are taken as given\n"
         "  --big-mib     the large document, and the documents of the compaction case in all (default 900)\n"
         "  --text-mib    PDF, DOCX, ODT and text documents stored unindexed, then indexed and searched\n"
         "                (default 2048)\n"
+        "  --import-clients  clients in the CSV file the import case reads and stores (default 100000)\n"
         "  --quick       the same as --scale 0.05 --repeats 3\n"
         "  --rounds      alternating samples of the document measurements (default 3)\n"
         "  --page-kib    page size of every database made (default: as the program makes it)\n"
@@ -67,6 +69,7 @@ void BenchOptions::scale(double factor)
     searchMiB = scaled(500, 2);
     clients = scaled(1000000, 2000);
     textMiB = scaled(2048, 8);
+    importClients = scaled(100000, 1000);
 }
 
 bool BenchOptions::parse(const QStringList& arguments, QString& error)
@@ -98,6 +101,9 @@ bool BenchOptions::parse(const QStringList& arguments, QString& error)
                 return false;
         } else if (argument == QLatin1String("--text-mib")) {
             if (!number(arguments, at, textMiB, error))
+                return false;
+        } else if (argument == QLatin1String("--import-clients")) {
+            if (!number(arguments, at, importClients, error))
                 return false;
         } else if (argument == QLatin1String("--clients")) {
             if (!number(arguments, at, clients, error))

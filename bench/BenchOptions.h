@@ -12,6 +12,7 @@ public:
     qint64 searchMiB = 500;        // stored text documents searched by content
     qint64 clients = 1000000;      // clients of the explorer and the record window
     qint64 textMiB = 2048;         // PDF, DOCX, ODT and text documents indexed and searched
+    qint64 importClients = 100000; // clients in the CSV file the import case reads and stores
     int repeats = 5;               // runs of each short measurement; the median is reported
     int rounds = 3;                // alternating samples of the document measurements
     int pageKiB = 0;               // page size of the databases made; 0: as the program makes them

@@ -6,6 +6,7 @@
 #include "CompactionCase.h"
 #include "EngineChoice.h"
 #include "ExplorerCase.h"
+#include "ImportCase.h"
 #include "LargeDocumentCase.h"
 #include "LoginCase.h"
 #include "ManyDocumentsCase.h"
@@ -87,6 +88,8 @@ int main(int argc, char** argv)
         if (!options.keep)
             office.remove();
     }
+    if (options.runs(QStringLiteral("import")))
+        ImportCase(options, root.path(), table).run();
     if (options.runs(QStringLiteral("login")))
         LoginCase(options, root.path(), table).run();
     if (options.runs(QStringLiteral("startup")))
