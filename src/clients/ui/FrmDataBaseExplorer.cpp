@@ -33,6 +33,7 @@
 #include <QStyle>
 #include <QTreeView>
 #include <QTreeWidget>
+#include <algorithm>
 
 namespace {
 
@@ -97,11 +98,16 @@ void FrmDataBaseExplorer::createControls()
     connect(m_tree, &QTreeWidget::itemCollapsed, this,
             [this](QTreeWidgetItem* node) { node->setIcon(0, ExplorerFrame::folderIcon(style())); });
 
+    m_transfer = new ClientTransfer(this);
+    connect(m_transfer, &ClientTransfer::imported, this, &FrmDataBaseExplorer::clientsImported);
+
     m_model = new ClientListModel(this);
     m_loader = new ClientListLoader(m_model, this);
     connect(m_loader, &ClientListLoader::failed, this, &FrmDataBaseExplorer::listFailed);
     m_list = m_frame->addList<QTreeView>();
     m_list->setModel(m_model);
+    // Several clients may be chosen for an export; a double click still opens one.
+    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->header()->setSectionsClickable(true);
     m_list->header()->setDefaultSectionSize(Twips::toPixelsX(1440));
     m_list->installEventFilter(this);
@@ -121,6 +127,15 @@ void FrmDataBaseExplorer::createMenus()
                &FrmDataBaseExplorer::newClientRequested);
     menus.item(file, QStringLiteral("MnuExplorer"), QStringLiteral("Explorer"), this,
                [this] { emit explorerRequested(UserLevel, SecId); });
+    // Clients in and out; for the levels that work with clients (set at load).
+    m_transferItems.append(menus.separator(file, QStringLiteral("mnuSepTransfer")));
+    m_transferItems.append(menus.item(file, QStringLiteral("mnuImportClients"), QStringLiteral("&Import Clients..."),
+                                      this, [this] { m_transfer->importClients(); }));
+    m_transferItems.append(menus.item(file, QStringLiteral("mnuExportCsv"), QStringLiteral("Export Clients to &CSV..."),
+                                      this, [this] { exportClients(ClientTransfer::Format::Csv); }));
+    m_transferItems.append(menus.item(file, QStringLiteral("mnuExportVCard"),
+                                      QStringLiteral("Export Clients to &vCard..."), this,
+                                      [this] { exportClients(ClientTransfer::Format::VCard); }));
     menus.separator(file, QStringLiteral("mnuSep"));
     menus.item(file, QStringLiteral("mnuClose"), QStringLiteral("Close"), this, [this] { ChildWindow::close(this); });
     menus.item(file, QStringLiteral("mnuExit"), QStringLiteral("Exit"), this, &FrmDataBaseExplorer::exitApplication);
@@ -183,6 +198,8 @@ void FrmDataBaseExplorer::load()
     m_loaded = true;
     for (QAction* action : std::as_const(m_databaseTools))
         action->setVisible(UserLevel == UserLevels::Administrator);
+    for (QAction* action : std::as_const(m_transferItems))
+        action->setVisible(UserLevel != UserLevels::BuiltIn);
     m_byCompany = !StartupSettings::read().startByClient();
     refreshTree();
     ChildWindow::resize(this, m_frame->designedSize());
@@ -324,6 +341,48 @@ void FrmDataBaseExplorer::columnClicked(int section)
         showClientList(node);
     else if (!node->data(0, TagRole).isValid()) // reordering must not open a selected user
         showUserList(node);
+}
+
+// The clients selected in the list, else those listed, in the list's order; none when the
+// list shows no clients (every active client is written then).
+std::vector<ClientId> FrmDataBaseExplorer::clientsToExport() const
+{
+    std::vector<ClientId> ids;
+    if (!m_model->isTagged())
+        return ids;
+    QModelIndexList selected = m_list->selectionModel()->selectedRows();
+    std::sort(selected.begin(), selected.end(),
+              [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+    for (const QModelIndex& index : std::as_const(selected))
+        ids.push_back(m_model->id(index.row()));
+    if (ids.empty()) {
+        for (int row = 0; row < m_model->rowCount(); ++row)
+            ids.push_back(m_model->id(row));
+    }
+    return ids;
+}
+
+void FrmDataBaseExplorer::exportClients(ClientTransfer::Format format)
+{
+    m_transfer->exportClients(clientsToExport(), format);
+}
+
+// New clients show in the groups' counts at once, and in the list of the group shown.
+void FrmDataBaseExplorer::clientsImported()
+{
+    QTreeWidgetItem* node = m_tree->currentItem();
+    const QString group = node && node->isSelected() ? node->data(0, TagRole).toString() : QString();
+    refreshTree();
+    if (group.isEmpty())
+        return;
+    for (int i = 0; i < m_tree->topLevelItemCount(); ++i) {
+        QTreeWidgetItem* item = m_tree->topLevelItem(i);
+        if (item->data(0, TagRole).toString() == group) {
+            m_tree->setCurrentItem(item);
+            showClientList(item);
+            return;
+        }
+    }
 }
 
 void FrmDataBaseExplorer::openClient(int row)

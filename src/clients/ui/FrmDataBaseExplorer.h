@@ -3,10 +3,12 @@
 #include "store/ClientId.h"
 
 #include "clients/SortClause.h"
+#include "clients/ui/ClientTransfer.h"
 
 #include <QList>
 #include <QString>
 #include <QWidget>
+#include <vector>
 
 class ClientListLoader;
 class ClientListModel;
@@ -96,6 +98,9 @@ private:
     void listFailed(const QString& message);
     void columnClicked(int section);
     void openClient(int row);
+    std::vector<ClientId> clientsToExport() const;
+    void exportClients(ClientTransfer::Format format);
+    void clientsImported();
     void exitApplication();
     void fillWindowsMenu();
     void reportError(const QString& message);
@@ -107,6 +112,8 @@ private:
     ExplorerFrame* m_frame = nullptr;
     QMenu* m_windowsMenu = nullptr;
     QList<QAction*> m_databaseTools;
+    QList<QAction*> m_transferItems;
+    ClientTransfer* m_transfer = nullptr;
     QLabel* m_lblClassAndSection = nullptr;
     QLabel* m_lblStudentInformation = nullptr;
     QTreeWidget* m_tree = nullptr;
