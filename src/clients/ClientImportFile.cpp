@@ -1,8 +1,8 @@
 #include "clients/ClientImportFile.h"
 
 #include "clients/CsvReader.h"
-#include "clients/VCardReader.h"
 #include "clients/ImportFileError.h"
+#include "clients/VCardReader.h"
 #include "documents/Windows1252.h"
 
 #include <QFile>
