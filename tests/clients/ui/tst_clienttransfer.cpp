@@ -3,7 +3,7 @@
 
 #include "clients/ui/frmImportClients.h"
 #include "store/CLsDataBaseConnection.h"
-#include "store/Recordset.h"
+#include "store/Statement.h"
 #include "store/UserLevels.h"
 
 #include <QComboBox>
