@@ -6,11 +6,12 @@ set(CPACK_PACKAGE_NAME orvanta)
 set(CPACK_PACKAGE_VENDOR "Orvanta")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "client records, documents and events for a small office")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Orvanta keeps a small office's clients, each client's documents (stored inside the database, "
-    "with versions), a shared library of reference documents and a log of client events, behind a "
-    "login with user levels. Its data is kept in one SQLite file or in one PostgreSQL database.")
-string(JOIN "" CPACK_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
+# Lines of the package's long description, kept under 80 columns.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+    "Orvanta keeps a small office's clients, each client's documents (stored"
+    "inside the database, with versions), a shared library of reference documents"
+    "and a log of client events, behind a login with user levels. Its data is kept"
+    "in one SQLite file or in one PostgreSQL database.")
 set(CPACK_PACKAGE_CONTACT "Orvanta developers <developers@orvanta.org>")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
