@@ -3,6 +3,7 @@
 #include "app/DatabaseMaintenance.h"
 #include "app/DocumentIndexingStatus.h"
 #include "app/TempFolders.h"
+#include "app/frmAbout.h"
 #include "app/frmLogin.h"
 #include "app/frmOptions.h"
 #include "clients/ui/DisplayExtendedInformation.h"
@@ -155,6 +156,8 @@ void MDIBaseForm::createMenus()
 
     QMenu* help = menus.menu(bar, QStringLiteral("mnuHelp"), QStringLiteral("Help"));
     QAction* whoAmI = menus.item(help, QStringLiteral("mnuWhoAmI"), QStringLiteral("Who Am I"));
+    menus.separator(help, QStringLiteral("mnuHelpSep"));
+    QAction* about = menus.item(help, QStringLiteral("mnuAbout"), QStringLiteral("&About Orvanta..."));
 
     connect(explorer, &QAction::triggered, this, &MDIBaseForm::openExplorer);
     connect(differentUser, &QAction::triggered, this, &MDIBaseForm::loginAsDifferentUser);
@@ -162,6 +165,7 @@ void MDIBaseForm::createMenus()
     connect(options, &QAction::triggered, this, &MDIBaseForm::openOptions);
     connect(m_windowsMenu, &QMenu::aboutToShow, this, &MDIBaseForm::fillWindowsMenu);
     connect(whoAmI, &QAction::triggered, this, &MDIBaseForm::whoAmI);
+    connect(about, &QAction::triggered, this, &MDIBaseForm::openAbout);
     connect(newUser, &QAction::triggered, this, &MDIBaseForm::openNewUser);
     connect(addNewUser, &QAction::triggered, this, &MDIBaseForm::openNewUser);
     connect(manageUsers, &QAction::triggered, this, &MDIBaseForm::openManageUsers);
@@ -445,6 +449,13 @@ void MDIBaseForm::fillWindowsMenu()
 void MDIBaseForm::whoAmI()
 {
     MessageBox::inform(this, QStringLiteral("Orvanta"), UserId());
+}
+
+void MDIBaseForm::openAbout()
+{
+    auto* about = new frmAbout(this);
+    about->setAttribute(Qt::WA_DeleteOnClose);
+    about->open();
 }
 
 void MDIBaseForm::loginAsDifferentUser()

@@ -75,6 +75,8 @@ public:
     void openManageUsers();
     void openPhoneEvent();
     void openFind();
+    // Help > About Orvanta: a modal dialog, deleted when closed.
+    void openAbout();
 
     // The first showing loads the window: menus for the user's level, the explorer.
     void setVisible(bool visible) override;

@@ -12,7 +12,9 @@
 OrvantaApplication::OrvantaApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName(QStringLiteral("Orvanta"));
-    setApplicationVersion(QStringLiteral("0.1"));
+    setApplicationVersion(QStringLiteral(ORVANTA_VERSION));
+    // Ties the windows to the installed desktop entry: its name and icon in the task bar.
+    setDesktopFileName(QStringLiteral("org.orvanta.Orvanta"));
 }
 
 bool OrvantaApplication::notify(QObject* receiver, QEvent* event)

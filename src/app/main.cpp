@@ -10,6 +10,7 @@
 #include "store/StoreError.h"
 
 #include <QCoreApplication>
+#include <QIcon>
 #include <QScopeGuard>
 #include <exception>
 #include <optional>
@@ -42,6 +43,11 @@ int main(int argc, char** argv)
     }
 
     OrvantaApplication app(argc, argv);
+    // Every window's icon, from the PNGs compiled in (orvanta.qrc).
+    QIcon icon;
+    for (const int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/%1x%1/org.orvanta.Orvanta.png").arg(size));
+    QApplication::setWindowIcon(icon);
     if (!ranWithoutError([&app] {
             ApplicationFolder::setPath(ApplicationFolder::resolve(app.arguments(), app.applicationDirPath()));
             DatabaseLocation::setCommandLine(DatabaseLocation::fromArguments(app.arguments()));
