@@ -10,7 +10,7 @@
 class ClientImportFile
 {
 public:
-    static constexpr qint64 MaxBytes = 256LL * 1024 * 1024;
+    static constexpr qint64 MaxBytes = 64LL * 1024 * 1024;
 
     enum class Format
     {
