@@ -20,6 +20,16 @@ bool isWritableFolder(const QString& folder)
     return probe.open();
 }
 
+// An installed program (<prefix>/bin beside <prefix>/share with its desktop entry) keeps its
+// files in the user's data folder even where its own folder is writable, as /usr/bin is for
+// root: a database must never land among the system's programs.
+bool isInstalledProgram(const QString& folder)
+{
+    QDir bin(folder);
+    return bin.dirName() == QLatin1String("bin") && bin.cdUp() &&
+           QFileInfo::exists(bin.filePath(QStringLiteral("share/applications/org.orvanta.Orvanta.desktop")));
+}
+
 } // namespace
 
 QString ApplicationFolder::path()
@@ -47,7 +57,7 @@ QString ApplicationFolder::resolve(const QStringList& arguments, const QString& 
             return QDir(folder).absolutePath();
         }
     }
-    if (!executableFolder.isEmpty() && isWritableFolder(executableFolder))
+    if (!executableFolder.isEmpty() && !isInstalledProgram(executableFolder) && isWritableFolder(executableFolder))
         return executableFolder;
     const QString data = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir().mkpath(data);

@@ -11,7 +11,8 @@ public:
     static void setPath(const QString& path);
 
     // --app-dir DIR when given; else the executable's folder; else, when that is not
-    // writable, the user's data folder (created when missing).
+    // writable or the program is an installed one, the user's data folder (created when
+    // missing).
     static QString resolve(const QStringList& arguments, const QString& executableFolder);
 
     static QString filePath(const QString& name); // a file directly in the folder
