@@ -1,5 +1,6 @@
 #include "platform/QtTextPrinter.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QFontMetricsF>
 #include <QLocale>
@@ -44,28 +45,32 @@ QString QtTextPrinter::printLinesToPdf(const QString& title, const QStringList& 
 {
     // Written under a temporary name beside the file, which takes its place once complete.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return file.errorString();
-    bool painted = false;
+
+    // The document is made in memory and then written out whole: the PDF writer does not
+    // report a write cut short by a full disk, and such a write carries no reason.
+    QByteArray document;
     {
-        // The writer finishes the document when it is destroyed, before the file is committed.
-        QPdfWriter writer(&file);
+        QBuffer buffer(&document);
+        buffer.open(QIODevice::WriteOnly);
+        // The writer finishes the document when it is destroyed.
+        QPdfWriter writer(&buffer);
         writer.setTitle(title);
         writer.setCreator(QCoreApplication::applicationName());
         writer.setPageSize(localPaper());
-        painted = layOut(writer, lines);
+        if (!layOut(writer, lines))
+            return QStringLiteral("The pages could not be drawn.");
     }
-    if (!painted) {
-        file.cancelWriting();
-        return QStringLiteral("The pages could not be drawn.");
+    for (qint64 done = 0; done < document.size();) {
+        // What a short write left is written again; the disk then gives its reason.
+        const qint64 written = file.write(document.constData() + done, document.size() - done);
+        if (written <= 0)
+            return file.errorString();
+        done += written;
     }
-    // commit() does not report a failure to write out what is still buffered (a full disk),
-    // so that is written first.
-    if (!file.flush() || !file.commit()) {
-        const QString reason = file.errorString();
-        file.cancelWriting();
-        return reason;
-    }
+    if (!file.commit())
+        return file.errorString();
     return {};
 }
 
