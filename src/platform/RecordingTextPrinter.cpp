@@ -6,3 +6,9 @@ bool RecordingTextPrinter::printLines(QWidget* parent, const QStringList& lines)
     m_jobs.append(lines);
     return m_result;
 }
+
+QString RecordingTextPrinter::printLinesToPdf(const QString& title, const QStringList& lines, const QString& path)
+{
+    m_pdfJobs.append(PdfJob{title, lines, path});
+    return m_pdfFailure;
+}

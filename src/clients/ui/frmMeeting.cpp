@@ -2,15 +2,19 @@
 
 #include "clients/EventEntry.h"
 #include "clients/EventListTable.h"
+#include "clients/EventNotesPdf.h"
 #include "clients/EventTime.h"
 #include "clients/ui/SaveReport.h"
 #include "clients/ui/frmSelectClient.h"
+#include "platform/FileDialog.h"
 #include "platform/MessageBox.h"
 #include "platform/TextPrinter.h"
 #include "store/StoreError.h"
 #include "widgets/ChildWindow.h"
 #include "widgets/Twips.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -85,6 +89,8 @@ void frmMeeting::createControls()
                     Twips::rect(1560, 6720, 1335, 375));
     m_print = place(new QPushButton(QStringLiteral("Print"), this), QStringLiteral("cmdPrint"),
                     Twips::rect(3000, 6720, 1335, 375));
+    m_savePdf = place(new QPushButton(QStringLiteral("Save as &PDF..."), this), QStringLiteral("cmdSavePdf"),
+                      Twips::rect(4440, 6720, 1815, 375));
     m_cancel = place(new QPushButton(QStringLiteral("Cancel"), this), QStringLiteral("cmdCancel"),
                      Twips::rect(7920, 6720, 1335, 375));
 
@@ -105,7 +111,7 @@ void frmMeeting::createControls()
     m_endNow->setAccessibleName(QStringLiteral("End Time now"));
 
     const QList<QWidget*> order{m_eventType, m_category, m_date, m_purpose, m_startTime, m_startNow, m_endTime,
-                                m_endNow,    m_notes,    m_save, m_clear,   m_print,     m_cancel};
+                                m_endNow,    m_notes,    m_save, m_clear,   m_print,     m_savePdf,  m_cancel};
     for (qsizetype i = 1; i < order.size(); ++i)
         setTabOrder(order.at(i - 1), order.at(i));
 
@@ -114,6 +120,7 @@ void frmMeeting::createControls()
     connect(m_clear, &QPushButton::clicked, this, &frmMeeting::clear);
     connect(m_save, &QPushButton::clicked, this, &frmMeeting::save);
     connect(m_print, &QPushButton::clicked, this, &frmMeeting::print);
+    connect(m_savePdf, &QPushButton::clicked, this, &frmMeeting::savePdf);
     connect(m_cancel, &QPushButton::clicked, this, [this] { ChildWindow::close(this); });
 }
 
@@ -156,6 +163,7 @@ void frmMeeting::loadForEntry()
     m_date->setText(EventTime::dateText(now.date()));
     m_startTime->setText(EventTime::timeText(now.time()));
     m_print->setEnabled(false);
+    m_savePdf->setEnabled(false);
 }
 
 void frmMeeting::loadForView()
@@ -174,6 +182,7 @@ void frmMeeting::loadForView()
     for (QPushButton* button : {m_clear, m_save, m_startNow, m_endNow})
         button->setEnabled(false);
     m_print->setEnabled(true);
+    m_savePdf->setEnabled(true);
     for (QLineEdit* box : {m_date, m_purpose, m_startTime, m_endTime})
         box->setReadOnly(true);
     m_notes->setReadOnly(true);
@@ -266,6 +275,35 @@ void frmMeeting::handOver(const EventEntry& entry)
 void frmMeeting::print()
 {
     TextPrinter::instance().printLines(this, currentEntry().printLines());
+}
+
+void frmMeeting::savePdf()
+{
+    const EventEntry entry = currentEntry();
+    QString client;
+    try {
+        client = EventNotesPdf::clientName(PersonalInformationId);
+    } catch (const StoreError&) {
+        // The name only helps the suggestion; the file is suggested without it.
+    }
+    const QString chosen = FileDialog::instance().getSaveFileName(
+        this, QStringLiteral("Save Notes as PDF"),
+        EventNotesPdf::suggestedPath(client, entry.EventDate, entry.EventPurpose), EventNotesPdf::filter());
+    if (chosen.isEmpty())
+        return;
+    // The dialog asked about replacing the name as typed, not the one with ".pdf" added.
+    const QString path = EventNotesPdf::withExtension(chosen);
+    const QString shown = QDir::toNativeSeparators(path);
+    if (path != chosen && QFileInfo::exists(path) &&
+        MessageBox::ask(this, Title, QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(shown),
+                        MessageBox::YesNoDefaultNo, MessageBox::Warning) != MessageBox::Yes)
+        return;
+    const QString failure = TextPrinter::instance().printLinesToPdf(entry.EventPurpose, entry.printLines(), path);
+    if (!failure.isEmpty()) {
+        stop(QStringLiteral("The notes could not be saved as %1.\n\n%2").arg(shown, failure));
+        return;
+    }
+    EventNotesPdf::remember(path);
 }
 
 void frmMeeting::stop(const QString& message)

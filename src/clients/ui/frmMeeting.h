@@ -13,7 +13,8 @@ class QPlainTextEdit;
 class QPushButton;
 
 // The event dialog: records one client event (entry mode) or shows a stored one (view mode),
-// whose note it can print. Without a client, Save hands the event to a new client picker.
+// whose note it can print or save as a PDF file. Without a client, Save hands the event to a
+// new client picker.
 //
 // The opener sets the public members, then calls load() or just shows the window, which
 // loads it the first time. Caption "Client Meeting Notes" unless the opener sets another.
@@ -64,6 +65,7 @@ private:
     void save();
     void handOver(const EventEntry& entry);
     void print();
+    void savePdf();
     EventEntry currentEntry() const;
     void stop(const QString& message);
 
@@ -81,5 +83,6 @@ private:
     QPushButton* m_save = nullptr;
     QPushButton* m_clear = nullptr;
     QPushButton* m_print = nullptr;
+    QPushButton* m_savePdf = nullptr;
     QPushButton* m_cancel = nullptr;
 };

@@ -1,19 +1,23 @@
 #include "TestSupport.h"
 #include "clients/EventEntry.h"
+#include "clients/EventNotesPdf.h"
 #include "clients/EventTime.h"
 #include "clients/ui/frmMeeting.h"
 #include "clients/ui/frmSelectClient.h"
+#include "platform/QtTextPrinter.h"
 #include "store/Database.h"
 #include "store/StoreError.h"
 #include "store/Transaction.h"
 #include "widgets/Twips.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QScopeGuard>
+#include <QSet>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -112,6 +116,7 @@ private slots:
     void pickerOffersActiveClientsOnly();
     void reassignMovesOneVersion();
     void printsNoteLineByLine();
+    void savesNotesAsPdf();
 };
 
 void TestEvents::parsesTypedDatesAndTimes_data()
@@ -163,6 +168,7 @@ void TestEvents::entryModeDefaults()
     QCOMPARE(control<QLineEdit>(window, "txtEventDate")->text(), EventTime::dateText(Now.date()));
     QCOMPARE(control<QLineEdit>(window, "txtEventStartTime")->text(), EventTime::timeText(Now.time()));
     QVERIFY(!control<QPushButton>(window, "cmdPrint")->isEnabled());
+    QVERIFY(!control<QPushButton>(window, "cmdSavePdf")->isEnabled());
     QCOMPARE(control<QLineEdit>(window, "txtEventPurpose")->accessibleName(), QStringLiteral("Event Title"));
 }
 
@@ -189,6 +195,7 @@ void TestEvents::viewModeIsReadOnly()
     for (const char* button : {"cmdSave", "cmdClear", "cmdStartTime", "cmdEndTime"})
         QVERIFY(!control<QPushButton>(window, button)->isEnabled());
     QVERIFY(control<QPushButton>(window, "cmdPrint")->isEnabled());
+    QVERIFY(control<QPushButton>(window, "cmdSavePdf")->isEnabled());
 }
 
 void TestEvents::saveRefused_data()
@@ -499,6 +506,76 @@ void TestEvents::printsNoteLineByLine()
              (QStringList{QStringLiteral("Budget"), QString(), QStringLiteral("Date : 1/5/24"), QString(),
                           QStringLiteral("Start Time : 9:00 AM\t\tEnd Time : 10:00 AM"), QString(),
                           QStringLiteral("Notes:"), QString(), QStringLiteral("First"), QStringLiteral("Second")}));
+}
+
+void TestEvents::savesNotesAsPdf()
+{
+    TestAppFolder app;
+    Platform::install(std::make_unique<QtTextPrinter>());
+    EventNotesPdf::forget();
+    const auto forget = qScopeGuard([] { EventNotesPdf::forget(); });
+    frmMeeting window;
+    window.PersonalInformationId = addClient(QStringLiteral("Müller"), QVariant(), QStringLiteral("Zoë"));
+    window.AddView = false;
+    window.EventDate = QStringLiteral("2024-01-05");
+    window.EventPurpose = QStringLiteral("Budget: Q1");
+    window.EventNotes = QStringLiteral("Müller – Zoë\nSecond");
+    window.show();
+
+    // No two captions of the dialog underline the same letter.
+    QStringList captions;
+    for (const QPushButton* each : window.findChildren<QPushButton*>())
+        captions << each->text();
+    for (const QLabel* each : window.findChildren<QLabel*>())
+        captions << each->text();
+    QStringList letters;
+    for (const QString& caption : std::as_const(captions)) {
+        if (const qsizetype amp = caption.indexOf(QLatin1Char('&')); amp >= 0 && amp + 1 < caption.size())
+            letters << caption.at(amp + 1).toLower();
+    }
+    QCOMPARE(QSet<QString>(letters.cbegin(), letters.cend()).size(), letters.size());
+
+    auto* button = control<QPushButton>(window, "cmdSavePdf");
+    QCOMPARE(button->text(), QStringLiteral("Save as &PDF..."));
+    QVERIFY(button->isVisible() && !button->size().isEmpty() && button->isEnabled());
+
+    // A name typed without an extension gets ".pdf".
+    app.files->setNextFileName(app.file(QStringLiteral("notes")));
+    click(window, "cmdSavePdf");
+    QCOMPARE(app.messages->shown().size(), 0);
+    QCOMPARE(app.files->filters(), QStringList{QStringLiteral("PDF files (*.pdf)")});
+    QCOMPARE(QFileInfo(app.files->suggested().value(0)).fileName(),
+             QStringLiteral("Müller Zoë - 2024-01-05 - Budget_ Q1.pdf"));
+    QFile written(app.file(QStringLiteral("notes.pdf")));
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    const QByteArray first = written.readAll();
+    written.close();
+    QVERIFY(first.startsWith("%PDF-"));
+
+    // The same name again: the file with ".pdf" is only replaced when the user says so.
+    app.files->setNextFileName(app.file(QStringLiteral("notes")));
+    app.messages->setNextAnswer(MessageBox::No);
+    click(window, "cmdSavePdf");
+    QCOMPARE(QFileInfo(app.files->suggested().value(1)).absolutePath(), QFileInfo(app.path()).absoluteFilePath());
+    QCOMPARE(app.messages->shown().size(), 1);
+    QVERIFY(app.messages->last().text.contains(QDir::toNativeSeparators(written.fileName())));
+    QVERIFY(written.open(QIODevice::ReadOnly));
+    QCOMPARE(written.readAll(), first);
+    written.close();
+
+    // A folder that cannot be written (here a file stands in its place): nothing is written
+    // and the message names the file and the reason.
+    const QString unwritable = app.file(QStringLiteral("notes.pdf/copy.pdf"));
+    app.files->setNextFileName(unwritable);
+    app.messages->clear();
+    click(window, "cmdSavePdf");
+    QCOMPARE(app.messages->shown().size(), 1);
+    const ScriptedMessageBox::Shown shown = app.messages->last();
+    QCOMPARE(shown.title, QStringLiteral("Orvanta"));
+    QCOMPARE(shown.icon, MessageBox::Critical);
+    QVERIFY2(shown.text.contains(QDir::toNativeSeparators(unwritable)), qPrintable(shown.text));
+    QVERIFY2(shown.text.contains(QStringLiteral("Not a directory")), qPrintable(shown.text));
+    QVERIFY(QFileInfo(written.fileName()).isFile());
 }
 
 QTEST_MAIN(TestEvents)
