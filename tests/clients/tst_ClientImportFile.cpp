@@ -142,7 +142,8 @@ private slots:
             ClientImportFile::read(path);
             QFAIL("read");
         } catch (const ImportFileError& e) {
-            QCOMPARE(e.message(), QStringLiteral("\"huge.csv\" is 2 GB, more than the 64 MB a file to import may have."));
+            QCOMPARE(e.message(),
+                     QStringLiteral("\"huge.csv\" is 2 GB, more than the 64 MB a file to import may have."));
         }
     }
 
