@@ -103,13 +103,21 @@ int ClientTransfer::exportClients(std::vector<ClientId> ids, Format format)
     const bool csv = format == Format::Csv;
     const QString suggested =
         QDir(startFolder()).filePath(csv ? QStringLiteral("Clients.csv") : QStringLiteral("Clients.vcf"));
-    QString path = FileDialog::instance().getSaveFileName(m_window, ExportTitle, suggested,
-                                                          csv ? QStringLiteral("CSV files (*.csv)")
-                                                              : QStringLiteral("vCard files (*.vcf)"));
-    if (path.isEmpty())
+    const QString chosen = FileDialog::instance().getSaveFileName(m_window, ExportTitle, suggested,
+                                                                  csv ? QStringLiteral("CSV files (*.csv)")
+                                                                      : QStringLiteral("vCard files (*.vcf)"));
+    if (chosen.isEmpty())
         return 0;
+    QString path = chosen;
     if (QFileInfo(path).suffix().isEmpty())
         path += csv ? QStringLiteral(".csv") : QStringLiteral(".vcf");
+    // The dialog asked about replacing the name as typed, not the one with the extension added.
+    if (path != chosen && QFileInfo::exists(path) &&
+        MessageBox::ask(
+            m_window, ExportTitle,
+            QStringLiteral("%1 already exists.\nDo you want to replace it?").arg(QDir::toNativeSeparators(path)),
+            MessageBox::YesNoDefaultNo, MessageBox::Warning) != MessageBox::Yes)
+        return 0;
     m_lastFolder = QFileInfo(path).absolutePath();
 
     QByteArray bytes;

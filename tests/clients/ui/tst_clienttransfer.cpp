@@ -250,6 +250,15 @@ void TestClientTransfer::exportChosenClients()
         QVERIFY2(text.contains(QStringLiteral("\"Acme, \"\"East\"\"\"")), qPrintable(text));
     else
         QCOMPARE(text.count(QStringLiteral("BEGIN:VCARD")), expected.size());
+
+    // The same name typed again: the file with the extension added is not replaced unasked.
+    folder.files->setNextFileName(path);
+    folder.messages->setNextAnswer(MessageBox::No);
+    const qsizetype boxes = folder.messages->shown().size();
+    WindowChecks::triggerVisible(item(explorer, qPrintable(menuItem)));
+    QCOMPARE(folder.messages->shown().size(), boxes + 1);
+    QVERIFY2(folder.messages->last().text.endsWith(QStringLiteral("Do you want to replace it?")),
+             qPrintable(folder.messages->last().text));
 }
 
 QTEST_MAIN(TestClientTransfer)
