@@ -1,5 +1,6 @@
 #include "clients/VCardReader.h"
 
+#include "clients/ClientFields.h"
 #include "clients/ImportFileError.h"
 
 #include <QSet>
@@ -10,7 +11,7 @@
 
 namespace {
 
-// The client columns in the order of the client table.
+// The client columns, in the order of ClientFields::personalColumns() (the table's order).
 enum Column
 {
     FirstName,
@@ -31,26 +32,6 @@ enum Column
     Company,
     ColumnCount
 };
-
-QStringList columnNames()
-{
-    return {QStringLiteral("First Name"),
-            QStringLiteral("Address One"),
-            QStringLiteral("Address Two"),
-            QStringLiteral("City"),
-            QStringLiteral("State"),
-            QStringLiteral("Zip Code"),
-            QStringLiteral("Home Phone Number"),
-            QStringLiteral("Cell Phone Number"),
-            QStringLiteral("Fax Number"),
-            QStringLiteral("Work Phone Number"),
-            QStringLiteral("Email Address"),
-            QStringLiteral("Country"),
-            QStringLiteral("Middle Name"),
-            QStringLiteral("Last Name"),
-            QStringLiteral("Job Title"),
-            QStringLiteral("Company")};
-}
 
 // A property without a preference sorts after every preferred one (PREF runs from 1 to 100).
 constexpr int noPreference = 101;
@@ -422,7 +403,7 @@ ImportTable VCardReader::read(const QString& text)
         content.remove(0, 1);
 
     ImportTable table;
-    table.header = columnNames();
+    table.header = ClientFields::personalColumns();
     qint64 cardLine = 0; // the line of the open card's BEGIN:VCARD, 0 outside a card
     std::vector<Property> properties;
     for (const LogicalLine& line : logicalLines(physicalLines(content))) {
