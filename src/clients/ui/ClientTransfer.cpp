@@ -4,6 +4,7 @@
 #include "clients/ClientFields.h"
 #include "clients/ClientImport.h"
 #include "clients/ClientImportFile.h"
+#include "clients/ClientRecord.h"
 #include "clients/ImportFileError.h"
 #include "clients/ImportMapping.h"
 #include "clients/VCardWriter.h"
@@ -32,11 +33,10 @@ QString clientsText(qsizetype count)
 // The vCard of each client: its Personal Information fields by column name.
 QByteArray vCardsOf(const std::vector<ClientId>& ids)
 {
+    const QString personal = QString::fromLatin1(ClientRecord::PersonalInformationTab);
     std::vector<ClientField> fields;
-    for (const ClientField& field : ClientFields::all()) {
-        if (field.tab == QLatin1String("Personal Information"))
-            fields.push_back(field);
-    }
+    for (const QString& column : ClientFields::personalColumns())
+        fields.push_back({personal, column});
     std::vector<QHash<QString, QString>> clients;
     const std::vector<QStringList> rows = ClientExport::read(ids, fields);
     clients.reserve(rows.size());
